@@ -1,0 +1,57 @@
+#include "app/player_window.h"
+#include "platform/ini_settings_store.h"
+#include "platform/mci_interpreter.h"
+#include "platform/mpv_player.h"
+#include "platform/system_folders.h"
+#include "settings/settings_keys.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void endNow(int code)
+{
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+// TAMREL_MPV_OPTIONS="vo=null ao=null" adds player options (tests, benchmarks, headless use).
+MpvPlayer::Options playerOptions()
+{
+    MpvPlayer::Options options;
+    const QString extra = qEnvironmentVariable("TAMREL_MPV_OPTIONS");
+    options.extraOptions = extra.split(' ', Qt::SkipEmptyParts);
+    for (const QString& option : options.extraOptions)
+        if (option == QLatin1String("vo=null"))
+            options.renderVideo = false;
+    return options;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QLatin1String(SettingsKeys::ApplicationTitle));
+    // libmpv refuses to start under a locale whose decimal point is not ".".
+    std::setlocale(LC_NUMERIC, "C");
+
+    MpvPlayer player(playerOptions());
+    IniSettingsStore settings;
+    MciInterpreter mci;
+    LinuxSystemFolders folders;
+    Playerfrm window(PlatformServices{&player, &settings, &mci, &folders, endNow});
+
+    // Benchmarks measure process start to first picture.
+    if (qEnvironmentVariableIsSet("TAMREL_EXIT_AFTER_FIRST_FRAME"))
+        QObject::connect(&player, &MpvPlayer::firstFrameShown, [] { endNow(0); });
+
+    window.show();
+    const QStringList args = QApplication::arguments();
+    window.Form_Load(args.size() > 1 ? args.at(1) : QString());
+    return QApplication::exec();
+}

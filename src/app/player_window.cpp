@@ -1,0 +1,264 @@
+#include "app/player_window.h"
+
+#include "platform/mci.h"
+#include "platform/media_player.h"
+#include "platform/settings_store.h"
+#include "platform/system_folders.h"
+#include "playback/playback_engine.h"
+#include "playback/status_text.h"
+#include "settings/settings.h"
+#include "videocd/track_panel.h"
+#include "widgets/twips.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+const QString Playerfrm::Caption = QStringLiteral("Tamrel VCD Player version 2.2.2");
+
+Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
+    : QWidget(parent), m_services(std::move(services))
+{
+    setObjectName("Playerfrm");
+    setWindowTitle(Caption);
+    resize(Twips::toPixels(DesignWidthTwips), Twips::toPixels(DesignHeightTwips));
+
+    QWidget* video = m_services.player->videoWidget();
+    video->setParent(this); // placed once, before the window is shown; never moved again
+    Twips::place(video, 0, 0, DesignWidthTwips, 5880);
+
+    createFrontPanel();
+    m_engine = new PlaybackEngine(*m_services.player, *m_services.mci, *this, this, Frame1);
+    m_tracks = new TrackPanel(*m_services.player, *m_engine, Frame1);
+    createCommandButtons();
+    createMenuActions();
+
+    for (QTimer* timer : {&Timer1, &Timer2, &Timer3})
+        timer->setInterval(100);
+    m_engine->Timer4.start();
+    m_engine->Timersongna.start();
+    qApp->installEventFilter(this);
+}
+
+Playerfrm::~Playerfrm()
+{
+    qApp->removeEventFilter(this);
+}
+
+void Playerfrm::createFrontPanel()
+{
+    Frame1 = new QFrame(this);
+    Frame1->setObjectName("Frame1");
+    Frame1->setFrameShape(QFrame::StyledPanel);
+    Twips::place(Frame1, 0, 6600, 11655, 1180);
+}
+
+void Playerfrm::createCommandButtons()
+{
+    auto make = [this](const char* name, const QString& caption, const QString& toolTip,
+                       QRect twips) {
+        auto* button = new QPushButton(caption, Frame1);
+        button->setObjectName(name);
+        button->setToolTip(toolTip);
+        button->setFocusPolicy(Qt::NoFocus);
+        Twips::place(button, twips.x(), twips.y(), twips.width(), twips.height());
+        return button;
+    };
+    cmdFullscreen =
+        make("cmdFullscreen", "Full Screen", "Full Screen (Alt + Enter)", {2250, 80, 1095, 375});
+    cmdMenu = make("cmdMenu", "Menu", QString(), {3405, 80, 735, 375});
+    cmdOnTop = make("cmdOnTop", "On Top", "Always on Top", {4200, 80, 855, 375});
+    cmdOnTop->setProperty("tag", QStringLiteral("0"));
+    cmdOpencdrom = make("cmdOpencdrom", "E", "Eject CD", {5115, 80, 300, 375});
+    QFont small = cmdOpencdrom->font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    cmdOpencdrom->setFont(small);
+    cmdCapture = make("cmdCapture", QString(), "Capture screen shot", {5475, 80, 480, 375});
+    cmdCapture->setIcon(style()->standardIcon(QStyle::SP_DesktopIcon));
+    cmdCapture->setEnabled(false);
+    cmdBookmark = make("cmdBookmark", "Bookmark", "Add to Bookmark", {6015, 80, 975, 375});
+    cmdBookmark->setEnabled(false);
+    cmdExit = make("cmdExit", QString(), "Exit Program", {10965, 80, 570, 375});
+    cmdExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+
+    connect(cmdExit, &QPushButton::clicked, this, &Playerfrm::ExitProgram);
+    connect(cmdFullscreen, &QPushButton::clicked, this, &Playerfrm::FullScreen);
+}
+
+void Playerfrm::createMenuActions()
+{
+    auto make = [this](const char* name, const QString& caption, bool enabled) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(name);
+        action->setEnabled(enabled);
+        return action;
+    };
+    mnuOpenVCD = make("mnuOpenVCD", "Open Video CD  (Auto detect)", true);
+    mnuvcdbookmark = make("mnuvcdbookmark", "Retrieve  Bookmark", false);
+    mnuaddbookmark = make("mnuaddbookmark", "Add  Bookmark", false);
+    MnuClearbookmark = make("MnuClearbookmark", "Clear Bookmark", false);
+    mnucapturescreen = make("mnucapturescreen", "Capture Screen", false);
+    mnutray = make("mnutray", "Open CD Tray", true);
+}
+
+QString Playerfrm::commandLinePath(const QString& commandLine)
+{
+    if (commandLine == QLatin1String("%1") || commandLine.isEmpty())
+        return {};
+    QString path = commandLine;
+    path.remove(QLatin1Char('"'));
+    return path;
+}
+
+void Playerfrm::Form_Load(const QString& commandLine)
+{
+    OsVersion = m_services.folders->GetOSVersion();
+    if (OsVersion == QLatin1String("XP"))
+        HideCapture();
+    txtcopyrname = m_services.folders->GetSpecialFolder(SystemFolders::Desktop) + "/ScreenShot.bmp";
+    SetupToneLabels();
+    Settings::seed(*m_services.settings);
+    if (!Settings::vcdAutoDetection(*m_services.settings)) {
+        Command30();
+        mnuOpenVCD->setEnabled(true);
+    } else {
+        Command29();
+    }
+    m_services.player->setDisplaySize(MediaPlayer::FitToSize);
+    for (QTimer* timer : {&Timer1, &Timer2, &Timer3}) {
+        timer->stop();
+        timer->setInterval(100);
+    }
+    m_engine->SendMCIString(QStringLiteral("close all"), false);
+
+    const QString path = commandLinePath(commandLine);
+    if (path.isEmpty())
+        return;
+    // A path that names no file still reaches the Play command, which reports it.
+    m_engine->File1().setSingleFile(path);
+    m_engine->StartListPlayback();
+}
+
+void Playerfrm::HideCapture()
+{
+    cmdCapture->hide();
+    mnucapturescreen->setVisible(false);
+}
+
+void Playerfrm::SetupToneLabels() {}
+
+void Playerfrm::Command29() {}
+
+void Playerfrm::Command30() {}
+
+void Playerfrm::FullScreen()
+{
+    m_engine->FocusPlayer();
+    MediaPlayer& player = *m_services.player;
+    player.setEnableFullScreenControls(true);
+    player.setShowControls(true);
+    player.setDisplaySize(MediaPlayer::FullScreen);
+}
+
+void Playerfrm::endProcess()
+{
+    m_engine->setStatus(StatusText::ShuttingDown);
+    m_engine->lblDisplay->repaint();
+    if (m_services.endProcess)
+        m_services.endProcess(0);
+}
+
+void Playerfrm::ExitProgram()
+{
+    m_engine->StopCommand();
+    endProcess();
+}
+
+void Playerfrm::closeEvent(QCloseEvent* event)
+{
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    m_closing = true;
+    m_engine->SendMCIString(QStringLiteral("close all"), false);
+    m_engine->StopCommand();
+    m_engine->StopCommand();
+    event->accept();
+    endProcess();
+}
+
+bool Playerfrm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->window() != this)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (MediaPlayer::isPlayerKey(key))
+        return false;
+    const QString text = key->text();
+    if (text.isEmpty() || key->modifiers().testAnyFlags(Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    const QChar character = text.front();
+    if (!character.isPrint() && character != QLatin1Char('\r'))
+        return false;
+    m_tracks->Form_KeyPress(character);
+    return true;
+}
+
+void Playerfrm::EnableTrackControls()
+{
+    m_tracks->EnableTrackControls();
+    cmdFullscreen->setEnabled(true);
+}
+
+void Playerfrm::DisableTrackControls()
+{
+    m_tracks->DisableTrackControls();
+    cmdFullscreen->setEnabled(false);
+}
+
+void Playerfrm::disableListedTrackButtons()
+{
+    m_tracks->disableListedTrackButtons();
+}
+
+void Playerfrm::ShowTrackNumber()
+{
+    m_tracks->ShowTrackNumber();
+}
+
+void Playerfrm::resetTrackNumber()
+{
+    m_tracks->resetTrackNumber();
+}
+
+void Playerfrm::setCaptureEnabled(bool enabled)
+{
+    cmdCapture->setEnabled(enabled);
+    mnucapturescreen->setEnabled(enabled);
+}
+
+void Playerfrm::setTrayEnabled(bool enabled)
+{
+    cmdOpencdrom->setEnabled(enabled);
+    mnutray->setEnabled(enabled);
+}
+
+void Playerfrm::disableBookmarkCommands()
+{
+    cmdBookmark->setEnabled(false);
+    mnuaddbookmark->setEnabled(false);
+    mnuvcdbookmark->setEnabled(false);
+}
+
+void Playerfrm::CheckDiscAndBookmark() {}
+
+void Playerfrm::closeCdNotice() {}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "platform/platform_services.h"
+#include "playback/playback_hooks.h"
+
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+class PlaybackEngine;
+class TrackPanel;
+class QAction;
+class QFrame;
+class QPushButton;
+
+// The main window: it builds the controls, wires the subsystems together, runs the start-up
+// sequence and the exit paths, and previews typed characters before its controls see them.
+class Playerfrm : public QWidget, private PlaybackHooks {
+    Q_OBJECT
+public:
+    static constexpr int DesignWidthTwips = 11685;
+    static constexpr int DesignHeightTwips = 7815;
+    static const QString Caption;
+
+    explicit Playerfrm(PlatformServices services, QWidget* parent = nullptr);
+    ~Playerfrm() override;
+
+    // Start-up sequence; `commandLine` is the text after the program name.
+    void Form_Load(const QString& commandLine);
+    // Exit button and Exit menu item.
+    void ExitProgram();
+
+    PlaybackEngine& engine() { return *m_engine; }
+    TrackPanel& trackPanel() { return *m_tracks; }
+
+    // Steps of the start-up sequence that later features fill in.
+    void HideCapture();
+    void SetupToneLabels();
+    virtual void Command29();
+    virtual void Command30();
+
+    // Command-line text to the path it names; empty when it names nothing.
+    static QString commandLinePath(const QString& commandLine);
+
+    QString OsVersion;
+    QString txtcopyrname;
+    QTimer Timer1;
+    QTimer Timer2;
+    QTimer Timer3;
+    QFrame* Frame1;
+    QPushButton* cmdFullscreen;
+    QPushButton* cmdMenu;
+    QPushButton* cmdOnTop;
+    QPushButton* cmdExit;
+    QPushButton* cmdOpencdrom;
+    QPushButton* cmdCapture;
+    QPushButton* cmdBookmark;
+    QAction* mnuOpenVCD;
+    QAction* mnucapturescreen;
+    QAction* mnutray;
+    QAction* mnuvcdbookmark;
+    QAction* mnuaddbookmark;
+    QAction* MnuClearbookmark;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createFrontPanel();
+    void createCommandButtons();
+    void createMenuActions();
+    void FullScreen();
+    void endProcess();
+
+    // PlaybackHooks
+    void EnableTrackControls() override;
+    void DisableTrackControls() override;
+    void disableListedTrackButtons() override;
+    void ShowTrackNumber() override;
+    void resetTrackNumber() override;
+    void setCaptureEnabled(bool enabled) override;
+    void setTrayEnabled(bool enabled) override;
+    void disableBookmarkCommands() override;
+    void CheckDiscAndBookmark() override;
+    void closeCdNotice() override;
+
+    PlatformServices m_services;
+    PlaybackEngine* m_engine = nullptr;
+    TrackPanel* m_tracks = nullptr;
+    bool m_closing = false;
+};

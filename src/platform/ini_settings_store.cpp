@@ -1,0 +1,88 @@
+#include "platform/ini_settings_store.h"
+
+#include "settings/settings_keys.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+// QSettings quietly skips lines it cannot parse, so a damaged file would be rewritten
+// without them at the next save. A file is taken as an INI file only when it is text whose
+// every line is blank, a comment, a [section] or a key=value pair.
+bool looksLikeIniText(const QByteArray& bytes)
+{
+    if (bytes.contains('\0'))
+        return false;
+    const QString text = QString::fromUtf8(bytes);
+    if (text.contains(QChar::ReplacementCharacter))
+        return false;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[') ? !line.endsWith(u']') : !line.contains(u'='))
+            return false;
+    }
+    return true;
+}
+
+QString groupedKey(const QString& key)
+{
+    return QStringLiteral("%1/%2").arg(QLatin1String(SettingsKeys::Section), key);
+}
+} // namespace
+
+IniSettingsStore::IniSettingsStore() : m_path(defaultFilePath()) {}
+
+IniSettingsStore::IniSettingsStore(const QString& filePath) : m_path(filePath) {}
+
+QString IniSettingsStore::defaultFilePath()
+{
+    const QString title = QLatin1String(SettingsKeys::ApplicationTitle);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/' + title +
+           '/' + title + ".ini";
+}
+
+// A missing file is fine (first run); anything that exists but is no readable INI is not.
+bool IniSettingsStore::fileIsUsable() const
+{
+    const QFileInfo info(m_path);
+    if (!info.exists())
+        return true;
+    QFile file(m_path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    return looksLikeIniText(file.readAll());
+}
+
+QString IniSettingsStore::Get(const QString& key) const
+{
+    if (!fileIsUsable())
+        return {};
+    const QSettings settings(m_path, QSettings::IniFormat);
+    return settings.value(groupedKey(key)).toString();
+}
+
+void IniSettingsStore::keepDamagedFileAside() const
+{
+    const QFileInfo info(m_path);
+    if (!info.exists() || !info.isFile())
+        return;
+    const QString aside =
+        m_path + ".damaged-" + QDateTime::currentDateTime().toString("yyyyMMdd-hhmmss");
+    QFile::rename(m_path, aside);
+}
+
+void IniSettingsStore::Save(const QString& key, const QString& value)
+{
+    if (!fileIsUsable())
+        keepDamagedFileAside();
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QSettings settings(m_path, QSettings::IniFormat);
+    settings.setValue(groupedKey(key), value);
+    settings.sync();
+}

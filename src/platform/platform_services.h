@@ -1,0 +1,19 @@
+#pragma once
+
+#include <functional>
+
+class MediaPlayer;
+class SettingsStore;
+class MciCommands;
+class SystemFolders;
+
+// Everything the main window reaches of the system, injected at start-up so the whole
+// window can be built with fakes in tests or with the real services.
+struct PlatformServices {
+    MediaPlayer* player = nullptr;
+    SettingsStore* settings = nullptr;
+    MciCommands* mci = nullptr;
+    SystemFolders* folders = nullptr;
+    // Ends the process at once; the exit paths call nothing else after it.
+    std::function<void(int)> endProcess;
+};

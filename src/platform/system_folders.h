@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Folders and the system family text the capture feature depends on.
+class SystemFolders {
+public:
+    enum FolderId { Desktop = 0, Documents = 5 };
+    virtual ~SystemFolders() = default;
+    // Folder path without a trailing separator, or empty when there is none.
+    virtual QString GetSpecialFolder(int id) const = 0;
+    // The program's own data folder (it stands where a wallpaper bitmap is kept).
+    virtual QString GetWindowsDir() const = 0;
+    // "XP" hides capture, "NT" hides its settings frame; Linux reports empty text.
+    virtual QString GetOSVersion() const = 0;
+};
+
+class LinuxSystemFolders : public SystemFolders {
+public:
+    QString GetSpecialFolder(int id) const override;
+    QString GetWindowsDir() const override;
+    QString GetOSVersion() const override { return {}; }
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+// What the playback engine asks of the rest of the main window: the track panel, the
+// capture, bookmark and tray commands and the Video CD checks. The window forwards each
+// call to the subsystem that owns it.
+class PlaybackHooks {
+public:
+    virtual ~PlaybackHooks() = default;
+    virtual void EnableTrackControls() = 0;
+    virtual void DisableTrackControls() = 0;
+    // Greys the buttons of the tracks in the list while a new track loads.
+    virtual void disableListedTrackButtons() = 0;
+    virtual void ShowTrackNumber() = 0;
+    // Back to "00 of 0": no track of the new list shown yet.
+    virtual void resetTrackNumber() = 0;
+    virtual void setCaptureEnabled(bool enabled) = 0;
+    virtual void setTrayEnabled(bool enabled) = 0;
+    // The bookmark button and the "Add" and "Retrieve" menu items.
+    virtual void disableBookmarkCommands() = 0;
+    virtual void CheckDiscAndBookmark() = 0;
+    virtual void closeCdNotice() = 0;
+};

@@ -1,0 +1,28 @@
+#include "settings/settings.h"
+
+#include "platform/settings_store.h"
+#include "settings/settings_keys.h"
+
+namespace Settings {
+
+QString defaultCaption()
+{
+    return QString::fromLatin1(SettingsKeys::DefaultCaptionLead) +
+           QString::fromLatin1(SettingsKeys::HomePage);
+}
+
+void seed(SettingsStore& store)
+{
+    if (store.Get(SettingsKeys::Pictextcopy).isEmpty())
+        store.Save(SettingsKeys::Pictextcopy, defaultCaption());
+    if (store.Get(SettingsKeys::Screenshot).isEmpty())
+        store.Save(SettingsKeys::Screenshot, QStringLiteral("1"));
+}
+
+bool vcdAutoDetection(const SettingsStore& store)
+{
+    const QString value = store.Get(SettingsKeys::VcdAuto);
+    return value.isEmpty() || value == QLatin1String("1");
+}
+
+} // namespace Settings

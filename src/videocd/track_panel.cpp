@@ -1,0 +1,107 @@
+#include "videocd/track_panel.h"
+
+#include "platform/media_player.h"
+#include "playback/playback_engine.h"
+#include "playback/status_text.h"
+#include "widgets/twips.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+TrackPanel::TrackPanel(MediaPlayer& player, PlaybackEngine& engine, QWidget* frontPanel)
+    : QObject(frontPanel), m_player(player), m_engine(engine)
+{
+    for (int i = 0; i < ButtonCount; ++i) {
+        auto* button = new QPushButton(QString::number(i + 1), frontPanel);
+        button->setObjectName(QStringLiteral("Songcmd%1").arg(i));
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setEnabled(false);
+        const bool upperRow = i < 24;
+        Twips::place(button, 120 + 480 * (upperRow ? i : i - 24), upperRow ? 500 : 800, 375, 255);
+        connect(button, &QPushButton::clicked, this, [this, i] { Songcmd_Click(i); });
+        Songcmd << button;
+    }
+    lblTrack_Display = new QLabel(QStringLiteral("00 of 0"), frontPanel);
+    lblTrack_Display->setObjectName("lblTrack_Display");
+    lblTrack_Display->setToolTip(QStringLiteral("Track number"));
+    Twips::place(lblTrack_Display, 9990, 80, 855, 375);
+}
+
+void TrackPanel::DisableTrackControls()
+{
+    for (QPushButton* button : Songcmd)
+        button->setEnabled(false);
+    m_engine.setTransportEnabled(false);
+}
+
+void TrackPanel::EnableTrackControls()
+{
+    // Buttons past the end of a shorter list keep whatever state they had.
+    const int last = std::min(m_engine.File1().ListCount(), ButtonCount);
+    for (int i = 0; i < last; ++i)
+        Songcmd[i]->setEnabled(true);
+    m_engine.setTransportEnabled(true);
+}
+
+void TrackPanel::disableListedTrackButtons()
+{
+    const int last = std::min(m_engine.File1().ListCount(), ButtonCount);
+    for (int i = 0; i < last; ++i)
+        Songcmd[i]->setEnabled(false);
+}
+
+void TrackPanel::ShowTrackNumber()
+{
+    const int k = m_engine.File1().ListIndex();
+    if (k < 0 || k >= ButtonCount)
+        return;
+    lblTrack_Display->setText(QStringLiteral("%1 of %2")
+                                  .arg(k + 1, 2, 10, QLatin1Char('0'))
+                                  .arg(m_engine.File1().ListCount()));
+}
+
+void TrackPanel::resetTrackNumber()
+{
+    lblTrack_Display->setText(QStringLiteral("00 of 0"));
+}
+
+void TrackPanel::Songcmd_Click(int index)
+{
+    m_engine.PrepareTrackChange();
+    m_engine.File1().setListIndex(index);
+    m_engine.loadAndPlay(false);
+    EnableTrackControls();
+    m_engine.FocusPlayer();
+}
+
+int TrackPanel::jumpItemForKey(QChar character, bool* isTrackKey)
+{
+    *isTrackKey = true;
+    const char16_t c = QChar(character).toLower().unicode();
+    if (c == u'1')
+        return -1;
+    if (c >= u'2' && c <= u'9')
+        return c - u'2';
+    if (c >= u'a' && c <= u'i')
+        return 8 + (c - u'a');
+    *isTrackKey = false;
+    return -1;
+}
+
+void TrackPanel::Form_KeyPress(QChar character)
+{
+    bool isTrackKey = false;
+    const int item = jumpItemForKey(character, &isTrackKey);
+    if (isTrackKey && !m_engine.selectJumpItem(item)) {
+        m_engine.setStatus(StatusText::Idle);
+        return;
+    }
+    m_engine.PrepareTrackChange();
+    m_engine.loadAndPlay(false);
+    EnableTrackControls();
+    const QChar lower = character.toLower();
+    if (lower == 'p')
+        m_player.Pause();
+    else if (lower == 'o')
+        m_player.Play();
+}

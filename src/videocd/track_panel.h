@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+
+class MediaPlayer;
+class PlaybackEngine;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+// The 42 numbered track buttons, the track label and the single-key track choice. Track N
+// is play-list entry N - 1.
+class TrackPanel : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int ButtonCount = 42;
+
+    TrackPanel(MediaPlayer& player, PlaybackEngine& engine, QWidget* frontPanel);
+
+    void DisableTrackControls();
+    void EnableTrackControls();
+    void disableListedTrackButtons();
+    void ShowTrackNumber();
+    void resetTrackNumber();
+    void Songcmd_Click(int index);
+    void Form_KeyPress(QChar character);
+
+    QList<QPushButton*> Songcmd;
+    QLabel* lblTrack_Display;
+
+private:
+    // The jump-list item a track key picks: "1" none (-1), "2".."9" 0..7, "a".."i" 8..16.
+    static int jumpItemForKey(QChar character, bool* isTrackKey);
+
+    MediaPlayer& m_player;
+    PlaybackEngine& m_engine;
+};

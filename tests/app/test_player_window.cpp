@@ -1,0 +1,283 @@
+#include "fake_platform.h"
+#include "playback/playback_engine.h"
+#include "playback/status_text.h"
+#include "settings/settings.h"
+#include "settings/settings_keys.h"
+#include "videocd/track_panel.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// Records which of the two start-up branches ran.
+class RecordingWindow : public Playerfrm {
+public:
+    using Playerfrm::Playerfrm;
+    void Command29() override { branches << "Command29"; }
+    void Command30() override { branches << "Command30"; }
+    QStringList branches;
+};
+} // namespace
+
+class TestPlayerWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void designState();
+    void commandLine_data();
+    void commandLine();
+    void commandLinePlaysFileAsOwnList();
+    void commandLineWithMissingFileReachesPlayCommand();
+    void firstRunSeedsSettings();
+    void userCaptionIsKept();
+    void vcdAutoBranches_data();
+    void vcdAutoBranches();
+    void xpHidesCapture();
+    void startupOrder();
+    void exitButtonStopsAndEnds();
+    void closingStopsTwiceAndClosesDevicesThreeTimes();
+    void typedCharactersReachTrackChoiceButPlayerKeysDoNot();
+};
+
+void TestPlayerWindow::designState()
+{
+    FakeRig rig;
+    Playerfrm& w = rig.window();
+    QCOMPARE(w.windowTitle(), QString("Tamrel VCD Player version 2.2.2"));
+    QCOMPARE(w.size(), QSize(779, 521));
+    PlaybackEngine& e = w.engine();
+    QCOMPARE(e.lblDisplay->text(), QString("Tamrel VCD Player"));
+    QCOMPARE(e.lblTime->text(), QString("Time"));
+    QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("00 of 0"));
+    QCOMPARE(w.cmdOnTop->property("tag").toString(), QString("0"));
+    QCOMPARE(w.cmdOpencdrom->text(), QString("E"));
+    struct Tip {
+        const char* name;
+        const char* toolTip;
+    };
+    for (const Tip& tip :
+         {Tip{"cmdPlay", "Play"}, Tip{"cmdPause", "Pause"}, Tip{"cmdStop", " Stop"},
+          Tip{"cmdNexttrack", "Next Track"}, Tip{"cmdFullscreen", "Full Screen (Alt + Enter)"},
+          Tip{"cmdOnTop", "Always on Top"}, Tip{"cmdExit", "Exit Program"},
+          Tip{"cmdOpencdrom", "Eject CD"}, Tip{"cmdCapture", "Capture screen shot"},
+          Tip{"cmdBookmark", "Add to Bookmark"}}) {
+        auto* button = w.findChild<QPushButton*>(tip.name);
+        QVERIFY2(button, tip.name);
+        QCOMPARE(button->toolTip(), QString(tip.toolTip));
+        QVERIFY(button->geometry().bottom() < w.Frame1->height());
+    }
+    QVERIFY(!w.cmdCapture->isEnabled());
+    QVERIFY(!w.cmdBookmark->isEnabled());
+    for (int i = 0; i < TrackPanel::ButtonCount; ++i) {
+        auto* button = w.findChild<QPushButton*>(QStringLiteral("Songcmd%1").arg(i));
+        QVERIFY(button);
+        QCOMPARE(button->text(), QString::number(i + 1));
+        QVERIFY(!button->isEnabled());
+    }
+    // Upper row of 24, lower row of 18 with the jump list to its right.
+    QCOMPARE(w.trackPanel().Songcmd[23]->geometry().top(), 500 / 15);
+    QCOMPARE(w.trackPanel().Songcmd[24]->geometry().top(), 800 / 15);
+    QVERIFY(w.trackPanel().Songcmd[41]->geometry().right() < e.Combo1->geometry().left());
+    QVERIFY(e.Timer4.isActive());
+    QVERIFY(e.Timersongna.isActive());
+    QVERIFY(!e.watchdogArmed());
+    QCOMPARE(rig.player.videoWidget()->parentWidget(), &w);
+}
+
+void TestPlayerWindow::commandLine_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("file association without file") << "%1"
+                                                   << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("quoted path") << "\"/media/my clip.mpg\""
+                                 << "/media/my clip.mpg";
+    QTest::newRow("quote inside") << "/tmp/it\"s.mpg"
+                                  << "/tmp/its.mpg";
+    QTest::newRow("bare") << "/tmp/a.dat"
+                          << "/tmp/a.dat";
+    QTest::newRow("quoted %1 is a name") << "\"%1\""
+                                         << "%1";
+}
+
+void TestPlayerWindow::commandLine()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, path);
+    QCOMPARE(Playerfrm::commandLinePath(line), path);
+    FakeRig rig;
+    rig.load(line);
+    if (path.isEmpty())
+        QVERIFY(rig.player.openedFiles.isEmpty());
+}
+
+void TestPlayerWindow::commandLinePlaysFileAsOwnList()
+{
+    QTemporaryDir dir;
+    for (const char* name : {"a.mpg", "b c.mpg", "d.mpg"})
+        QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
+    FakeRig rig;
+    Playerfrm& w = rig.load('"' + dir.filePath("b c.mpg") + '"');
+    QCOMPARE(rig.player.openedFiles, QStringList{dir.filePath("b c.mpg")});
+    QCOMPARE(w.engine().File1().ListCount(), 1);
+    QCOMPARE(w.engine().status(), QString("Playing B C.mpg  ........"));
+    QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("01 of 1"));
+    QVERIFY(w.trackPanel().Songcmd[0]->isEnabled());
+    QVERIFY(!w.trackPanel().Songcmd[1]->isEnabled());
+    QVERIFY(w.cmdCapture->isEnabled());
+    QVERIFY(!w.cmdOpencdrom->isEnabled());
+}
+
+void TestPlayerWindow::commandLineWithMissingFileReachesPlayCommand()
+{
+    FakeRig rig;
+    rig.player.requireExistingFiles = true;
+    Playerfrm& w = rig.load("/no/such/folder/clip.mpg");
+    QCOMPARE(rig.player.openedFiles, QStringList{"/no/such/folder/clip.mpg"});
+    QCOMPARE(w.engine().status(), StatusText::Loading);
+    QVERIFY(w.engine().watchdogArmed());
+}
+
+void TestPlayerWindow::firstRunSeedsSettings()
+{
+    FakeRig rig;
+    rig.load();
+    QCOMPARE(rig.settings.values.value("Pictextcopy"),
+             QString("This picture was captured using Tamrel VCD Player download at "
+                     "https://tamrel-vcd.org/"));
+    QCOMPARE(rig.settings.values.value("Screenshot"), QString("1"));
+    QVERIFY(!rig.settings.values.contains("VCD Auto"));
+    QVERIFY(!rig.settings.values.contains("Wallpaper"));
+    QVERIFY(!rig.settings.values.contains("My Documents"));
+}
+
+void TestPlayerWindow::userCaptionIsKept()
+{
+    FakeRig rig;
+    rig.settings.values["Pictextcopy"] = "my own caption";
+    rig.settings.values["Screenshot"] = "0";
+    rig.load();
+    QCOMPARE(rig.settings.values.value("Pictextcopy"), QString("my own caption"));
+    QCOMPARE(rig.settings.values.value("Screenshot"), QString("0"));
+    QVERIFY(rig.settings.saves.isEmpty());
+}
+
+void TestPlayerWindow::vcdAutoBranches_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QString>("branch");
+    QTest::newRow("absent") << QVariant() << "Command29";
+    QTest::newRow("on") << QVariant("1") << "Command29";
+    QTest::newRow("off") << QVariant("0") << "Command30";
+    QTest::newRow("unrecognised") << QVariant("yes") << "Command30";
+}
+
+void TestPlayerWindow::vcdAutoBranches()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QString, branch);
+    FakeRig rig;
+    if (stored.isValid())
+        rig.settings.values["VCD Auto"] = stored.toString();
+    RecordingWindow w(rig.services());
+    w.mnuOpenVCD->setEnabled(false);
+    w.Form_Load(QString());
+    QCOMPARE(w.branches, QStringList{branch});
+    if (branch == "Command30")
+        QVERIFY(w.mnuOpenVCD->isEnabled());
+}
+
+void TestPlayerWindow::xpHidesCapture()
+{
+    FakeRig rig;
+    rig.folders.osVersion = "XP";
+    Playerfrm& w = rig.load();
+    QCOMPARE(w.OsVersion, QString("XP"));
+    QVERIFY(w.cmdCapture->isHidden());
+    QVERIFY(!w.mnucapturescreen->isVisible());
+
+    FakeRig nt;
+    nt.folders.osVersion = "NT";
+    QVERIFY(!nt.load().cmdCapture->isHidden());
+}
+
+void TestPlayerWindow::startupOrder()
+{
+    QTemporaryDir dir;
+    QFile(dir.filePath("x.mpg")).open(QIODevice::WriteOnly);
+    FakeRig rig;
+    rig.player.setDisplaySize(MediaPlayer::DoubleSize);
+    rig.player.calls.clear();
+    Playerfrm& w = rig.load(dir.filePath("x.mpg"));
+    QCOMPARE(w.txtcopyrname, QString("/home/user/Desktop/ScreenShot.bmp"));
+    QCOMPARE(rig.mci.sent, QStringList{"close all"});
+    // Display size is set before the command-line file is handed over.
+    const int display = rig.player.calls.indexOf("DisplaySize=4");
+    const int open = rig.player.calls.indexOf("FileName=" + dir.filePath("x.mpg"));
+    QVERIFY(display >= 0 && open > display);
+    QVERIFY(!w.Timer1.isActive() && !w.Timer2.isActive() && !w.Timer3.isActive());
+    QCOMPARE(w.Timer1.interval(), 100);
+}
+
+void TestPlayerWindow::exitButtonStopsAndEnds()
+{
+    FakeRig rig;
+    Playerfrm& w = rig.load();
+    rig.player.calls.clear();
+    w.cmdExit->click();
+    QCOMPARE(rig.exitCodes, QList<int>{0});
+    QVERIFY(rig.player.calls.contains("Stop"));
+    QCOMPARE(w.engine().status(), QString("Please wait, VCD Player is shut down ....."));
+}
+
+void TestPlayerWindow::closingStopsTwiceAndClosesDevicesThreeTimes()
+{
+    FakeRig rig;
+    Playerfrm& w = rig.load();
+    rig.player.calls.clear();
+    rig.mci.sent.clear();
+    w.close();
+    QCOMPARE(rig.player.calls.count("Stop"), 2);
+    QCOMPARE(rig.mci.sent.count("close all"), 3);
+    QCOMPARE(rig.exitCodes, QList<int>{0});
+    QCOMPARE(w.engine().status(), StatusText::ShuttingDown);
+}
+
+void TestPlayerWindow::typedCharactersReachTrackChoiceButPlayerKeysDoNot()
+{
+    QTemporaryDir dir;
+    for (int i = 1; i <= 12; ++i)
+        QFile(dir.filePath(QStringLiteral("t%1.dat").arg(i, 2, 10, QChar('0'))))
+            .open(QIODevice::WriteOnly);
+    FakeRig rig;
+    Playerfrm& w = rig.load();
+    QVERIFY(w.engine().File1().setPath(dir.path()));
+    QVERIFY(w.engine().File1().setListIndex(0));
+    w.engine().StartListPlayback();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    rig.player.SetFocus();
+
+    QTest::keyClick(rig.player.videoWidget(), 'b');
+    QCOMPARE(rig.player.FileName(), dir.filePath("t11.dat"));
+    QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("11 of 12"));
+    QTest::keyClick(rig.player.videoWidget(), 'i'); // track 18 does not exist
+    QCOMPARE(w.engine().status(), StatusText::Idle);
+    QCOMPARE(rig.player.FileName(), dir.filePath("t11.dat"));
+
+    rig.player.calls.clear();
+    QTest::keyClick(rig.player.videoWidget(), Qt::Key_Space);
+    QTest::keyClick(rig.player.videoWidget(), Qt::Key_Escape);
+    QTest::keyClick(rig.player.videoWidget(), Qt::Key_Return, Qt::AltModifier);
+    QVERIFY(rig.player.openedFiles.count() > 0);
+    QVERIFY(!rig.player.calls.join(' ').contains("FileName="));
+}
+
+QTEST_MAIN(TestPlayerWindow)
+#include "test_player_window.moc"

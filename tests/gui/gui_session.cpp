@@ -1,0 +1,110 @@
+#include "gui_session.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTest>
+
+GuiSession::GuiSession()
+{
+    m_windowManager.start("openbox", {});
+    m_windowManager.waitForStarted();
+    QTest::qWait(500); // let it take over the display before any window maps
+}
+
+GuiSession::~GuiSession()
+{
+    for (QProcess* process : {&m_player, &m_windowManager}) {
+        if (process->state() == QProcess::NotRunning)
+            continue;
+        process->terminate();
+        if (!process->waitForFinished(3000)) {
+            process->kill();
+            process->waitForFinished(3000);
+        }
+    }
+}
+
+bool GuiSession::startPlayer(const QStringList& arguments, const QStringList& extraEnvironment)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    for (const QString& entry : extraEnvironment)
+        env.insert(entry.section('=', 0, 0), entry.section('=', 1));
+    m_player.setProcessEnvironment(env);
+    m_player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_player.start(qEnvironmentVariable("TAMREL_PLAYER_EXE"), arguments);
+    return m_player.waitForStarted(5000);
+}
+
+bool GuiSession::xdotool(const QStringList& arguments, QString* output) const
+{
+    QProcess process;
+    process.start("xdotool", arguments);
+    if (!process.waitForFinished(10000))
+        return false;
+    if (output)
+        *output = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+QString GuiSession::waitForWindow(const QString& title, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const QString exact = '^' + QRegularExpression::escape(title) + '$';
+    while (clock.elapsed() < timeoutMs) {
+        QString ids;
+        if (xdotool({"search", "--onlyvisible", "--name", exact}, &ids) && !ids.isEmpty())
+            return ids.split('\n').front();
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+QRect GuiSession::windowGeometry(const QString& windowId) const
+{
+    QString shell;
+    if (!xdotool({"getwindowgeometry", "--shell", windowId}, &shell))
+        return {};
+    QMap<QString, int> values;
+    for (const QString& line : shell.split('\n'))
+        values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+    return {values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]};
+}
+
+bool GuiSession::waitForGeometry(const QString& windowId, const QSize& size, int timeoutMs) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (windowGeometry(windowId).size() == size)
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+QImage GuiSession::grabScreen() const
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+}
+
+QSize GuiSession::screenSize() const
+{
+    return QGuiApplication::primaryScreen()->size();
+}
+
+double changedShare(const QImage& a, const QImage& b, const QRect& area)
+{
+    const QRect inside = area.intersected(a.rect()).intersected(b.rect());
+    if (inside.isEmpty())
+        return 0;
+    long changed = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            changed += a.pixel(x, y) != b.pixel(x, y);
+    return double(changed) / (double(inside.width()) * inside.height());
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+// The real player executable on the test's X display, under a window manager, driven and
+// watched from outside with xdotool and screen grabs.
+class GuiSession {
+public:
+    GuiSession();
+    ~GuiSession();
+
+    bool startPlayer(const QStringList& arguments, const QStringList& extraEnvironment = {});
+    // Waits for a window with exactly this title; returns its id or an empty string.
+    QString waitForWindow(const QString& title, int timeoutMs = 10000);
+    QRect windowGeometry(const QString& windowId) const;
+    bool waitForGeometry(const QString& windowId, const QSize& size, int timeoutMs = 5000) const;
+    QImage grabScreen() const;
+    QSize screenSize() const;
+    bool xdotool(const QStringList& arguments, QString* output = nullptr) const;
+    QProcess& player() { return m_player; }
+
+private:
+    QProcess m_windowManager;
+    QProcess m_player;
+};
+
+// Share of pixels in `area` that differ between two grabs.
+double changedShare(const QImage& a, const QImage& b, const QRect& area);

@@ -1,0 +1,56 @@
+#include "gui_session.h"
+
+#include <QTest>
+
+namespace {
+const QString Caption = QStringLiteral("Tamrel VCD Player version 2.2.2");
+
+QString media(const QString& name)
+{
+    return qEnvironmentVariable("TAMREL_TEST_MEDIA") + '/' + name;
+}
+} // namespace
+
+class TestGuiPlayer : public QObject {
+    Q_OBJECT
+private slots:
+    void clipOnCommandLinePlaysMovingVideo();
+    void fullScreenCoversScreenAndEscReturns();
+};
+
+void TestGuiPlayer::clipOnCommandLinePlaysMovingVideo()
+{
+    GuiSession session;
+    QVERIFY(session.startPlayer({media("long.mpg")}, {"TAMREL_MPV_OPTIONS=ao=null"}));
+    const QString window = session.waitForWindow(Caption);
+    QVERIFY2(!window.isEmpty(), "no window with the program's caption");
+    QTest::qWait(1500);
+    const QRect frame = session.windowGeometry(window);
+    QVERIFY(frame.isValid());
+    // The picture fills the upper part of the window, above the position bar.
+    const QRect video(frame.left(), frame.top(), frame.width(), frame.height() * 7 / 10);
+    const QImage first = session.grabScreen();
+    QTest::qWait(700);
+    const QImage second = session.grabScreen();
+    const double changed = changedShare(first, second, video);
+    QVERIFY2(changed > 0.02, qPrintable(QString("only %1 of the video area changed").arg(changed)));
+}
+
+void TestGuiPlayer::fullScreenCoversScreenAndEscReturns()
+{
+    GuiSession session;
+    QVERIFY(session.startPlayer({media("long.mpg")}, {"TAMREL_MPV_OPTIONS=ao=null"}));
+    const QString window = session.waitForWindow(Caption);
+    QVERIFY(!window.isEmpty());
+    QTest::qWait(800);
+    const QSize normal = session.windowGeometry(window).size();
+    QVERIFY(session.xdotool({"windowactivate", "--sync", window}));
+    QVERIFY(session.xdotool({"key", "--clearmodifiers", "alt+Return"}));
+    QVERIFY2(session.waitForGeometry(window, session.screenSize()),
+             "Alt+Enter did not make the window cover the screen");
+    QVERIFY(session.xdotool({"key", "Escape"}));
+    QVERIFY2(session.waitForGeometry(window, normal), "Esc did not return to the window");
+}
+
+QTEST_MAIN(TestGuiPlayer)
+#include "test_gui_player.moc"

@@ -1,0 +1,197 @@
+#include "platform/media_paths.h"
+#include "playback/play_list.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+void touch(const QString& path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+} // namespace
+
+class TestPlayList : public QObject {
+    Q_OBJECT
+private slots:
+    void patternMatching_data();
+    void patternMatching();
+    void entriesSortedWithoutRegardToCase();
+    void listIndexBounds();
+    void fullPathJoinsWithSlashEvenAfterTrailingSlash();
+    void discPathsJoinWithBackslash();
+    void singleFileFormsItsOwnList();
+    void newPatternRereadsTheFolder();
+    void missingOrUnusableFolderFails();
+    void oddNamesAreListedAsTheyAre();
+    void largeFolder();
+};
+
+void TestPlayList::patternMatching_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("matches");
+    const QString allMedia = "*.mp3;*.dat;*.avi;*.qt;*.mpeg;*.mpg;*.asf;*.wm;*wma;*.wmv;*.cda";
+    QTest::newRow("upper-case extension") << "*.dat"
+                                          << "AVSEQ01.DAT" << true;
+    QTest::newRow("other extension") << "*.dat"
+                                     << "song.mp3" << false;
+    QTest::newRow("second of several") << "*.mp3;*.dat"
+                                       << "x.DaT" << true;
+    QTest::newRow("wma without dot") << allMedia << "songwma" << true;
+    QTest::newRow("wma with dot") << allMedia << "song.WMA" << true;
+    QTest::newRow("wm extension") << allMedia << "clip.wm" << true;
+    QTest::newRow("no partial extension") << allMedia << "clip.mpga" << false;
+    QTest::newRow("blank parts ignored") << ";;*.avi; "
+                                         << "a.avi" << true;
+}
+
+void TestPlayList::patternMatching()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, name);
+    QFETCH(bool, matches);
+    QCOMPARE(PlayList::matchesPattern(pattern, name), matches);
+}
+
+void TestPlayList::entriesSortedWithoutRegardToCase()
+{
+    QTemporaryDir dir;
+    for (const char* name : {"b.dat", "A.DAT", "c.Dat", "readme.txt", "a2.dat"})
+        touch(dir.filePath(name));
+    QDir(dir.path()).mkdir("sub.dat"); // folders are never entries
+    PlayList list;
+    QVERIFY(list.setPath(dir.path()));
+    QCOMPARE(list.entries(), (QStringList{"A.DAT", "a2.dat", "b.dat", "c.Dat"}));
+    QCOMPARE(list.ListIndex(), -1);
+    QCOMPARE(list.FileName(), QString());
+}
+
+void TestPlayList::listIndexBounds()
+{
+    QTemporaryDir dir;
+    touch(dir.filePath("one.dat"));
+    touch(dir.filePath("two.dat"));
+    PlayList list;
+    QVERIFY(list.setPath(dir.path()));
+    QVERIFY(list.setListIndex(1));
+    QVERIFY(!list.setListIndex(2));
+    QVERIFY(!list.setListIndex(-2));
+    QCOMPARE(list.ListIndex(), 1); // a failed move leaves the entry where it was
+    QCOMPARE(list.FileName(), QString("two.dat"));
+    QVERIFY(list.setListIndex(-1));
+    QCOMPARE(list.FileName(), QString());
+
+    PlayList empty;
+    QVERIFY(!empty.setListIndex(0));
+}
+
+void TestPlayList::fullPathJoinsWithSlashEvenAfterTrailingSlash()
+{
+    QTemporaryDir dir;
+    touch(dir.filePath("x.dat"));
+    PlayList list;
+    QVERIFY(list.setPath(dir.path() + "/"));
+    QVERIFY(list.setListIndex(0));
+    QCOMPARE(list.fullPath(), dir.path() + "//x.dat");
+    QVERIFY(QFile::exists(list.fullPath()));
+}
+
+void TestPlayList::discPathsJoinWithBackslash()
+{
+    QVERIFY(MediaPaths::isDiscPath("SR0:\\Mpegav"));
+    QVERIFY(MediaPaths::isDiscPath("IMG1:\\MPEGAV\\AVSEQ01.DAT"));
+    QVERIFY(!MediaPaths::isDiscPath("/media/cdrom/MPEGAV"));
+    QVERIFY(!MediaPaths::isDiscPath("relative:name"));
+    QCOMPARE(MediaPaths::join("SR0:\\Mpegav", "AVSEQ01.DAT"), QString("SR0:\\Mpegav\\AVSEQ01.DAT"));
+    QCOMPARE(MediaPaths::join("SR0:\\Mpegav\\", "A.DAT"), QString("SR0:\\Mpegav\\\\A.DAT"));
+    const MediaPaths::Split split = MediaPaths::splitFilePath("SR0:\\Mpegav\\AVSEQ02.DAT");
+    QCOMPARE(split.folder, QString("SR0:\\Mpegav"));
+    QCOMPARE(split.name, QString("AVSEQ02.DAT"));
+}
+
+void TestPlayList::singleFileFormsItsOwnList()
+{
+    QTemporaryDir dir;
+    touch(dir.filePath("a.mpg"));
+    touch(dir.filePath("b.mpg"));
+    PlayList list;
+    QVERIFY(list.setSingleFile(dir.filePath("b.mpg")));
+    QCOMPARE(list.ListCount(), 1);
+    QCOMPARE(list.ListIndex(), 0);
+    QCOMPARE(list.Path(), dir.path());
+    QCOMPARE(list.fullPath(), dir.filePath("b.mpg"));
+
+    // A file that does not exist still names its entry; playing it is what fails.
+    QVERIFY(list.setSingleFile(dir.filePath("gone.mpg")));
+    QCOMPARE(list.FileName(), QString("gone.mpg"));
+    QVERIFY(!list.setSingleFile(dir.path() + "/"));
+}
+
+void TestPlayList::newPatternRereadsTheFolder()
+{
+    QTemporaryDir dir;
+    touch(dir.filePath("a.mp3"));
+    touch(dir.filePath("b.avi"));
+    PlayList list;
+    QVERIFY(list.setSingleFile(dir.filePath("b.avi")));
+    list.setPattern("*.mp3;*.avi");
+    QCOMPARE(list.entries(), (QStringList{"a.mp3", "b.avi"}));
+    list.setPattern("*.MP3");
+    QCOMPARE(list.entries(), QStringList{"a.mp3"});
+}
+
+void TestPlayList::missingOrUnusableFolderFails()
+{
+    QTemporaryDir dir;
+    touch(dir.filePath("a.dat"));
+    PlayList list;
+    QVERIFY(list.setPath(dir.path()));
+    QVERIFY(list.setListIndex(0));
+    QVERIFY(!list.setPath(dir.filePath("missing")));
+    QVERIFY(!list.setPath(dir.filePath("a.dat"))); // a file is no folder
+    QVERIFY(!list.setPath(QString()));
+    QCOMPARE(list.Path(), dir.path()); // the list is kept as it was
+    QCOMPARE(list.ListIndex(), 0);
+
+    // The folder vanishes and the pattern changes: the list empties quietly.
+    QVERIFY(QDir(dir.path()).removeRecursively());
+    list.setPattern("*.mpg");
+    QCOMPARE(list.ListCount(), 0);
+    QCOMPARE(list.ListIndex(), -1);
+}
+
+void TestPlayList::oddNamesAreListedAsTheyAre()
+{
+    QTemporaryDir dir;
+    const QStringList names{"it's \"quoted\".dat", "back\\slash.dat", "naïve ünïcode.dat",
+                            "new\nline.dat", " lead space.dat"};
+    for (const QString& name : names)
+        touch(dir.filePath(name));
+    PlayList list;
+    QVERIFY(list.setPath(dir.path()));
+    QCOMPARE(list.ListCount(), names.size());
+    for (int i = 0; i < list.ListCount(); ++i) {
+        QVERIFY(list.setListIndex(i));
+        QVERIFY2(QFile::exists(list.fullPath()), qPrintable(list.fullPath()));
+    }
+}
+
+void TestPlayList::largeFolder()
+{
+    QTemporaryDir dir;
+    for (int i = 0; i < 20000; ++i)
+        touch(dir.filePath(QStringLiteral("clip%1.DAT").arg(19999 - i, 5, 10, QChar('0'))));
+    PlayList list;
+    QVERIFY(list.setPath(dir.path()));
+    QCOMPARE(list.ListCount(), 20000);
+    QCOMPARE(list.entry(0), QString("clip00000.DAT"));
+    QCOMPARE(list.entry(19999), QString("clip19999.DAT"));
+}
+
+QTEST_GUILESS_MAIN(TestPlayList)
+#include "test_play_list.moc"

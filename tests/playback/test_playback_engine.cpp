@@ -1,0 +1,362 @@
+#include "fake_platform.h"
+#include "playback/playback_engine.h"
+#include "playback/status_text.h"
+#include "playback/time_format.h"
+#include "videocd/track_panel.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// A folder of empty files named as given; the fake player plays any of them.
+struct Folder {
+    explicit Folder(const QStringList& names)
+    {
+        for (const QString& name : names) {
+            QFile file(dir.filePath(name));
+            file.open(QIODevice::WriteOnly);
+        }
+    }
+    QString path() const { return dir.path(); }
+    QString file(const QString& name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+QStringList numbered(int count, const char* extension = "dat")
+{
+    QStringList names;
+    for (int i = 1; i <= count; ++i)
+        names << QStringLiteral("track%1.%2").arg(i, 3, 10, QChar('0')).arg(extension);
+    return names;
+}
+
+QStringList comboItems(const QComboBox* combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+} // namespace
+
+class TestPlaybackEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void oneEntryListLeavesJumpListEmpty();
+    void jumpListMapsItemsToFollowingEntries();
+    void emptyListTakesFailurePath();
+    void fillFileComboKeepsCurrentEntry();
+    void randomModePlayCommandDrawsEntry();
+    void watchdogRepeatsUntilDisarmed();
+    void watchdogIsWiredToTwoSeconds();
+    void playingDisarmsWatchdog();
+    void statusTextsFollowPlayState_data();
+    void statusTextsFollowPlayState();
+    void stopSequence();
+    void stopWithoutListNamesNothing();
+    void timeTexts_data();
+    void timeTexts();
+    void positionBarLimits();
+    void sameRandomSequenceEveryRun();
+};
+
+void TestPlaybackEngine::oneEntryListLeavesJumpListEmpty()
+{
+    Folder folder({"only.dat"});
+    FakeRig rig;
+    PlaybackEngine& engine = rig.window().engine();
+    QVERIFY(engine.File1().setPath(folder.path()));
+    QVERIFY(engine.File1().setListIndex(0));
+    engine.StartListPlayback();
+    QCOMPARE(engine.Combo1->count(), 0);
+    QCOMPARE(rig.player.FileName(), folder.file("only.dat"));
+    QCOMPARE(rig.player.PlayState(), int(MediaPlayer::Playing));
+    QCOMPARE(engine.status(), QString("Playing Only.dat  ........"));
+    QCOMPARE(rig.window().trackPanel().lblTrack_Display->text(), QString("01 of 1"));
+}
+
+void TestPlaybackEngine::jumpListMapsItemsToFollowingEntries()
+{
+    Folder folder(numbered(4));
+    FakeRig rig;
+    PlaybackEngine& engine = rig.window().engine();
+    QVERIFY(engine.File1().setPath(folder.path()));
+    QVERIFY(engine.File1().setListIndex(0));
+    engine.StartListPlayback();
+    QCOMPARE(comboItems(engine.Combo1), numbered(4).mid(1));
+
+    engine.Combo1->setCurrentIndex(0);
+    engine.Combo1_Click(0);
+    QCOMPARE(engine.File1().ListIndex(), 1);
+    QCOMPARE(rig.player.FileName(), folder.file("track002.dat"));
+
+    QVERIFY(engine.selectJumpItem(2));
+    QCOMPARE(rig.player.FileName(), folder.file("track004.dat"));
+    QCOMPARE(rig.window().trackPanel().lblTrack_Display->text(), QString("04 of 4"));
+
+    QVERIFY(engine.selectJumpItem(-1)); // no selection plays entry 0
+    QCOMPARE(engine.File1().ListIndex(), 0);
+    QCOMPARE(rig.player.FileName(), folder.file("track001.dat"));
+
+    QVERIFY(!engine.selectJumpItem(3)); // there is no item for a fifth track
+    QCOMPARE(rig.player.FileName(), folder.file("track001.dat"));
+}
+
+void TestPlaybackEngine::emptyListTakesFailurePath()
+{
+    Folder folder({"notes.txt"});
+    FakeRig rig;
+    Playerfrm& window = rig.window();
+    PlaybackEngine& engine = window.engine();
+    // Controls that a running list had enabled.
+    window.cmdCapture->setEnabled(true);
+    window.cmdBookmark->setEnabled(true);
+    window.mnuaddbookmark->setEnabled(true);
+    window.mnuvcdbookmark->setEnabled(true);
+    window.trackPanel().Songcmd[0]->setEnabled(true);
+    engine.setStatus("before");
+
+    QVERIFY(engine.File1().setPath(folder.path()));
+    engine.StartListPlayback();
+    QVERIFY(rig.player.openedFiles.isEmpty());
+    QCOMPARE(engine.status(), QString("before"));
+    QVERIFY(!engine.watchdogArmed());
+    for (QWidget* w :
+         {static_cast<QWidget*>(window.cmdCapture), static_cast<QWidget*>(window.cmdBookmark),
+          static_cast<QWidget*>(window.trackPanel().Songcmd[0]),
+          static_cast<QWidget*>(engine.cmdPlay), static_cast<QWidget*>(engine.cmdNexttrack)})
+        QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+    QVERIFY(!window.mnuaddbookmark->isEnabled());
+    QVERIFY(!window.mnuvcdbookmark->isEnabled());
+    QVERIFY(!window.mnucapturescreen->isEnabled());
+}
+
+void TestPlaybackEngine::fillFileComboKeepsCurrentEntry()
+{
+    Folder folder(numbered(5));
+    FakeRig rig;
+    PlaybackEngine& engine = rig.window().engine();
+    QVERIFY(engine.File1().setPath(folder.path()));
+    QVERIFY(engine.File1().setListIndex(3));
+    QVERIFY(engine.FillFileCombo());
+    QCOMPARE(engine.File1().ListIndex(), 3);
+    QCOMPARE(engine.Combo1->currentText(), QString("track004.dat"));
+    // The Play command starts the entry that was current, not entry 0.
+    engine.Combo1->clear();
+    engine.StartListPlayback();
+    QCOMPARE(rig.player.FileName(), folder.file("track004.dat"));
+    QCOMPARE(engine.Combo1->count(), 4);
+}
+
+void TestPlaybackEngine::randomModePlayCommandDrawsEntry()
+{
+    Folder folder(numbered(1));
+    FakeRig rig;
+    PlaybackEngine& engine = rig.window().engine();
+    QVERIFY(engine.File1().setPath(folder.path()));
+    engine.optRnd->setChecked(true);
+    engine.StartListPlayback(); // with one entry the draw is always entry 0
+    QCOMPARE(engine.File1().ListIndex(), 0);
+    QCOMPARE(rig.player.FileName(), folder.file("track001.dat"));
+}
+
+void TestPlaybackEngine::watchdogRepeatsUntilDisarmed()
+{
+    Folder folder({"broken.mpg"});
+    FakeRig rig;
+    rig.player.unplayable << folder.file("broken.mpg");
+    Playerfrm& window = rig.window();
+    PlaybackEngine& engine = window.engine();
+    engine.File1().setSingleFile(folder.file("broken.mpg"));
+    engine.StartListPlayback();
+    QVERIFY(engine.watchdogArmed());
+    QCOMPARE(engine.tmrWrong_Format.interval(), 2000);
+    QCOMPARE(engine.status(), StatusText::Loading);
+
+    for (int tick = 0; tick < 2; ++tick) {
+        engine.setStatus("something else");
+        engine.lblTime->setText("0:3");
+        engine.tmrWrong_Format_Timer();
+        QCOMPARE(engine.status(), QString("The file format is not supported."));
+        QVERIFY(engine.watchdogArmed()); // it keeps firing
+        QVERIFY(!engine.Timersongna.isActive());
+        QVERIFY(window.cmdOpencdrom->isEnabled());
+        QVERIFY(!window.cmdCapture->isEnabled());
+        QVERIFY(!engine.cmdPause->isEnabled());
+        QCOMPARE(rig.player.calls.count("Stop"), tick + 1);
+    }
+    engine.Timersongna_Timer(); // frozen only in the sense that the timer no longer runs
+    engine.StopCommand();
+    QVERIFY(!engine.watchdogArmed());
+}
+
+void TestPlaybackEngine::watchdogIsWiredToTwoSeconds()
+{
+    Folder folder({"broken.mpg"});
+    FakeRig rig;
+    rig.player.unplayable << folder.file("broken.mpg");
+    PlaybackEngine& engine = rig.window().engine();
+    engine.File1().setSingleFile(folder.file("broken.mpg"));
+    QElapsedTimer clock;
+    clock.start();
+    engine.StartListPlayback();
+    QTRY_COMPARE_WITH_TIMEOUT(engine.status(), StatusText::Unsupported, 3000);
+    QVERIFY2(clock.elapsed() >= 1900, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestPlaybackEngine::playingDisarmsWatchdog()
+{
+    Folder folder({"slow.mpg"});
+    FakeRig rig;
+    rig.player.unplayable << folder.file("slow.mpg");
+    PlaybackEngine& engine = rig.window().engine();
+    engine.File1().setSingleFile(folder.file("slow.mpg"));
+    engine.StartListPlayback();
+    QVERIFY(engine.watchdogArmed());
+    rig.player.setStateByPlayer(MediaPlayer::Playing);
+    QVERIFY(!engine.watchdogArmed());
+    // Later track changes do not arm it again.
+    engine.NextTrack();
+    QVERIFY(!engine.watchdogArmed());
+}
+
+void TestPlaybackEngine::statusTextsFollowPlayState_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("playing") << int(MediaPlayer::Playing) << "Playing My Song.mp3  ........";
+    QTest::newRow("paused") << int(MediaPlayer::Paused) << "Paused ,hit spacebar to release";
+    QTest::newRow("stopped") << int(MediaPlayer::Stopped) << "Stop";
+}
+
+void TestPlaybackEngine::statusTextsFollowPlayState()
+{
+    QFETCH(int, state);
+    QFETCH(QString, text);
+    Folder folder({"my song.mp3"});
+    FakeRig rig;
+    rig.player.autoStart = false;
+    PlaybackEngine& engine = rig.window().engine();
+    engine.File1().setSingleFile(folder.file("my song.mp3"));
+    engine.StartListPlayback();
+    engine.HScroll1->setMaximum(100);
+    engine.HScroll1->setValue(40);
+    rig.player.setStateByPlayer(state == MediaPlayer::Stopped ? MediaPlayer::Playing
+                                                              : MediaPlayer::Stopped);
+    rig.player.setStateByPlayer(state);
+    QCOMPARE(engine.status(), text);
+    QCOMPARE(engine.Filepathtxt(), folder.file("my song.mp3"));
+    if (state == MediaPlayer::Stopped)
+        QCOMPARE(engine.HScroll1->value(), 0);
+}
+
+void TestPlaybackEngine::stopSequence()
+{
+    Folder folder(numbered(3));
+    FakeRig rig;
+    Playerfrm& window = rig.window();
+    PlaybackEngine& engine = window.engine();
+    QVERIFY(engine.File1().setPath(folder.path()));
+    QVERIFY(engine.File1().setListIndex(1));
+    engine.StartListPlayback();
+    window.cmdBookmark->setEnabled(true);
+    rig.player.calls.clear();
+    rig.mci.sent.clear();
+
+    engine.StopCommand();
+    QCOMPARE(rig.player.calls, (QStringList{"FileName=" + folder.file("track002.dat"), "Stop"}));
+    QCOMPARE(rig.player.PlayState(), int(MediaPlayer::Stopped));
+    QCOMPARE(rig.player.CurrentPosition(), 0.0);
+    QCOMPARE(engine.status(), QString("Tamrel VCD Player"));
+    QCOMPARE(rig.mci.sent, QStringList{"close all"});
+    QVERIFY(window.cmdOpencdrom->isEnabled());
+    QVERIFY(!window.cmdCapture->isEnabled());
+    QVERIFY(!window.cmdBookmark->isEnabled());
+    QVERIFY(!engine.watchdogArmed());
+}
+
+void TestPlaybackEngine::stopWithoutListNamesNothing()
+{
+    FakeRig rig;
+    PlaybackEngine& engine = rig.window().engine();
+    engine.StopCommand();
+    QCOMPARE(rig.player.calls, QStringList{"Stop"});
+    QCOMPARE(engine.status(), StatusText::Idle);
+}
+
+void TestPlaybackEngine::timeTexts_data()
+{
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("half second") << 0.5 << "0:0";
+    QTest::newRow("1.5 s rounds to even") << 1.5 << "0:2";
+    QTest::newRow("67 s") << 67.0 << "1:7";
+    QTest::newRow("3600 s") << 3600.0 << "60:0";
+    QTest::newRow("75:59") << 4559.4 << "75:59";
+    QTest::newRow("-1 s") << -1.0 << "0:0";
+    QTest::newRow("-61 s keeps sign of minutes") << -61.0 << "-1:0";
+    QTest::newRow("not a number") << std::nan("") << "0:0";
+}
+
+void TestPlaybackEngine::timeTexts()
+{
+    QFETCH(double, seconds);
+    QFETCH(QString, text);
+    QCOMPARE(TimeFormat::elapsed(seconds), text);
+
+    FakeRig rig;
+    PlaybackEngine& engine = rig.window().engine();
+    rig.player.setPositionByPlayer(seconds);
+    rig.player.setShowControls(true);
+    engine.Timersongna_Timer();
+    QCOMPARE(engine.lblTime->text(), text);
+    QVERIFY(!rig.player.ShowControls()); // the bar shows only in full screen
+}
+
+void TestPlaybackEngine::positionBarLimits()
+{
+    QCOMPARE(TimeFormat::roundHalfEven(2.5), 2LL);
+    QCOMPARE(TimeFormat::roundHalfEven(3.5), 4LL);
+    QCOMPARE(TimeFormat::barSeconds(32767.4), std::optional<int>(32767));
+    QCOMPARE(TimeFormat::barSeconds(32767.6), std::optional<int>());
+
+    FakeRig rig;
+    PlaybackEngine& engine = rig.window().engine();
+    rig.player.setDuration(300.5);
+    rig.player.setPositionByPlayer(12.5);
+    engine.Timer4_Timer();
+    QCOMPARE(engine.HScroll1->maximum(), 300);
+    QCOMPARE(engine.HScroll1->value(), 12);
+    // A duration past the bar's range leaves the bar as it was.
+    rig.player.setDuration(40000);
+    rig.player.setPositionByPlayer(100);
+    engine.Timer4_Timer();
+    QCOMPARE(engine.HScroll1->maximum(), 300);
+    QCOMPARE(engine.HScroll1->value(), 12);
+}
+
+void TestPlaybackEngine::sameRandomSequenceEveryRun()
+{
+    PlayOrder first;
+    PlayOrder second;
+    QList<int> a;
+    QList<int> b;
+    for (int i = 0; i < 50; ++i) {
+        a << first.drawEntry(10);
+        b << second.drawEntry(10);
+    }
+    QCOMPARE(a, b);
+    QVERIFY(*std::max_element(a.begin(), a.end()) <= 9);
+    QVERIFY(std::count(a.begin(), a.end(), a.front()) < 50); // it does vary
+    QCOMPARE(first.drawEntry(0), 0);
+}
+
+QTEST_MAIN(TestPlaybackEngine)
+#include "test_playback_engine.moc"
