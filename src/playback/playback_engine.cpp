@@ -1,6 +1,7 @@
 #include "playback/playback_engine.h"
 
 #include "platform/mci.h"
+#include "platform/media_paths.h"
 #include "platform/media_player.h"
 #include "playback/playback_hooks.h"
 #include "playback/status_text.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -178,7 +180,12 @@ void PlaybackEngine::FocusPlayer()
 
 bool PlaybackEngine::loadAndPlay(bool setBarMaximum)
 {
-    m_player.setFileName(m_list.fullPath());
+    // A medium that is not there fails at once, as opening it would; what exists but cannot
+    // be played is left to the watchdog. Disc files are checked when the disc is read.
+    const QString path = m_list.fullPath();
+    if (!MediaPaths::isDiscPath(path) && !QFileInfo(path).isFile())
+        return false;
+    m_player.setFileName(path);
     m_player.Play();
     if (!setBarMaximum)
         return true;
@@ -213,6 +220,8 @@ void PlaybackEngine::chooseEntryByMode()
 
 void PlaybackEngine::StartListPlayback()
 {
+    // A start that fails reports nothing: the status line goes back to what it showed.
+    const QString statusBefore = status();
     Combo1->clear();
     bool ok = FillFileCombo();
     if (ok) {
@@ -223,6 +232,8 @@ void PlaybackEngine::StartListPlayback()
         ok = loadAndPlay(true);
     }
     if (!ok) {
+        // The watchdog, armed once the list had entries, still reports the medium.
+        setStatus(statusBefore);
         m_hooks.DisableTrackControls();
         m_hooks.setCaptureEnabled(false);
         m_hooks.disableBookmarkCommands();

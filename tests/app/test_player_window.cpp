@@ -136,10 +136,25 @@ void TestPlayerWindow::commandLinePlaysFileAsOwnList()
 
 void TestPlayerWindow::commandLineWithMissingFileReachesPlayCommand()
 {
+    QTemporaryDir dir;
+    QFile(dir.filePath("empty.mpg")).open(QIODevice::WriteOnly);
+    // Missing files and folders take the Play command's failure path; the watchdog then
+    // reports them as it reports any medium that never starts.
+    for (const QString& path : {QString("/no/such/folder/clip.mpg"), dir.path()}) {
+        FakeRig rig;
+        Playerfrm& w = rig.load(path);
+        QVERIFY(rig.player.openedFiles.isEmpty());
+        QCOMPARE(w.engine().status(), StatusText::Idle);
+        QVERIFY(!w.engine().cmdPlay->isEnabled());
+        QVERIFY(w.engine().watchdogArmed());
+        w.engine().tmrWrong_Format_Timer();
+        QCOMPARE(w.engine().status(), StatusText::Unsupported);
+    }
+    // A file that exists but never starts is left to the watchdog.
     FakeRig rig;
-    rig.player.requireExistingFiles = true;
-    Playerfrm& w = rig.load("/no/such/folder/clip.mpg");
-    QCOMPARE(rig.player.openedFiles, QStringList{"/no/such/folder/clip.mpg"});
+    rig.player.unplayable << dir.filePath("empty.mpg");
+    Playerfrm& w = rig.load(dir.filePath("empty.mpg"));
+    QCOMPARE(rig.player.openedFiles, QStringList{dir.filePath("empty.mpg")});
     QCOMPARE(w.engine().status(), StatusText::Loading);
     QVERIFY(w.engine().watchdogArmed());
 }
