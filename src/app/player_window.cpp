@@ -1,5 +1,7 @@
 #include "app/player_window.h"
 
+#include "app/popup_menu.h"
+#include "app/window_modes.h"
 #include "platform/mci.h"
 #include "platform/media_player.h"
 #include "platform/settings_store.h"
@@ -13,9 +15,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QStyle>
 
@@ -36,7 +40,8 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     m_engine = new PlaybackEngine(*m_services.player, *m_services.mci, *this, this, Frame1);
     m_tracks = new TrackPanel(*m_services.player, *m_engine, Frame1);
     createCommandButtons();
-    createMenuActions();
+    m_modes = new WindowModes(this, *m_services.player, cmdOnTop);
+    createMenu();
 
     for (QTimer* timer : {&Timer1, &Timer2, &Timer3})
         timer->setInterval(100);
@@ -73,7 +78,6 @@ void Playerfrm::createCommandButtons()
         make("cmdFullscreen", "Full Screen", "Full Screen (Alt + Enter)", {2250, 80, 1095, 375});
     cmdMenu = make("cmdMenu", "Menu", QString(), {3405, 80, 735, 375});
     cmdOnTop = make("cmdOnTop", "On Top", "Always on Top", {4200, 80, 855, 375});
-    cmdOnTop->setProperty("tag", QStringLiteral("0"));
     cmdOpencdrom = make("cmdOpencdrom", "E", "Eject CD", {5115, 80, 300, 375});
     QFont small = cmdOpencdrom->font();
     small.setPointSizeF(small.pointSizeF() * 0.8);
@@ -87,23 +91,43 @@ void Playerfrm::createCommandButtons()
     cmdExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
 
     connect(cmdExit, &QPushButton::clicked, this, &Playerfrm::ExitProgram);
-    connect(cmdFullscreen, &QPushButton::clicked, this, &Playerfrm::FullScreen);
+    connect(cmdFullscreen, &QPushButton::clicked, this, [this] { m_modes->FullScreen(); });
+    connect(cmdOnTop, &QPushButton::clicked, this, [this] { m_modes->OnTopToggle(); });
+    connect(cmdMenu, &QPushButton::clicked, this, &Playerfrm::cmdMenu_Click);
 }
 
-void Playerfrm::createMenuActions()
+void Playerfrm::createMenu()
 {
-    auto make = [this](const char* name, const QString& caption, bool enabled) {
-        auto* action = new QAction(caption, this);
-        action->setObjectName(name);
-        action->setEnabled(enabled);
-        return action;
-    };
-    mnuOpenVCD = make("mnuOpenVCD", "Open Video CD  (Auto detect)", true);
-    mnuvcdbookmark = make("mnuvcdbookmark", "Retrieve  Bookmark", false);
-    mnuaddbookmark = make("mnuaddbookmark", "Add  Bookmark", false);
-    MnuClearbookmark = make("MnuClearbookmark", "Clear Bookmark", false);
-    mnucapturescreen = make("mnucapturescreen", "Capture Screen", false);
-    mnutray = make("mnutray", "Open CD Tray", true);
+    PlaybackEngine& e = *m_engine;
+    m_menu = new PopupMenu(this, {e.mnunexttrack, e.mnuplay, e.mnupause, e.mnustop});
+    mnuOpenVCD = m_menu->mnuOpenVCD;
+    mnuvcdbookmark = m_menu->mnuvcdbookmark;
+    mnuaddbookmark = m_menu->mnuaddbookmark;
+    MnuClearbookmark = m_menu->MnuClearbookmark;
+    mnucapturescreen = m_menu->mnucapturescreen;
+    mnutray = m_menu->mnutray;
+
+    connect(mnuOpenVCD, &QAction::triggered, this, &Playerfrm::Command32);
+    connect(m_menu->mnuExit, &QAction::triggered, this, &Playerfrm::ExitProgram);
+    connect(m_menu->mnuFirst, &QAction::triggered, this,
+            [this] { setAudioChannel(MediaPlayer::BalanceFirstChannel); });
+    connect(m_menu->mnuSecond, &QAction::triggered, this,
+            [this] { setAudioChannel(MediaPlayer::BalanceSecondChannel); });
+    connect(m_menu->mnuBoth, &QAction::triggered, this,
+            [this] { setAudioChannel(MediaPlayer::BalanceBoth); });
+}
+
+void Playerfrm::setAudioChannel(int balance)
+{
+    // The check mark moves with the action group; the medium plays on.
+    m_services.player->setBalance(balance);
+}
+
+void Playerfrm::cmdMenu_Click()
+{
+    m_modes->leaveOnTop();
+    m_menu->mnuPopup->exec(QCursor::pos());
+    m_engine->FocusPlayer();
 }
 
 QString Playerfrm::commandLinePath(const QString& commandLine)
@@ -156,14 +180,7 @@ void Playerfrm::Command29() {}
 
 void Playerfrm::Command30() {}
 
-void Playerfrm::FullScreen()
-{
-    m_engine->FocusPlayer();
-    MediaPlayer& player = *m_services.player;
-    player.setEnableFullScreenControls(true);
-    player.setShowControls(true);
-    player.setDisplaySize(MediaPlayer::FullScreen);
-}
+void Playerfrm::Command32() {}
 
 void Playerfrm::endProcess()
 {
@@ -201,6 +218,9 @@ bool Playerfrm::eventFilter(QObject* watched, QEvent* event)
     if (widget->window() != this)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    // Any key with Alt held (Alt alone too) takes the window out of the topmost band.
+    if (key->modifiers().testFlag(Qt::AltModifier) || key->key() == Qt::Key_Alt)
+        m_modes->leaveOnTop();
     if (MediaPlayer::isPlayerKey(key))
         return false;
     const QString text = key->text();

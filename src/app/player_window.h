@@ -8,7 +8,9 @@
 #include <QWidget>
 
 class PlaybackEngine;
+class PopupMenu;
 class TrackPanel;
+class WindowModes;
 class QAction;
 class QFrame;
 class QPushButton;
@@ -32,12 +34,18 @@ public:
 
     PlaybackEngine& engine() { return *m_engine; }
     TrackPanel& trackPanel() { return *m_tracks; }
+    PopupMenu& menu() { return *m_menu; }
+    WindowModes& modes() { return *m_modes; }
+
+    // The Menu button: the popup menu at the mouse position.
+    void cmdMenu_Click();
 
     // Steps of the start-up sequence that later features fill in.
     void HideCapture();
     void SetupToneLabels();
     virtual void Command29();
     virtual void Command30();
+    virtual void Command32();
 
     // Command-line text to the path it names; empty when it names nothing.
     static QString commandLinePath(const QString& commandLine);
@@ -69,8 +77,8 @@ protected:
 private:
     void createFrontPanel();
     void createCommandButtons();
-    void createMenuActions();
-    void FullScreen();
+    void createMenu();
+    void setAudioChannel(int balance);
     void endProcess();
 
     // PlaybackHooks
@@ -88,5 +96,7 @@ private:
     PlatformServices m_services;
     PlaybackEngine* m_engine = nullptr;
     TrackPanel* m_tracks = nullptr;
+    PopupMenu* m_menu = nullptr;
+    WindowModes* m_modes = nullptr;
     bool m_closing = false;
 };

@@ -1,0 +1,53 @@
+#include "app/window_modes.h"
+
+#include "platform/media_player.h"
+
+#include <QPushButton>
+#include <QWidget>
+#include <QWindow>
+
+WindowModes::WindowModes(QWidget* window, MediaPlayer& player, QPushButton* cmdOnTop)
+    : QObject(window), m_window(window), m_player(player), m_cmdOnTop(cmdOnTop)
+{
+    m_cmdOnTop->setProperty("tag", QStringLiteral("0"));
+}
+
+bool WindowModes::isOnTop() const
+{
+    return m_cmdOnTop->property("tag").toString().toInt() == 1;
+}
+
+void WindowModes::setStacking(bool onTop)
+{
+    // Changing the flag on the native window restacks it in place; QWidget::setWindowFlags
+    // would recreate the window and with it the video's GL context.
+    if (QWindow* handle = m_window->windowHandle()) {
+        handle->setFlag(Qt::WindowStaysOnTopHint, onTop);
+        m_window->activateWindow();
+    } else {
+        m_window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    }
+}
+
+void WindowModes::OnTopToggle()
+{
+    const bool onTop = !isOnTop();
+    m_cmdOnTop->setProperty("tag", onTop ? QStringLiteral("1") : QStringLiteral("0"));
+    setStacking(onTop);
+    m_player.SetFocus();
+}
+
+void WindowModes::leaveOnTop()
+{
+    if (isOnTop())
+        OnTopToggle();
+}
+
+void WindowModes::FullScreen()
+{
+    leaveOnTop();
+    m_player.SetFocus();
+    m_player.setEnableFullScreenControls(true);
+    m_player.setShowControls(true);
+    m_player.setDisplaySize(MediaPlayer::FullScreen);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+
+class MediaPlayer;
+class QPushButton;
+class QWidget;
+
+// Always-on-top and full screen. The on-top state is the tag of the On Top button ("1" on
+// top, "0" not); full screen is the player's display size being 3.
+class WindowModes : public QObject {
+    Q_OBJECT
+public:
+    WindowModes(QWidget* window, MediaPlayer& player, QPushButton* cmdOnTop);
+
+    bool isOnTop() const;
+    void OnTopToggle();
+    // Runs the toggle when the window is on top, as commands that need a normal window do.
+    void leaveOnTop();
+    void FullScreen();
+
+private:
+    void setStacking(bool onTop);
+
+    QWidget* m_window;
+    MediaPlayer& m_player;
+    QPushButton* m_cmdOnTop;
+};
