@@ -1,4 +1,5 @@
 #include "app/player_window.h"
+#include "platform/cd_drives.h"
 #include "platform/ini_settings_store.h"
 #include "platform/mci_interpreter.h"
 #include "platform/mpv_player.h"
@@ -42,9 +43,16 @@ int main(int argc, char* argv[])
 
     MpvPlayer player(playerOptions());
     IniSettingsStore settings;
-    MciInterpreter mci;
+    LinuxCdDrives drives;
+    MciInterpreter mci(drives);
     LinuxSystemFolders folders;
-    Playerfrm window(PlatformServices{&player, &settings, &mci, &folders, endNow});
+    PlatformServices services{.player = &player,
+                              .settings = &settings,
+                              .mci = &mci,
+                              .folders = &folders,
+                              .drives = &drives,
+                              .endProcess = endNow};
+    Playerfrm window(std::move(services));
 
     // Benchmarks measure process start to first picture.
     if (qEnvironmentVariableIsSet("TAMREL_EXIT_AFTER_FIRST_FRAME"))

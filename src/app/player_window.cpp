@@ -9,7 +9,9 @@
 #include "playback/playback_engine.h"
 #include "playback/status_text.h"
 #include "settings/settings.h"
+#include "videocd/cd_tray.h"
 #include "videocd/track_panel.h"
+#include "videocd/video_cd_loader.h"
 #include "widgets/twips.h"
 
 #include <QAction>
@@ -42,6 +44,7 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     createCommandButtons();
     m_modes = new WindowModes(this, *m_services.player, cmdOnTop);
     createMenu();
+    createVideoCd();
 
     for (QTimer* timer : {&Timer1, &Timer2, &Timer3})
         timer->setInterval(100);
@@ -117,6 +120,23 @@ void Playerfrm::createMenu()
             [this] { setAudioChannel(MediaPlayer::BalanceBoth); });
 }
 
+void Playerfrm::createVideoCd()
+{
+    VideoCdLoader::Controls controls{cmdBookmark,
+                                     mnuaddbookmark,
+                                     mnuvcdbookmark,
+                                     MnuClearbookmark,
+                                     cmdCapture,
+                                     mnucapturescreen,
+                                     [this] { DisableTrackControls(); }};
+    m_videoCd = new VideoCdLoader(*m_services.drives, *m_engine, *m_services.player,
+                                  *m_services.settings, std::move(controls), this);
+    m_tray = new CdTray(
+        cmdOpencdrom, *m_services.mci, [this] { Command29(); },
+        [this] { m_engine->FocusPlayer(); });
+    connect(mnutray, &QAction::triggered, m_tray, &CdTray::cmdOpencdrom_Click);
+}
+
 void Playerfrm::setAudioChannel(int balance)
 {
     // The check mark moves with the action group; the medium plays on.
@@ -176,11 +196,20 @@ void Playerfrm::HideCapture()
 
 void Playerfrm::SetupToneLabels() {}
 
-void Playerfrm::Command29() {}
+void Playerfrm::Command29()
+{
+    m_videoCd->Command29();
+}
 
-void Playerfrm::Command30() {}
+void Playerfrm::Command30()
+{
+    m_videoCd->Command30();
+}
 
-void Playerfrm::Command32() {}
+void Playerfrm::Command32()
+{
+    m_videoCd->Command32();
+}
 
 void Playerfrm::endProcess()
 {
@@ -279,6 +308,12 @@ void Playerfrm::disableBookmarkCommands()
     mnuvcdbookmark->setEnabled(false);
 }
 
-void Playerfrm::CheckDiscAndBookmark() {}
+void Playerfrm::CheckDiscAndBookmark()
+{
+    m_videoCd->CheckDiscAndBookmark();
+}
 
-void Playerfrm::closeCdNotice() {}
+void Playerfrm::closeCdNotice()
+{
+    m_videoCd->closeNotice();
+}

@@ -7,9 +7,11 @@
 #include <QTimer>
 #include <QWidget>
 
+class CdTray;
 class PlaybackEngine;
 class PopupMenu;
 class TrackPanel;
+class VideoCdLoader;
 class WindowModes;
 class QAction;
 class QFrame;
@@ -36,6 +38,8 @@ public:
     TrackPanel& trackPanel() { return *m_tracks; }
     PopupMenu& menu() { return *m_menu; }
     WindowModes& modes() { return *m_modes; }
+    VideoCdLoader& videoCd() { return *m_videoCd; }
+    CdTray& tray() { return *m_tray; }
 
     // The Menu button: the popup menu at the mouse position.
     void cmdMenu_Click();
@@ -78,6 +82,7 @@ private:
     void createFrontPanel();
     void createCommandButtons();
     void createMenu();
+    void createVideoCd();
     void setAudioChannel(int balance);
     void endProcess();
 
@@ -98,5 +103,7 @@ private:
     TrackPanel* m_tracks = nullptr;
     PopupMenu* m_menu = nullptr;
     WindowModes* m_modes = nullptr;
+    VideoCdLoader* m_videoCd = nullptr;
+    CdTray* m_tray = nullptr;
     bool m_closing = false;
 };

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+class CdDrives;
 class MediaPlayer;
 class SettingsStore;
 class MciCommands;
@@ -14,6 +15,7 @@ struct PlatformServices {
     SettingsStore* settings = nullptr;
     MciCommands* mci = nullptr;
     SystemFolders* folders = nullptr;
+    CdDrives* drives = nullptr;
     // Ends the process at once; the exit paths call nothing else after it.
     std::function<void(int)> endProcess;
 };

@@ -10,8 +10,12 @@ FakeRig::FakeRig() = default;
 
 PlatformServices FakeRig::services()
 {
-    return PlatformServices{&player, &settings, &mci, &folders,
-                            [this](int code) { exitCodes << code; }};
+    return PlatformServices{.player = &player,
+                            .settings = &settings,
+                            .mci = &mci,
+                            .folders = &folders,
+                            .drives = &drives,
+                            .endProcess = [this](int code) { exitCodes << code; }};
 }
 
 Playerfrm& FakeRig::window()

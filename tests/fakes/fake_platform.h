@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/player_window.h"
+#include "fake_cd_drives.h"
 #include "fake_media_player.h"
 #include "platform/mci.h"
 #include "platform/settings_store.h"
@@ -55,6 +56,7 @@ struct FakeRig {
     FakeSettingsStore settings;
     FakeMci mci;
     FakeSystemFolders folders;
+    FakeCdDrives drives;
     QList<int> exitCodes;
 
 private:
