@@ -169,3 +169,8 @@ void VideoCdLoader::CheckDiscAndBookmark()
         m_controls.mnuvcdbookmark->setEnabled(false);
     }
 }
+
+bool VideoCdLoader::noticeShown() const
+{
+    return m_notice && m_notice->isVisible();
+}

@@ -41,7 +41,7 @@ public:
     void RetrySecondCdDrive();
     void CheckDiscAndBookmark();
     void closeNotice();
-    bool noticeShown() const { return !m_notice.isNull(); }
+    bool noticeShown() const;
 
     // The drive list grows by every drive at every scan and is never emptied: entry 0 and 1
     // are fixed by the first scans.

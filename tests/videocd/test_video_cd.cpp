@@ -1,0 +1,272 @@
+#include "fake_platform.h"
+#include "platform/disc_library.h"
+#include "playback/playback_engine.h"
+#include "playback/status_text.h"
+#include "videocd/cd_tray.h"
+#include "videocd/track_panel.h"
+#include "videocd/video_cd_loader.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// Drives whose discs cannot be read: the device nodes do not exist.
+void addUnreadableDrives(FakeRig& rig, const QStringList& ids)
+{
+    for (const QString& id : ids)
+        rig.drives.list << CdDrive{id, "/nonexistent/" + id, false};
+    DiscLibrary::instance().setDrives(rig.drives.list);
+}
+
+void fillFolder(const QTemporaryDir& dir, int count)
+{
+    for (int i = 1; i <= count; ++i)
+        QFile(dir.filePath(QStringLiteral("f%1.mpg").arg(i, 3, 10, QChar('0'))))
+            .open(QIODevice::WriteOnly);
+}
+} // namespace
+
+class TestVideoCd : public QObject {
+    Q_OBJECT
+private slots:
+    void noDriveAtAllIsQuiet();
+    void oneDriveWithoutDisc();
+    void driveListGrowsAtEveryScan();
+    void vcdAutoOffReloadsKnownFolderOnly();
+    void menuDetectionWithoutDrive();
+    void bookmarkCheck_data();
+    void bookmarkCheck();
+    void failedDeviceTestNeitherShowsBoxNorEnds();
+    void hundredThirtyFiles();
+    void buttonsLeftEnabledByLongerList();
+    void trayCaptionCycle();
+    void trayMenuItemToggles();
+};
+
+void TestVideoCd::noDriveAtAllIsQuiet()
+{
+    FakeRig rig;
+    Playerfrm& w = rig.load();
+    VideoCdLoader& vcd = w.videoCd();
+    QCOMPARE(vcd.txtCDdrive, QString("CD Drive"));
+    QVERIFY(vcd.List1.isEmpty());
+    QVERIFY(vcd.Text2.isEmpty());
+    QCOMPARE(w.engine().status(), StatusText::Idle);
+    QVERIFY(!vcd.noticeShown());
+    QVERIFY(!w.engine().cmdPlay->isEnabled()); // the panel stays disabled
+    QVERIFY(rig.player.openedFiles.isEmpty());
+    QVERIFY(rig.exitCodes.isEmpty());
+}
+
+void TestVideoCd::oneDriveWithoutDisc()
+{
+    FakeRig rig;
+    addUnreadableDrives(rig, {"sr0"});
+    Playerfrm& w = rig.load();
+    VideoCdLoader& vcd = w.videoCd();
+    QCOMPARE(w.engine().status(), StatusText::NoMovies);
+    QCOMPARE(vcd.List1, (QStringList{"sr0", "sr0"})); // both attempts use the one drive
+    QCOMPARE(vcd.txtCDdrive, QString("SR0"));
+    QCOMPARE(vcd.Text2, QString("SR0:\\Mpegav"));
+    QVERIFY(!w.engine().watchdogArmed());
+    QVERIFY(!w.cmdCapture->isEnabled());
+    QVERIFY(!w.cmdBookmark->isEnabled());
+    QVERIFY(!w.mnuaddbookmark->isEnabled());
+    QVERIFY(!w.trackPanel().Songcmd[0]->isEnabled());
+}
+
+void TestVideoCd::driveListGrowsAtEveryScan()
+{
+    FakeRig rig;
+    addUnreadableDrives(rig, {"sr0", "sr1"});
+    Playerfrm& w = rig.load();
+    VideoCdLoader& vcd = w.videoCd();
+    // First scan D, E; the retry appends them again and picks entry 1, the second drive.
+    QCOMPARE(vcd.List1, (QStringList{"sr0", "sr1", "sr0", "sr1"}));
+    QCOMPARE(vcd.txtCDdrive, QString("SR1"));
+    w.Command29();
+    QCOMPARE(vcd.List1.size(), 8);
+    QCOMPARE(vcd.txtCDdrive, QString("SR1"));
+
+    // A later scan that finds no drive leaves the last drive in place.
+    rig.drives.list.clear();
+    w.Command29();
+    QCOMPARE(vcd.txtCDdrive, QString("SR1"));
+    QCOMPARE(vcd.List1.size(), 8);
+}
+
+void TestVideoCd::vcdAutoOffReloadsKnownFolderOnly()
+{
+    FakeRig rig;
+    addUnreadableDrives(rig, {"sr0"});
+    rig.settings.values["VCD Auto"] = "0";
+    Playerfrm& w = rig.load();
+    QCOMPARE(rig.drives.driveQueries, 0); // no scan
+    QCOMPARE(w.engine().status(), StatusText::Idle);
+    QVERIFY(!w.cmdCapture->isEnabled());
+    QVERIFY(!w.cmdBookmark->isEnabled());
+    QVERIFY(!w.mnuvcdbookmark->isEnabled());
+    QVERIFY(w.mnuOpenVCD->isEnabled());
+    QVERIFY(rig.player.openedFiles.isEmpty());
+}
+
+void TestVideoCd::menuDetectionWithoutDrive()
+{
+    FakeRig rig;
+    Playerfrm& w = rig.load();
+    w.cmdBookmark->setEnabled(true);
+    w.MnuClearbookmark->setEnabled(true);
+    w.mnuOpenVCD->trigger();
+    QVERIFY(!w.cmdBookmark->isEnabled());
+    QVERIFY(!w.MnuClearbookmark->isEnabled());
+    QCOMPARE(w.engine().File1().Path(), QCoreApplication::applicationDirPath());
+    QCOMPARE(w.engine().status(), StatusText::Idle); // no message
+}
+
+void TestVideoCd::bookmarkCheck_data()
+{
+    QTest::addColumn<QString>("storedPath");
+    QTest::addColumn<QString>("storedId");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("same file, same disc") << "PLAYING"
+                                          << "1234" << true;
+    QTest::newRow("other disc") << "PLAYING"
+                                << "1235" << false;
+    QTest::newRow("path differs in case") << "playing-upper"
+                                          << "1234" << false;
+    QTest::newRow("cleared bookmark") << ""
+                                      << "" << false;
+}
+
+void TestVideoCd::bookmarkCheck()
+{
+    QFETCH(QString, storedPath);
+    QFETCH(QString, storedId);
+    QFETCH(bool, matches);
+    QTemporaryDir dir;
+    QFile(dir.filePath("Track.dat")).open(QIODevice::WriteOnly);
+    FakeRig rig;
+    rig.drives.add("sr0", 1234);
+    Playerfrm& w = rig.window();
+    w.videoCd().txtCDdrive = "SR0";
+    const QString playing = dir.filePath("Track.dat");
+    rig.settings.values["Bookmarkpath"] = storedPath == "PLAYING"         ? playing
+                                          : storedPath == "playing-upper" ? playing.toUpper()
+                                                                          : storedPath;
+    rig.settings.values["Bookmarkid"] = storedId;
+    rig.settings.values["Bookmark"] = "754.3";
+    w.cmdBookmark->setEnabled(true);
+    w.mnuaddbookmark->setEnabled(true);
+    w.mnuvcdbookmark->setEnabled(true);
+
+    w.engine().File1().setSingleFile(playing);
+    w.engine().StartListPlayback(); // reaching the playing state runs the check
+    QCOMPARE(w.videoCd().cdis2txt, QString("1234"));
+    QCOMPARE(w.videoCd().Bookcurrtxt, QString("754.3"));
+    QCOMPARE(w.mnuvcdbookmark->isEnabled(), matches);
+    if (matches) {
+        QVERIFY(w.MnuClearbookmark->isEnabled());
+        QVERIFY(!w.cmdBookmark->isEnabled());
+        QVERIFY(!w.mnuaddbookmark->isEnabled());
+    } else {
+        QVERIFY(w.cmdBookmark->isEnabled()); // only "Retrieve" changes
+    }
+}
+
+void TestVideoCd::failedDeviceTestNeitherShowsBoxNorEnds()
+{
+    QTemporaryDir dir;
+    fillFolder(dir, 1);
+    FakeRig rig;
+    rig.mci.results["open cdaudio alias cd69 wait shareable"] = 275;
+    Playerfrm& w = rig.load(dir.filePath("f001.mpg"));
+    QVERIFY(rig.mci.sent.contains("open cdaudio alias cd69 wait shareable"));
+    QVERIFY(rig.exitCodes.isEmpty());
+    QCOMPARE(w.engine().status(), StatusText::playing("f001.mpg"));
+    QCOMPARE(w.videoCd().cdis2txt, QString("0")); // "CD Drive" has no serial
+}
+
+void TestVideoCd::hundredThirtyFiles()
+{
+    QTemporaryDir dir;
+    fillFolder(dir, 130);
+    FakeRig rig;
+    Playerfrm& w = rig.window();
+    PlaybackEngine& e = w.engine();
+    e.File1().setPattern("*.mpg");
+    QVERIFY(e.File1().setPath(dir.path()));
+    QVERIFY(e.File1().setListIndex(0));
+    e.StartListPlayback();
+    for (QPushButton* button : w.trackPanel().Songcmd)
+        QVERIFY(button->isEnabled());
+    w.trackPanel().Songcmd[41]->click();
+    QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("42 of 130"));
+    QVERIFY(e.selectJumpItem(50)); // entry 51, track 52: no button, label kept
+    QCOMPARE(rig.player.FileName(), dir.filePath("f052.mpg"));
+    QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("42 of 130"));
+    w.trackPanel().Songcmd[6]->click();
+    QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("07 of 130"));
+}
+
+void TestVideoCd::buttonsLeftEnabledByLongerList()
+{
+    QTemporaryDir longer;
+    fillFolder(longer, 20);
+    QTemporaryDir shorter;
+    fillFolder(shorter, 5);
+    FakeRig rig;
+    Playerfrm& w = rig.window();
+    PlaybackEngine& e = w.engine();
+    e.File1().setPattern("*.mpg");
+    QVERIFY(e.File1().setPath(longer.path()));
+    QVERIFY(e.File1().setListIndex(0));
+    e.StartListPlayback();
+    QVERIFY(e.File1().setPath(shorter.path()));
+    QVERIFY(e.File1().setListIndex(2));
+    e.StartListPlayback();
+    QVERIFY(w.trackPanel().Songcmd[9]->isEnabled()); // kept from the list of 20
+    QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("03 of 5"));
+    // Its index does not exist: the current track starts again.
+    rig.player.openedFiles.clear();
+    w.trackPanel().Songcmd[9]->click();
+    QCOMPARE(rig.player.openedFiles, QStringList{shorter.filePath("f003.mpg")});
+    QCOMPARE(e.File1().ListIndex(), 2);
+}
+
+void TestVideoCd::trayCaptionCycle()
+{
+    FakeRig rig;
+    addUnreadableDrives(rig, {"sr0"});
+    Playerfrm& w = rig.load();
+    rig.mci.sent.clear();
+    const int queries = rig.drives.driveQueries;
+    w.cmdOpencdrom->click();
+    QCOMPARE(w.cmdOpencdrom->text(), QString("C"));
+    QCOMPARE(rig.mci.sent, QStringList{"Set CDAudio Door Open Wait"});
+    QCOMPARE(rig.drives.driveQueries, queries); // opening does not look for a disc
+    w.cmdOpencdrom->click();
+    QCOMPARE(w.cmdOpencdrom->text(), QString("E"));
+    QCOMPARE(rig.mci.sent.at(1), QString("Set CDAudio Door Closed Wait"));
+    QVERIFY(rig.drives.driveQueries > queries); // closing detects the new disc
+    QCOMPARE(w.engine().status(), StatusText::NoMovies);
+    QCOMPARE(rig.player.calls.last(), QString("SetFocus"));
+}
+
+void TestVideoCd::trayMenuItemToggles()
+{
+    FakeRig rig;
+    Playerfrm& w = rig.load();
+    QCOMPARE(w.mnutray->text(), QString("Open CD Tray"));
+    w.mnutray->trigger();
+    w.mnutray->trigger();
+    QCOMPARE(rig.mci.sent.mid(rig.mci.sent.size() - 2),
+             (QStringList{"Set CDAudio Door Open Wait", "Set CDAudio Door Closed Wait"}));
+    QCOMPARE(w.cmdOpencdrom->text(), QString("E"));
+}
+
+QTEST_MAIN(TestVideoCd)
+#include "test_video_cd.moc"

@@ -1,0 +1,91 @@
+#include "fake_platform.h"
+#include "platform/disc_library.h"
+#include "playback/playback_engine.h"
+#include "playback/status_text.h"
+#include "videocd/track_panel.h"
+#include "videocd/video_cd_loader.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+QString disc(const QString& name)
+{
+    return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
+}
+
+void setDrives(FakeRig& rig, const QList<CdDrive>& drives)
+{
+    rig.drives.list = drives;
+    DiscLibrary::instance().setDrives(drives);
+}
+} // namespace
+
+// Detection on generated disc images: the drives are scripted, the discs are real.
+class TestVideoCdDiscs : public QObject {
+    Q_OBJECT
+private slots:
+    void discInFirstDrivePlaysTrackOne();
+    void discInSecondDriveFoundByRetry();
+    void discWithoutMovieFolder();
+    void patternChosenEarlierIsKept();
+};
+
+void TestVideoCdDiscs::discInFirstDrivePlaysTrackOne()
+{
+    FakeRig rig;
+    setDrives(rig, {{"img0", disc("vcd-a.cue"), true}});
+    Playerfrm& w = rig.load();
+    VideoCdLoader& vcd = w.videoCd();
+    QCOMPARE(vcd.txtCDdrive, QString("IMG0"));
+    QCOMPARE(vcd.Text2, QString("IMG0:\\Mpegav"));
+    QCOMPARE(w.engine().File1().entries(),
+             (QStringList{"AVSEQ01.DAT", "AVSEQ02.DAT", "AVSEQ03.DAT"}));
+    QCOMPARE(rig.player.openedFiles, QStringList{"IMG0:\\Mpegav\\AVSEQ01.DAT"});
+    QCOMPARE(w.engine().status(), StatusText::playing("AVSEQ01.DAT"));
+    QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("01 of 3"));
+    QVERIFY(w.trackPanel().Songcmd[2]->isEnabled());
+    QVERIFY(!w.trackPanel().Songcmd[3]->isEnabled());
+    QVERIFY(!vcd.noticeShown()); // closed once the track played
+    QVERIFY(w.mnuaddbookmark->isEnabled());
+}
+
+void TestVideoCdDiscs::discInSecondDriveFoundByRetry()
+{
+    FakeRig rig;
+    setDrives(rig, {{"sr0", "/nonexistent/sr0", false}, {"img0", disc("mode1.iso"), true}});
+    Playerfrm& w = rig.load();
+    VideoCdLoader& vcd = w.videoCd();
+    QCOMPARE(vcd.List1, (QStringList{"sr0", "img0", "sr0", "img0"}));
+    QCOMPARE(vcd.Text2, QString("IMG0:\\Mpegav"));
+    QCOMPARE(rig.player.openedFiles, QStringList{"IMG0:\\Mpegav\\AVSEQ01.DAT"});
+
+    w.trackPanel().Songcmd[2]->click();
+    QCOMPARE(rig.player.FileName(), QString("IMG0:\\Mpegav\\AVSEQ03.DAT"));
+    QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("03 of 3"));
+}
+
+void TestVideoCdDiscs::discWithoutMovieFolder()
+{
+    for (const char* image : {"no-mpegav.iso", "empty-mpegav.iso", "stub.cue"}) {
+        FakeRig rig;
+        setDrives(rig, {{"img0", disc(image), true}});
+        Playerfrm& w = rig.load();
+        QCOMPARE(w.engine().status(), StatusText::NoMovies);
+        QVERIFY2(rig.player.openedFiles.isEmpty(), image);
+    }
+}
+
+void TestVideoCdDiscs::patternChosenEarlierIsKept()
+{
+    FakeRig rig;
+    setDrives(rig, {{"img0", disc("vcd-a.cue"), true}});
+    Playerfrm& w = rig.window();
+    w.engine().File1().setPattern("*.mp3");
+    w.Command29();
+    QCOMPARE(w.engine().status(), StatusText::NoMovies);
+}
+
+QTEST_MAIN(TestVideoCdDiscs)
+#include "test_video_cd_discs.moc"
