@@ -8,6 +8,7 @@
 #include "playback/time_format.h"
 #include "settings/settings_keys.h"
 #include "widgets/twips.h"
+#include "widgets/ui_trace.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -151,6 +152,7 @@ QList<QAction*> PlaybackEngine::transportActions() const
 void PlaybackEngine::setStatus(const QString& text)
 {
     lblDisplay->setText(text);
+    UiTrace::report("status", text);
 }
 
 QString PlaybackEngine::status() const

@@ -108,3 +108,17 @@ double changedShare(const QImage& a, const QImage& b, const QRect& area)
             changed += a.pixel(x, y) != b.pixel(x, y);
     return double(changed) / (double(inside.width()) * inside.height());
 }
+
+bool GuiSession::waitForLine(const QString& line, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        while (m_player.canReadLine())
+            m_lines << QString::fromUtf8(m_player.readLine()).trimmed();
+        if (m_lines.contains(line))
+            return true;
+        m_player.waitForReadyRead(100);
+    }
+    return false;
+}

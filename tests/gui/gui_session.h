@@ -22,10 +22,14 @@ public:
     QSize screenSize() const;
     bool xdotool(const QStringList& arguments, QString* output = nullptr) const;
     QProcess& player() { return m_player; }
+    // Waits until the player (started with TAMREL_TRACE=1) printed this line.
+    bool waitForLine(const QString& line, int timeoutMs = 10000);
+    QStringList lines() const { return m_lines; }
 
 private:
     QProcess m_windowManager;
     QProcess m_player;
+    QStringList m_lines;
 };
 
 // Share of pixels in `area` that differ between two grabs.
