@@ -1,7 +1,10 @@
 #include "app/player_window.h"
 
+#include "about/about_window.h"
+#include "about/help_window.h"
 #include "app/popup_menu.h"
 #include "app/window_modes.h"
+#include "media_files/folder_chooser.h"
 #include "platform/mci.h"
 #include "platform/media_player.h"
 #include "platform/settings_store.h"
@@ -12,6 +15,7 @@
 #include "videocd/cd_tray.h"
 #include "videocd/track_panel.h"
 #include "videocd/video_cd_loader.h"
+#include "widgets/layout_resizer.h"
 #include "widgets/twips.h"
 
 #include <QAction>
@@ -48,6 +52,9 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
 
     for (QTimer* timer : {&Timer1, &Timer2, &Timer3})
         timer->setInterval(100);
+    // Created last: it scales the controls that exist when the window loads.
+    m_resizer = new LayoutResizer(this);
+    m_resizer->setObjectName("rgrResizer1");
     m_engine->Timer4.start();
     m_engine->Timersongna.start();
     qApp->installEventFilter(this);
@@ -112,6 +119,10 @@ void Playerfrm::createMenu()
 
     connect(mnuOpenVCD, &QAction::triggered, this, &Playerfrm::Command32);
     connect(m_menu->mnuExit, &QAction::triggered, this, &Playerfrm::ExitProgram);
+    connect(m_menu->mnuOpenall, &QAction::triggered, this, &Playerfrm::openChooser);
+    connect(m_menu->mnuhelp, &QAction::triggered, this, [this] { HelpWindow::showWindow(this); });
+    connect(m_menu->mnuprogram, &QAction::triggered, this,
+            [this] { AboutWindow::showWindow(this); });
     connect(m_menu->mnuFirst, &QAction::triggered, this,
             [this] { setAudioChannel(MediaPlayer::BalanceFirstChannel); });
     connect(m_menu->mnuSecond, &QAction::triggered, this,
@@ -135,6 +146,21 @@ void Playerfrm::createVideoCd()
         cmdOpencdrom, *m_services.mci, [this] { Command29(); },
         [this] { m_engine->FocusPlayer(); });
     connect(mnutray, &QAction::triggered, m_tray, &CdTray::cmdOpencdrom_Click);
+}
+
+void Playerfrm::openChooser()
+{
+    cmdBookmark->setEnabled(false);
+    mnuvcdbookmark->setEnabled(false);
+    mnuaddbookmark->setEnabled(false);
+    FolderChooser::open(ChooserTarget{m_engine->File1(), *m_services.player, *m_services.settings,
+                                      [this] { m_engine->StartListPlayback(); },
+                                      [this] {
+                                          show();
+                                          raise();
+                                          activateWindow();
+                                      }},
+                        this);
 }
 
 void Playerfrm::setAudioChannel(int balance)
@@ -161,6 +187,7 @@ QString Playerfrm::commandLinePath(const QString& commandLine)
 
 void Playerfrm::Form_Load(const QString& commandLine)
 {
+    m_resizer->record();
     OsVersion = m_services.folders->GetOSVersion();
     if (OsVersion == QLatin1String("XP"))
         HideCapture();

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class CdTray;
+class LayoutResizer;
 class PlaybackEngine;
 class PopupMenu;
 class TrackPanel;
@@ -40,6 +41,7 @@ public:
     WindowModes& modes() { return *m_modes; }
     VideoCdLoader& videoCd() { return *m_videoCd; }
     CdTray& tray() { return *m_tray; }
+    LayoutResizer& resizer() { return *m_resizer; }
 
     // The Menu button: the popup menu at the mouse position.
     void cmdMenu_Click();
@@ -83,6 +85,7 @@ private:
     void createCommandButtons();
     void createMenu();
     void createVideoCd();
+    void openChooser();
     void setAudioChannel(int balance);
     void endProcess();
 
@@ -105,5 +108,6 @@ private:
     WindowModes* m_modes = nullptr;
     VideoCdLoader* m_videoCd = nullptr;
     CdTray* m_tray = nullptr;
+    LayoutResizer* m_resizer = nullptr;
     bool m_closing = false;
 };

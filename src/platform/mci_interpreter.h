@@ -2,11 +2,40 @@
 
 #include "platform/mci.h"
 
-// Interpreter of the command strings the player sends; words compare without regard to case.
+#include <QString>
+#include <memory>
+
+class CdDrives;
+
+// Interpreter of the command strings the player sends; words compare without regard to case
+// and any run of blanks separates them. The CD audio device is the first CD drive in
+// discovery order.
 class MciInterpreter : public MciCommands {
 public:
-    enum Result : long { Ok = 0, UnrecognizedCommand = 261, DeviceNotAvailable = 275 };
+    enum Result : long {
+        Ok = 0,
+        UnrecognizedCommand = 261,
+        HardwareError = 262,
+        DeviceNotAvailable = 275, // no CD drive at all
+        DeviceCannotOpen = 276,   // a drive, but its device (or image) does not open
+    };
+
+    // On the machine's own drives.
+    MciInterpreter();
+    explicit MciInterpreter(CdDrives& drives);
+    ~MciInterpreter() override;
 
     long send(const QString& command) override;
     QString errorText(long code) const override;
+
+    // The drive opened as "cd69", empty while no device is open.
+    QString openDevice() const { return m_openDevice; }
+
+private:
+    long openCdAudio();
+    long setDoor(bool open);
+
+    std::unique_ptr<CdDrives> m_ownDrives;
+    CdDrives& m_drives;
+    QString m_openDevice;
 };

@@ -1,5 +1,7 @@
 #include "platform/media_paths.h"
 
+#include "platform/disc_library.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -36,7 +38,7 @@ Split splitFilePath(const QString& path)
 std::optional<QStringList> listFiles(const QString& folder)
 {
     if (isDiscPath(folder))
-        return std::nullopt;
+        return DiscLibrary::instance().listFiles(folder);
     const QFileInfo info(folder);
     if (folder.isEmpty() || !info.isDir() || !info.isReadable())
         return std::nullopt;

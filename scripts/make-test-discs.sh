@@ -1,0 +1,105 @@
+#!/bin/sh
+# Builds the disc images the disc tests read into OUTDIR, reproducibly (same bytes on every
+# run and machine). Skips the work when OUTDIR/.done records the checksum of this script.
+# Needs ffmpeg, vcdimager, faketime, xorriso and fonts-dejavu-core.
+#
+#   vcd-a.cue/.bin      Video CD 2.0, tracks clip1..clip3 (serial 5864D78F)
+#   vcd-b.cue/.bin      Video CD 2.0, tracks clip9, clip1 (another serial)
+#   vcd-a-late.cue/.bin vcd-a built one second later: differs only in its dates and serial
+#   mode1.iso           Mode 1 ISO 9660, MPEGAV/AVSEQ01..03.DAT = clip1..clip3
+#   mixed-case.iso      like mode1.iso with lower-case names "MpegAV/avseq01.dat"
+#   no-mpegav.iso       ISO 9660 without MPEGAV
+#   empty-mpegav.iso    MPEGAV holding no .DAT file
+#   truncated.cue/.bin  vcd-a cut in the middle of track 2
+#   stub.cue/.bin       vcd-a cut before its volume descriptor
+#   clipN.mpg           the MPEG sources of the tracks, for byte comparisons
+# $bitexact is meant to split into separate ffmpeg arguments:
+# shellcheck disable=SC2086
+set -eu
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 OUTDIR" >&2
+    exit 2
+fi
+
+out=$1
+stamp=$(cksum < "$0" | cut -d' ' -f1)
+if [ -f "$out/.done" ] && [ "$(cat "$out/.done")" = "$stamp" ]; then
+    exit 0
+fi
+mkdir -p "$out"
+rm -f "$out/.done"
+cd "$out"
+
+font=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
+bitexact="-fflags +bitexact"
+
+# VCD MPEG-1 program stream: test pattern, "TRACK n" and a tone of its own. The serial of
+# vcd-a depends on the image's size, hence on these exact encodings.
+clip() { # n tone-hz seconds target
+    ffmpeg -nostdin -hide_banner -loglevel error -y \
+        -f lavfi -i "testsrc2=size=352x240:rate=30000/1001:duration=$3" \
+        -f lavfi -i "sine=frequency=$2:sample_rate=44100:duration=$3" \
+        -vf "drawtext=fontfile=$font:text='TRACK $1':fontsize=48:fontcolor=white:box=1:boxcolor=black:x=(w-tw)/2:y=(h-th)/2" \
+        -target "$4" -shortest $bitexact "clip$1.mpg"
+}
+
+clip 1 440 4 ntsc-vcd &
+p1=$!
+clip 2 880 3 ntsc-vcd
+wait $p1
+clip 3 1320 5 ntsc-vcd &
+p1=$!
+clip 9 660 3 pal-vcd
+wait $p1
+
+# vcdimager's -T option is unreliable (mktime with an unset tm_isdst shifts the hour at
+# random), so the clock is frozen instead: the volume descriptor dates fix the serial.
+vcd() { # date cue bin label clips...
+    d=$1 cue=$2 bin=$3 label=$4
+    shift 4
+    faketime -f "$d" vcdimager --quiet --type=vcd2 --iso-volume-label="$label" \
+        --cue-file="$cue" --bin-file="$bin" "$@" > /dev/null
+}
+vcd "2001-02-03 04:05:06" vcd-a.cue vcd-a.bin PROBEVCD clip1.mpg clip2.mpg clip3.mpg
+vcd "2001-02-03 04:05:07" vcd-a-late.cue vcd-a-late.bin PROBEVCD clip1.mpg clip2.mpg clip3.mpg
+vcd "2001-02-03 04:05:06" vcd-b.cue vcd-b.bin PROBEVCD2 clip9.mpg clip1.mpg
+
+# The same disc cut short: in the middle of track 2 (sector 700), and before sector 16.
+cut_image() { # name sectors
+    dd if=vcd-a.bin of="$1.bin" bs=2352 count="$2" status=none
+    sed "s/vcd-a\.bin/$1.bin/" vcd-a.cue > "$1.cue"
+}
+cut_image truncated 700
+cut_image stub 10
+
+# Plain ISO 9660 images. xorriso takes its dates from SOURCE_DATE_EPOCH and the files'.
+iso() { # image root extra-options...
+    img=$1 root=$2
+    shift 2
+    find "$root" -exec touch -h -d @981173106 {} +
+    SOURCE_DATE_EPOCH=981173106 xorriso -as mkisofs -quiet -iso-level 1 -V TESTVCD "$@" \
+        -o "$img" "$root" 2> /dev/null
+}
+rm -rf iso-root && mkdir -p iso-root/MPEGAV iso-root/VCD
+cp clip1.mpg iso-root/MPEGAV/AVSEQ01.DAT
+cp clip2.mpg iso-root/MPEGAV/AVSEQ02.DAT
+cp clip3.mpg iso-root/MPEGAV/AVSEQ03.DAT
+printf 'ENTRIES\n' > iso-root/VCD/ENTRIES.VCD
+iso mode1.iso iso-root
+
+rm -rf iso-root && mkdir -p iso-root/MpegAV
+cp clip1.mpg iso-root/MpegAV/avseq01.dat
+cp clip2.mpg iso-root/MpegAV/Avseq02.Dat
+iso mixed-case.iso iso-root -allow-lowercase
+
+rm -rf iso-root && mkdir -p iso-root/VCD
+printf 'ENTRIES\n' > iso-root/VCD/ENTRIES.VCD
+iso no-mpegav.iso iso-root
+
+rm -rf iso-root && mkdir -p iso-root/MPEGAV
+printf 'no tracks here\n' > iso-root/MPEGAV/README.TXT
+iso empty-mpegav.iso iso-root
+rm -rf iso-root
+
+echo "$stamp" > .done

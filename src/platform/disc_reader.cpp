@@ -1,0 +1,219 @@
+#include "platform/disc_reader.h"
+
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <cdio/cdio.h>
+#include <cdio/iso9660.h>
+#include <cdio/logging.h>
+#include <cstring>
+#include <mutex>
+#include <sys/stat.h>
+
+Q_LOGGING_CATEGORY(discLog, "tamrel.disc", QtWarningMsg)
+
+namespace {
+
+struct CdioDeleter {
+    void operator()(CdIo_t* cdio) const { cdio_destroy(cdio); }
+};
+using CdioPtr = std::unique_ptr<CdIo_t, CdioDeleter>;
+
+struct IsoDeleter {
+    void operator()(iso9660_t* iso) const { iso9660_close(iso); }
+};
+using IsoPtr = std::unique_ptr<iso9660_t, IsoDeleter>;
+
+// Mode 2 sectors as libcdio returns them: 8-byte subheader, 2324 data bytes, 4-byte EDC.
+constexpr std::size_t Mode2RawSize = M2RAW_SECTOR_SIZE;
+constexpr std::size_t SubheaderSize = 8;
+
+// libcdio reports a missing disc or a damaged image on stderr; to us both are ordinary
+// outcomes that the caller handles, so they go to a logging category that is off by default.
+void logToCategory(cdio_log_level_t level, const char message[])
+{
+    if (level >= CDIO_LOG_WARN)
+        qCDebug(discLog, "libcdio: %s", message);
+}
+
+// cdio_init fills libcdio's driver table, which cdio_open would otherwise do lazily from
+// whichever thread comes first.
+void initLibcdio()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        cdio_log_set_handler(logToCategory);
+        cdio_init();
+    });
+}
+
+class CdioSectorSource : public SectorSource {
+public:
+    explicit CdioSectorSource(CdioPtr cdio) : m_cdio(std::move(cdio))
+    {
+        const lsn_t end = cdio_get_disc_last_lsn(m_cdio.get());
+        m_sectors = end > 0 ? static_cast<std::uint32_t>(end) : 0;
+    }
+    std::uint32_t sectorCount() const override { return m_sectors; }
+    bool hasForm2() const override { return true; }
+
+protected:
+    bool readSectors(SectorKind kind, std::uint32_t first, std::uint32_t count,
+                     unsigned char* out) override
+    {
+        const auto lsn = static_cast<lsn_t>(first);
+        if (kind == SectorKind::Data)
+            return cdio_read_data_sectors(m_cdio.get(), out, lsn, DataSectorSize, count) ==
+                   DRIVER_OP_SUCCESS;
+        m_raw.resize(count * Mode2RawSize);
+        if (cdio_read_mode2_sectors(m_cdio.get(), m_raw.data(), lsn, true, count) !=
+            DRIVER_OP_SUCCESS)
+            return false;
+        for (std::uint32_t i = 0; i < count; ++i)
+            std::memcpy(out + std::size_t{i} * Form2SectorSize,
+                        m_raw.data() + i * Mode2RawSize + SubheaderSize, Form2SectorSize);
+        return true;
+    }
+
+private:
+    CdioPtr m_cdio;
+    std::uint32_t m_sectors = 0;
+    std::vector<unsigned char> m_raw;
+};
+
+// A plain .iso has 2048-byte sectors and no subheaders, so no Form 2 reads.
+class IsoSectorSource : public SectorSource {
+public:
+    IsoSectorSource(IsoPtr iso, std::uint64_t bytes)
+        : m_iso(std::move(iso)), m_sectors(static_cast<std::uint32_t>(
+                                     std::min<std::uint64_t>(bytes / DataSectorSize, UINT32_MAX)))
+    {
+    }
+    std::uint32_t sectorCount() const override { return m_sectors; }
+    bool hasForm2() const override { return false; }
+
+protected:
+    bool readSectors(SectorKind, std::uint32_t first, std::uint32_t count,
+                     unsigned char* out) override
+    {
+        const long expected = static_cast<long>(count) * long{DataSectorSize};
+        return iso9660_iso_seek_read(m_iso.get(), out, static_cast<lsn_t>(first), count) ==
+               expected;
+    }
+
+private:
+    IsoPtr m_iso;
+    std::uint32_t m_sectors;
+};
+
+std::vector<std::string> toStd(const QStringList& components)
+{
+    std::vector<std::string> out;
+    out.reserve(components.size());
+    for (const QString& c : components)
+        out.push_back(c.toLatin1().toStdString());
+    return out;
+}
+
+} // namespace
+
+std::optional<DiscPath> DiscPath::parse(const QString& path)
+{
+    static const QRegularExpression root(QStringLiteral("^([A-Za-z][A-Za-z0-9]*):\\\\"));
+    const QRegularExpressionMatch match = root.match(path);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return DiscPath{match.captured(1),
+                    path.mid(match.capturedEnd()).split('\\', Qt::SkipEmptyParts)};
+}
+
+namespace DiscReader {
+
+std::unique_ptr<SectorSource> open(const QString& source)
+{
+    if (source.isEmpty())
+        return nullptr;
+    initLibcdio();
+    const QByteArray path = QFile::encodeName(source);
+    const QString suffix = QFileInfo(source).suffix().toLower();
+    if (suffix == QLatin1String("iso")) {
+        struct stat info {};
+        if (::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+            return nullptr;
+        IsoPtr iso(iso9660_open(path.constData()));
+        if (!iso)
+            return nullptr;
+        return std::make_unique<IsoSectorSource>(std::move(iso),
+                                                 static_cast<std::uint64_t>(info.st_size));
+    }
+    driver_id_t driver = DRIVER_DEVICE;
+    if (suffix == QLatin1String("cue") || suffix == QLatin1String("bin"))
+        driver = DRIVER_BINCUE;
+    else if (suffix == QLatin1String("nrg"))
+        driver = DRIVER_NRG;
+    else if (suffix == QLatin1String("toc"))
+        driver = DRIVER_CDRDAO;
+    CdioPtr cdio(cdio_open(path.constData(), driver));
+    if (!cdio)
+        return nullptr;
+    return std::make_unique<CdioSectorSource>(std::move(cdio));
+}
+
+std::optional<QStringList> listFiles(SectorSource& disc, const QStringList& folder)
+{
+    const std::optional<IsoEntry> dir = Iso9660::find(disc, toStd(folder));
+    if (!dir || !dir->directory)
+        return std::nullopt;
+    const std::optional<std::vector<IsoEntry>> entries = Iso9660::readDirectory(disc, *dir);
+    if (!entries)
+        return std::nullopt;
+    QStringList names;
+    for (const IsoEntry& entry : *entries)
+        if (!entry.directory)
+            names << QString::fromLatin1(entry.name.data(), qsizetype(entry.name.size()));
+    return names;
+}
+
+std::optional<IsoEntry> findFile(SectorSource& disc, const QStringList& path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    std::optional<IsoEntry> entry = Iso9660::find(disc, toStd(path));
+    if (!entry || entry->directory)
+        return std::nullopt;
+    return entry;
+}
+
+qint32 serial(SectorSource& disc)
+{
+    const std::optional<Iso9660::VolumeDescriptor> pvd = Iso9660::readVolumeDescriptor(disc);
+    return pvd ? Iso9660::volumeSerial(*pvd) : 0;
+}
+
+QStringList deviceNodes()
+{
+    initLibcdio();
+    QStringList nodes;
+    char** list = cdio_get_devices(DRIVER_DEVICE);
+    if (!list)
+        return nodes;
+    for (char** device = list; *device; ++device)
+        nodes << QFile::decodeName(*device);
+    cdio_free_device_list(list);
+    return nodes;
+}
+
+bool ejectTray(const QString& device)
+{
+    initLibcdio();
+    return cdio_eject_media_drive(QFile::encodeName(device).constData()) == DRIVER_OP_SUCCESS;
+}
+
+bool closeTray(const QString& device)
+{
+    initLibcdio();
+    driver_id_t driver = DRIVER_DEVICE;
+    return cdio_close_tray(QFile::encodeName(device).constData(), &driver) == DRIVER_OP_SUCCESS;
+}
+
+} // namespace DiscReader

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/iso9660_directory.h"
+#include "platform/sector_source.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+// A disc path names a folder or file on the disc in a drive: "SR0:\Mpegav\AVSEQ01.DAT".
+struct DiscPath {
+    QString driveId;        // "SR0", in the caller's case
+    QStringList components; // "Mpegav", "AVSEQ01.DAT"; empty for the root
+
+    static std::optional<DiscPath> parse(const QString& path);
+};
+
+namespace DiscReader {
+
+// Opens the disc behind a drive's source: a device node, a .cue/.bin, .nrg or .toc image
+// (libcdio) or a plain .iso (libiso9660). Nothing when there is no readable disc. Each call
+// opens a handle of its own, so a source may be used by one thread at a time.
+std::unique_ptr<SectorSource> open(const QString& source);
+
+// Names of the plain files in a folder of the disc, without version suffixes.
+std::optional<QStringList> listFiles(SectorSource& disc, const QStringList& folder);
+
+// The file at a path of the disc; nothing for a folder or a name that is not there.
+std::optional<IsoEntry> findFile(SectorSource& disc, const QStringList& path);
+
+// The disc's volume serial number, 0 when it has no readable ISO 9660 volume.
+qint32 serial(SectorSource& disc);
+
+// CD drive device nodes as libcdio finds them (/dev/cdrom, /dev/sr0...).
+QStringList deviceNodes();
+
+// Tray of a device node; the caller closes every handle of its own on the drive first (the
+// kernel refuses to eject a drive that is open more than once).
+bool ejectTray(const QString& device);
+bool closeTray(const QString& device);
+
+} // namespace DiscReader

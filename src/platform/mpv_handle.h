@@ -1,0 +1,25 @@
+#pragma once
+
+#include <memory>
+#include <mpv/client.h>
+#include <mpv/render.h>
+
+// Owning handles for the libmpv resources, so every exit path releases them.
+
+struct MpvHandleDeleter {
+    void operator()(mpv_handle* handle) const { mpv_terminate_destroy(handle); }
+};
+using MpvHandlePtr = std::unique_ptr<mpv_handle, MpvHandleDeleter>;
+
+// Must be released while the OpenGL context it was created in is current, and before the
+// mpv_handle it belongs to is destroyed.
+struct MpvRenderContextDeleter {
+    void operator()(mpv_render_context* context) const { mpv_render_context_free(context); }
+};
+using MpvRenderContextPtr = std::unique_ptr<mpv_render_context, MpvRenderContextDeleter>;
+
+// Strings libmpv hands out (mpv_get_property_string and the like).
+struct MpvFreeDeleter {
+    void operator()(char* data) const { mpv_free(data); }
+};
+using MpvStringPtr = std::unique_ptr<char, MpvFreeDeleter>;

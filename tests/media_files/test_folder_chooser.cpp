@@ -1,0 +1,514 @@
+#include "fake_media_player.h"
+#include "fake_platform.h"
+#include "media_files/folder_chooser.h"
+#include "playback/play_list.h"
+#include "settings/settings_keys.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QWindow>
+
+namespace {
+
+void touch(const QString& folder, const QStringList& names)
+{
+    for (const QString& name : names) {
+        QFile file(folder + '/' + name);
+        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.fileName()));
+    }
+}
+
+QStringList itemsOf(const QListWidget* list)
+{
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts << list->item(row)->text();
+    return texts;
+}
+
+QTreeWidgetItem* treeItem(QTreeWidget* tree, const QString& path)
+{
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if ((*it)->data(0, Qt::UserRole).toString() == path)
+            return *it;
+    return nullptr;
+}
+
+// Lets a closed chooser finish deleting itself.
+bool deleted(const QPointer<FolderChooser>& chooser)
+{
+    QTest::qWait(0);
+    return chooser.isNull();
+}
+
+// The main window's side, on fakes, logging what the chooser asked of it.
+struct Rig {
+    PlayList list;
+    FakeMediaPlayer player;
+    FakeSettingsStore settings;
+    QStringList events;
+
+    QPointer<FolderChooser> open(const QString& storedDir = QString())
+    {
+        if (!storedDir.isNull())
+            settings.values[SettingsKeys::Dir] = storedDir;
+        return FolderChooser::open(
+            {list, player, settings, [this] { events << "start"; }, [this] { events << "show"; }});
+    }
+};
+
+enum Command { PlayFolder, PlayFile, DoubleClick, SaveDefault, Cancel };
+
+} // namespace
+
+class TestFolderChooser : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_startDir = QDir::currentPath(); }
+    void cleanup();
+
+    void opensAtStoredOrCurrentFolder_data();
+    void opensAtStoredOrCurrentFolder();
+    void windowGeometryAndTopmost();
+    void buttonsFollowTheFileList();
+    void treeChoiceChangesFolder();
+    void commands_data();
+    void commands();
+    void savedFolderOpensNextTime();
+    void failedCommandsCloseQuietly_data();
+    void failedCommandsCloseQuietly();
+    void oddNamesHandedOverExactly_data();
+    void oddNamesHandedOverExactly();
+    void driveOfPath_data();
+    void driveOfPath();
+    void driveChanges();
+    void fiftyThousandFiles();
+
+private:
+    QString m_startDir;
+};
+
+void TestFolderChooser::cleanup()
+{
+    QDir::setCurrent(m_startDir);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (qobject_cast<FolderChooser*>(window))
+            delete window;
+}
+
+void TestFolderChooser::opensAtStoredOrCurrentFolder_data()
+{
+    QTest::addColumn<QString>("stored"); // "<dir>" stands for an existing folder
+    QTest::newRow("no stored folder") << QString();
+    QTest::newRow("stored folder") << "<dir>";
+    QTest::newRow("stored folder gone") << "/no/such/tamrel/folder";
+    QTest::newRow("stored disc folder") << "SR0:\\Mpegav";
+}
+
+void TestFolderChooser::opensAtStoredOrCurrentFolder()
+{
+    QFETCH(QString, stored);
+    QTemporaryDir current, other;
+    touch(current.path(), {"b.mp3", "A.DAT", "clip.avi", "readme.txt", "songwma"});
+    touch(other.path(), {"x.dat"});
+    QVERIFY(QDir::setCurrent(current.path()));
+    const bool atStored = stored == "<dir>";
+    Rig rig;
+    QPointer<FolderChooser> chooser = rig.open(atStored ? other.path() : stored);
+
+    const QString expected = atStored ? other.path() : QDir::currentPath();
+    QCOMPARE(chooser->folder(), expected);
+    QCOMPARE(chooser->Text1->text(), expected);
+    QVERIFY(chooser->optAllmedia->isChecked());
+    const QStringList listed =
+        atStored ? QStringList{"x.dat"} : QStringList{"A.DAT", "b.mp3", "clip.avi", "songwma"};
+    QCOMPARE(itemsOf(chooser->FileFolder), listed);
+    QCOMPARE(chooser->FileFolder->currentRow(), 0);
+    QStringList roots;
+    for (const DriveEntry& drive : chooser->drives())
+        roots << drive.root;
+    QCOMPARE(roots.value(0), QString("/"));
+    QCOMPARE(chooser->Drive1->currentData().toString(), FolderChooser::driveOf(expected, roots));
+    QVERIFY(rig.events.isEmpty());
+}
+
+void TestFolderChooser::windowGeometryAndTopmost()
+{
+    QTemporaryDir dir;
+    Rig rig;
+    QPointer<FolderChooser> chooser = rig.open(dir.path());
+    QCOMPARE(chooser->windowTitle(), QString("Folder"));
+    QCOMPARE(chooser->size(), QSize(358, 311)); // 5370 x 4665 twips
+    QCOMPARE(chooser->minimumSize(), chooser->maximumSize());
+    QCOMPARE(chooser->Drive1->geometry(), QRect(0, 0, 145, 21));
+    QCOMPARE(chooser->Dir1->geometry(), QRect(0, 24, 145, 156));
+    QCOMPARE(chooser->FileFolder->geometry(), QRect(152, 0, 201, 188));
+    QCOMPARE(chooser->cmdCancel->geometry(), QRect(272, 272, 73, 33));
+
+    QVERIFY(chooser->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(chooser->close());
+    QVERIFY(!chooser.isNull()); // closed, waiting for the event loop to delete it
+    QVERIFY(!(chooser->windowFlags() & Qt::WindowStaysOnTopHint));
+    QVERIFY(!(chooser->windowHandle()->flags() & Qt::WindowStaysOnTopHint));
+    QVERIFY(deleted(chooser));
+}
+
+void TestFolderChooser::buttonsFollowTheFileList()
+{
+    QTemporaryDir dir;
+    touch(dir.path(), {"clip.AVI"});
+    Rig rig;
+    QPointer<FolderChooser> chooser = rig.open(dir.path());
+    const auto enabled = [&] {
+        QList<bool> states;
+        const QList<QWidget*> controls = {chooser->cmdOKdirectory, chooser->cmdOkFile,
+                                          chooser->cmdSaveDefault, chooser->lblShowDoubleclick,
+                                          chooser->cmdCancel};
+        for (QWidget* w : controls)
+            states << w->isEnabled();
+        return states;
+    };
+    QCOMPARE(enabled(), QList<bool>(5, true));
+    chooser->optVCD->click();
+    QCOMPARE(chooser->pattern(), QString("*.dat"));
+    QCOMPARE(enabled(), (QList<bool>{false, false, false, false, true}));
+    chooser->optMP3->click();
+    QCOMPARE(enabled(), (QList<bool>{false, false, false, false, true}));
+    chooser->optAVI->click();
+    QCOMPARE(itemsOf(chooser->FileFolder), QStringList{"clip.AVI"});
+    QCOMPARE(enabled(), QList<bool>(5, true));
+}
+
+void TestFolderChooser::treeChoiceChangesFolder()
+{
+    QTemporaryDir dir;
+    for (const char* sub : {"empty", "Songs", "gone", ".hidden"})
+        QVERIFY(QDir(dir.path()).mkpath(sub));
+    touch(dir.filePath("Songs"), {"b.mp3", "a.mp3"});
+    Rig rig;
+    QPointer<FolderChooser> chooser = rig.open(dir.path());
+    QTreeWidget* tree = chooser->Dir1;
+    const auto childrenOf = [](QTreeWidgetItem* item) {
+        QStringList names;
+        for (int i = 0; i < item->childCount(); ++i)
+            names << item->child(i)->text(0);
+        return names;
+    };
+    QTreeWidgetItem* top = tree->currentItem();
+    QCOMPARE(top->data(0, Qt::UserRole).toString(), dir.path());
+    QCOMPARE(childrenOf(top), (QStringList{"empty", "gone", "Songs"}));
+
+    tree->setCurrentItem(treeItem(tree, dir.filePath("Songs")));
+    QCOMPARE(chooser->folder(), dir.filePath("Songs"));
+    QCOMPARE(chooser->Text1->text(), dir.filePath("Songs"));
+    QCOMPARE(itemsOf(chooser->FileFolder), (QStringList{"a.mp3", "b.mp3"}));
+    QCOMPARE(chooser->FileFolder->currentRow(), 0);
+    tree->setCurrentItem(treeItem(tree, dir.filePath("empty")));
+    QVERIFY(!chooser->cmdOkFile->isEnabled());
+
+    // A folder that vanished after it was listed is not taken; the tree goes back.
+    QVERIFY(QDir(dir.filePath("gone")).removeRecursively());
+    tree->setCurrentItem(treeItem(tree, dir.filePath("gone")));
+    QCOMPARE(chooser->folder(), dir.filePath("empty"));
+    QCOMPARE(tree->currentItem()->data(0, Qt::UserRole).toString(), dir.filePath("empty"));
+
+    // Reopening a folder re-reads it and keeps a hidden folder that was reached directly.
+    QVERIFY(chooser->setFolder(dir.filePath(".hidden")));
+    QVERIFY(QDir(dir.path()).mkdir("new"));
+    top->setExpanded(false);
+    top->setExpanded(true);
+    QCOMPARE(childrenOf(top), (QStringList{"empty", "new", "Songs", ".hidden"}));
+    QCOMPARE(tree->currentItem()->text(0), QString(".hidden"));
+}
+
+void TestFolderChooser::commands_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<bool>("mp3Only");
+    QTest::addColumn<QStringList>("entries"); // of the list afterwards; empty: list untouched
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QStringList>("playerCalls"); // %1 is the folder
+    QTest::addColumn<QStringList>("events");
+    const QStringList all = {"a.dat", "B.mp3", "c.dat", "d.MP3"};
+    const QStringList played = {"show", "start"};
+    const QStringList fileCalls = {"Stop", "FileName=%1/B.mp3"};
+    QTest::newRow("Play this folder, MP3")
+        << int(PlayFolder) << true << QStringList{"B.mp3", "d.MP3"} << 0 << QStringList() << played;
+    QTest::newRow("Play seleced file") << int(PlayFile) << false << all << 1 << fileCalls << played;
+    QTest::newRow("double-click") << int(DoubleClick) << false << all << 1 << fileCalls << played;
+    QTest::newRow("Save as Default")
+        << int(SaveDefault) << false << all << 0 << QStringList() << played;
+    QTest::newRow("Cancel") << int(Cancel) << true << QStringList() << 0 << QStringList()
+                            << QStringList{"show"};
+}
+
+void TestFolderChooser::commands()
+{
+    QFETCH(int, command);
+    QFETCH(bool, mp3Only);
+    QFETCH(QStringList, entries);
+    QFETCH(int, index);
+    QFETCH(QStringList, playerCalls);
+    QFETCH(QStringList, events);
+    QTemporaryDir playing, dir;
+    touch(playing.path(), {"now.dat"});
+    touch(dir.path(), {"c.dat", "a.dat", "B.mp3", "d.MP3", "notes.txt"});
+    QVERIFY(QDir(dir.path()).mkdir("folder.mp3"));
+    Rig rig;
+    QVERIFY(rig.list.setPath(playing.path()));
+    QVERIFY(rig.list.setListIndex(0));
+    QPointer<FolderChooser> chooser = rig.open(dir.path());
+    if (mp3Only)
+        chooser->optMP3->click();
+    chooser->FileFolder->setCurrentRow(1);
+
+    switch (command) {
+    case DoubleClick: {
+        QVERIFY(QTest::qWaitForWindowExposed(chooser));
+        QListWidget* files = chooser->FileFolder;
+        const QPoint at = files->visualItemRect(files->item(1)).center();
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, at);
+        break;
+    }
+    case PlayFolder:
+        chooser->cmdOKdirectory->click();
+        break;
+    case PlayFile:
+        chooser->cmdOkFile->click();
+        break;
+    case SaveDefault:
+        chooser->cmdSaveDefault->click();
+        break;
+    case Cancel:
+        chooser->cmdCancel->click();
+        break;
+    }
+
+    const bool untouched = entries.isEmpty();
+    QCOMPARE(rig.list.Path(), untouched ? playing.path() : dir.path());
+    QCOMPARE(rig.list.entries(), untouched ? QStringList{"now.dat"} : entries);
+    QCOMPARE(rig.list.ListIndex(), index);
+    QCOMPARE(rig.player.calls.join('|'), playerCalls.join('|').arg(dir.path()));
+    QCOMPARE(rig.events, events);
+    QCOMPARE(rig.settings.saves, command == SaveDefault ? QStringList{"Dir"} : QStringList());
+    QVERIFY(deleted(chooser));
+}
+
+void TestFolderChooser::savedFolderOpensNextTime()
+{
+    QTemporaryDir first, second;
+    touch(second.path(), {"a.dat"});
+    Rig rig;
+    QPointer<FolderChooser> chooser = rig.open(first.path());
+    QVERIFY(chooser->setFolder(second.path()));
+    chooser->cmdSaveDefault->click();
+    QVERIFY(deleted(chooser));
+    chooser = rig.open();
+    QCOMPARE(chooser->folder(), second.path());
+
+    // The box's text is what is kept, as it stands.
+    chooser->Text1->setText(second.path() + "/");
+    chooser->cmdSaveDefault->click();
+    QCOMPARE(rig.settings.values.value(SettingsKeys::Dir), second.path() + "/");
+}
+
+void TestFolderChooser::failedCommandsCloseQuietly_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<bool>("folderVanishes"); // otherwise the folder has nothing to play
+    const char* names[] = {"Play this folder", "Play seleced file", "", "Save as Default"};
+    for (int command : {PlayFolder, PlayFile, SaveDefault}) {
+        QTest::addRow("%s, folder deleted", names[command]) << command << true;
+        QTest::addRow("%s, nothing to play", names[command]) << command << false;
+    }
+}
+
+void TestFolderChooser::failedCommandsCloseQuietly()
+{
+    QFETCH(int, command);
+    QFETCH(bool, folderVanishes);
+    QTemporaryDir playing, dir;
+    touch(playing.path(), {"now.dat"});
+    const QString chosen = dir.filePath("chosen");
+    QVERIFY(QDir(dir.path()).mkpath("chosen/sub"));
+    touch(chosen, {folderVanishes ? "song.dat" : "notes.txt"});
+    Rig rig;
+    QVERIFY(rig.list.setPath(playing.path()));
+    QPointer<FolderChooser> chooser = rig.open(chosen);
+    if (folderVanishes) {
+        QVERIFY(QDir(chosen).removeRecursively());
+        QTest::qWait(100);
+    }
+    // Greyed buttons for an empty list; the handlers must cope all the same.
+    switch (command) {
+    case PlayFolder:
+        chooser->cmdOKdirectory_Click();
+        break;
+    case PlayFile:
+        chooser->cmdOkFile_Click();
+        break;
+    default:
+        chooser->cmdSaveDefault_Click();
+        break;
+    }
+
+    QCOMPARE(rig.events, QStringList{"show"});
+    QCOMPARE(rig.player.FileName(), QString());
+    QVERIFY(deleted(chooser));
+    if (folderVanishes)
+        QCOMPARE(rig.list.Path(), playing.path());
+}
+
+void TestFolderChooser::oddNamesHandedOverExactly_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("name");
+    // Listed in play-list order: case-insensitive by name.
+    const QStringList names = {" lead; trail .dat", "back\\slash.dat", "it's \"quoted\".dat",
+                               "new\nline.dat"};
+    for (int row = 0; row < names.size(); ++row)
+        QTest::addRow("%d", row) << row << names[row];
+}
+
+void TestFolderChooser::oddNamesHandedOverExactly()
+{
+    QFETCH(int, row);
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    touch(dir.path(),
+          {"new\nline.dat", "it's \"quoted\".dat", "back\\slash.dat", " lead; trail .dat"});
+    Rig rig;
+    QPointer<FolderChooser> chooser = rig.open(dir.path());
+    QCOMPARE(chooser->FileFolder->item(row)->text(), name);
+    chooser->FileFolder->setCurrentRow(row);
+    chooser->cmdOkFile->click();
+    QCOMPARE(rig.player.FileName(), dir.path() + "/" + name);
+    QCOMPARE(rig.list.FileName(), name);
+}
+
+void TestFolderChooser::driveOfPath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("drive");
+    QTest::newRow("on the root volume") << "/home/user/music"
+                                        << "/";
+    QTest::newRow("inside a mounted disc") << "/media/cd/MPEGAV"
+                                           << "/media/cd";
+    QTest::newRow("the mount point itself") << "/media/cd"
+                                            << "/media/cd";
+    QTest::newRow("a name that only starts alike") << "/media/cdrom/x"
+                                                   << "/";
+    QTest::newRow("nested mounts take the longest") << "/media/cd/inner/a"
+                                                    << "/media/cd/inner";
+}
+
+void TestFolderChooser::driveOfPath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, drive);
+    QCOMPARE(FolderChooser::driveOf(path, {"/", "/media/cd/inner", "/media/cd", "/mnt"}), drive);
+}
+
+void TestFolderChooser::driveChanges()
+{
+    QTemporaryDir dir;
+    // Stands for a volume that was unmounted: still a folder, but no mount point any more.
+    const QString unmounted = dir.filePath("vol");
+    QVERIFY(QDir(dir.path()).mkpath("vol/music"));
+    Rig rig;
+    QPointer<FolderChooser> chooser = rig.open(unmounted + "/music");
+    QComboBox* drives = chooser->Drive1;
+    chooser->setDrives({{"/", "/"}, {"/no/such/volume", "gone"}, {unmounted, "unmounted"}});
+    QCOMPARE(drives->currentData().toString(), unmounted);
+
+    // Focus on the list of the folder's own drive leaves the folder alone.
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(drives, &focusIn);
+    QCOMPARE(chooser->folder(), unmounted + "/music");
+
+    drives->setCurrentIndex(drives->findData("/no/such/volume"));
+    QCOMPARE(chooser->folder(), unmounted + "/music");
+    QCOMPARE(drives->currentData().toString(), unmounted);
+
+    drives->setCurrentIndex(drives->findData("/"));
+    QCOMPARE(chooser->folder(), QString("/"));
+    QCOMPARE(chooser->Text1->text(), QString("/"));
+    drives->setCurrentIndex(drives->findData(unmounted));
+    QCOMPARE(chooser->folder(), QString("/"));
+    QCOMPARE(drives->currentData().toString(), QString("/"));
+
+    QVERIFY(chooser->setFolder(dir.path()));
+    {
+        const QSignalBlocker quiet(drives); // the list shows another drive than the folder's
+        drives->setCurrentIndex(drives->findData(unmounted));
+    }
+    QApplication::sendEvent(drives, &focusIn); // that drive cannot be opened: nothing happens
+    QCOMPARE(chooser->folder(), dir.path());
+    chooser->setDrives({{"/", "/"}, {dir.path(), "tmp"}});
+    {
+        const QSignalBlocker quiet(drives);
+        drives->setCurrentIndex(0);
+    }
+    QApplication::sendEvent(drives, &focusIn);
+    QCOMPARE(chooser->folder(), QString("/"));
+    QVERIFY(chooser->isVisible());
+}
+
+void TestFolderChooser::fiftyThousandFiles()
+{
+    QTemporaryDir dir;
+    const QString big = dir.filePath("big");
+    QVERIFY(QDir(dir.path()).mkdir("big"));
+    constexpr int count = 50000;
+    QStringList names{"notes.txt"};
+    for (int i = count; i > 0; --i)
+        names << QString("Track%1.%2").arg(i, 5, 10, QChar('0')).arg(i % 2 ? "dat" : "MP3");
+    touch(big, names);
+
+    Rig rig;
+    QPointer<FolderChooser> chooser = rig.open(dir.path());
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(chooser->setFolder(big));
+    const qint64 listed = clock.restart();
+    chooser->optMP3->click();
+    const qint64 filtered = clock.elapsed();
+    QCOMPARE(chooser->FileFolder->count(), count / 2);
+    QCOMPARE(chooser->FileFolder->item(count / 2 - 1)->text(), QString("Track50000.MP3"));
+
+    // Nothing may keep working on the folder behind the dialog's back.
+    qint64 longestStall = 0;
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, this,
+            [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
+    tick.start(10);
+    QTest::qWait(1500);
+    qInfo("50000 files: listed in %lld ms, MP3 filter in %lld ms, longest stall after %lld ms",
+          listed, filtered, longestStall);
+    QVERIFY2(listed < 3000, qPrintable(QString::number(listed)));
+    QVERIFY2(filtered < 3000, qPrintable(QString::number(filtered)));
+    QVERIFY2(longestStall < 1000, qPrintable(QString::number(longestStall)));
+
+    chooser->FileFolder->setCurrentRow(count / 2 - 1);
+    chooser->cmdOkFile->click();
+    QCOMPARE(rig.player.FileName(), big + "/Track50000.MP3");
+}
+
+QTEST_MAIN(TestFolderChooser)
+#include "test_folder_chooser.moc"

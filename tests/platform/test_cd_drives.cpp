@@ -1,0 +1,246 @@
+// Drive discovery, disc serials, trays and the device commands on the images of
+// scripts/make-test-discs.sh (TAMREL_TEST_DISCS), read by libcdio.
+
+#include "platform/cd_drives.h"
+#include "platform/disc_library.h"
+#include "platform/mci_interpreter.h"
+#include "platform/media_paths.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+QString disc(const QString& name)
+{
+    return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
+}
+
+QString describe(const QList<CdDrive>& drives)
+{
+    QStringList out;
+    for (const CdDrive& d : drives)
+        out << QStringLiteral("%1=%2%3").arg(d.id, d.source, d.isImage ? " image" : "");
+    return out.join(", ");
+}
+
+// Runs `check` as user nobody in a child process, so files a root test run could read anyway
+// become unreadable; its result is the child's exit status.
+int asUnprivileged(const std::function<int()>& check)
+{
+    if (::geteuid() != 0)
+        return check();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(100);
+        ::_exit(check());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+} // namespace
+
+class TestCdDrives : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { qputenv("TAMREL_CD_DRIVES", QByteArray()); }
+    void cleanup()
+    {
+        LinuxCdDrives().closeTray("img0");
+        qunsetenv("TAMREL_CD_DRIVES");
+    }
+
+    void parseDriveList_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("drives");
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("images in list order, devices by node name")
+            << "/dev/sr1:/a/x.cue:b.ISO:/dev/sr0:/c/y.bin:/d/z.nrg:/e/w.toc"
+            << "sr1=/dev/sr1, img0=/a/x.cue image, img1=b.ISO image, sr0=/dev/sr0, "
+               "img2=/c/y.bin image, img3=/d/z.nrg image, img4=/e/w.toc image";
+        QTest::newRow("empty entries skipped") << "::/a/x.cue::"
+                                               << "img0=/a/x.cue image";
+        QTest::newRow("node names that are no identifier skipped")
+            << "/dev/cd-rw:/dev/0sr:/dev/:/dev/sr0"
+            << "sr0=/dev/sr0";
+        QTest::newRow("repeated node name skipped") << "/dev/sr0:/tmp/SR0:/dev/sr1"
+                                                    << "sr0=/dev/sr0, sr1=/dev/sr1";
+        QTest::newRow("missing files kept") << "/nowhere/sr7:/nowhere/a.cue"
+                                            << "sr7=/nowhere/sr7, img0=/nowhere/a.cue image";
+    }
+    void parseDriveList()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, drives);
+        QCOMPARE(describe(LinuxCdDrives::parseDriveList(list)), drives);
+    }
+
+    void discovery()
+    {
+        QTemporaryDir sys;
+        for (const char* name : {"sr10", "sda", "sr2", "sr0", "loop0"})
+            QVERIFY(QDir(sys.path()).mkdir(name));
+        LinuxCdDrives drives(sys.path(), "/devices");
+        // The variable, even empty, replaces discovery.
+        QCOMPARE(describe(drives.drives()), QString());
+        qputenv("TAMREL_CD_DRIVES", "/dev/sr5");
+        QCOMPARE(describe(drives.drives()), QString("sr5=/dev/sr5"));
+        qunsetenv("TAMREL_CD_DRIVES");
+        QCOMPARE(describe(drives.drives()),
+                 QString("sr0=/devices/sr0, sr2=/devices/sr2, sr10=/devices/sr10"));
+    }
+
+    void serialNumber_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("serial"); // hex; "other" = neither 0 nor vcd-a's
+        QTest::newRow("vcd-a") << disc("vcd-a.cue") << "img0"
+                               << "5864d78f";
+        QTest::newRow("upper-case id") << disc("vcd-a.cue") << "IMG0"
+                                       << "5864d78f";
+        QTest::newRow("second drive") << disc("vcd-b.cue") + ':' + disc("vcd-a.bin") << "img1"
+                                      << "5864d78f";
+        QTest::newRow("vcd-b") << disc("vcd-b.cue") << "img0"
+                               << "other";
+        QTest::newRow("vcd-a a second later") << disc("vcd-a-late.cue") << "img0"
+                                              << "other";
+        QTest::newRow("mode 1 iso") << disc("mode1.iso") << "img0"
+                                    << "other";
+        QTest::newRow("cut before its descriptor") << disc("stub.cue") << "img0"
+                                                   << "0";
+        QTest::newRow("missing image") << disc("none.cue") << "img0"
+                                       << "0";
+        QTest::newRow("no such drive") << disc("vcd-a.cue") << "img1"
+                                       << "0";
+        QTest::newRow("\"CD Drive\"") << disc("vcd-a.cue") << "CD Drive"
+                                      << "0";
+        QTest::newRow("device that is no CD") << "/dev/null"
+                                              << "null"
+                                              << "0";
+        QTest::newRow("directory as device") << "/tmp"
+                                             << "tmp"
+                                             << "0";
+    }
+    void serialNumber()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, id);
+        QFETCH(QString, serial);
+        qputenv("TAMREL_CD_DRIVES", list.toLocal8Bit());
+        const qint32 value = LinuxCdDrives().SerNum(id);
+        if (serial == "other")
+            QVERIFY2(value != 0 && value != 0x5864D78F, qPrintable(QString::number(value)));
+        else
+            QCOMPARE(QString::number(quint32(value), 16), serial);
+    }
+
+    // $TMP holds a directory named "sub.iso" and a plain file named "sr3".
+    void canOpen_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("image") << disc("vcd-a.cue") << true;
+        QTest::newRow("damaged image still opens") << disc("stub.cue") << true;
+        QTest::newRow("missing image") << disc("none.iso") << false;
+        QTest::newRow("directory as image") << "$TMP/sub.iso" << false;
+        QTest::newRow("character device") << "/dev/null" << true;
+        QTest::newRow("missing device") << "/nowhere/sr3" << false;
+        QTest::newRow("plain file as device") << "$TMP/sr3" << false;
+    }
+    void canOpen()
+    {
+        QFETCH(QString, list);
+        QFETCH(bool, opens);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("sub.iso"));
+        QVERIFY(QFile(dir.filePath("sr3")).open(QIODevice::WriteOnly));
+        qputenv("TAMREL_CD_DRIVES", list.replace("$TMP", dir.path()).toLocal8Bit());
+        LinuxCdDrives drives;
+        QCOMPARE(drives.canOpen(drives.drives().value(0).id), opens);
+    }
+
+    // An image drive's tray takes the disc out until it closes; the device commands reach it.
+    void imageTray()
+    {
+        qputenv("TAMREL_CD_DRIVES", disc("vcd-a.cue").toLocal8Bit());
+        LinuxCdDrives drives;
+        drives.drives();
+        MciInterpreter mci(drives);
+        const QString folder = "IMG0:\\Mpegav";
+        std::unique_ptr<DiscStream> stream =
+            DiscLibrary::instance().openFile(folder + "\\avseq01.dat");
+        QVERIFY(stream);
+        char buffer[100];
+        QCOMPARE(stream->read(0, buffer, 100), 100);
+
+        QCOMPARE(mci.send("Set CDAudio Door Open Wait"), 0);
+        QVERIFY(!MediaPaths::listFiles(folder));
+        QCOMPARE(drives.SerNum("img0"), 0);
+        QCOMPARE(stream->read(0, buffer, 100), -1);
+        QVERIFY(!DiscLibrary::instance().openFile(folder + "\\AVSEQ01.DAT"));
+        // The device itself is still there, as with a real empty drive.
+        QCOMPARE(mci.send("open cdaudio alias cd69 wait shareable"), 0);
+        QVERIFY(drives.openTray("img0"));
+
+        QCOMPARE(mci.send("Set CDAudio Door Closed Wait"), 0);
+        QCOMPARE(MediaPaths::listFiles(folder)->size(), 3);
+        QCOMPARE(drives.SerNum("img0"), 0x5864D78F);
+        QCOMPARE(stream->read(0, buffer, 100), -1); // a new disc, so old handles stay dead
+        QVERIFY(DiscLibrary::instance().openFile(folder + "\\AVSEQ01.DAT"));
+
+        QVERIFY(!drives.openTray("img1"));
+        qputenv("TAMREL_CD_DRIVES", "");
+        QCOMPARE(mci.send("Set CDAudio Door Open Wait"), long(MciInterpreter::DeviceNotAvailable));
+        QCOMPARE(mci.send("open cdaudio alias cd69 wait shareable"),
+                 long(MciInterpreter::DeviceNotAvailable));
+    }
+
+    void unreadableSources()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ExeOwner | QFile::ReadOther |
+                                                      QFile::ExeOther));
+        QVERIFY(QFile::copy(disc("vcd-a.cue"), dir.filePath("vcd-a.cue")));
+        QVERIFY(QFile::copy(disc("vcd-a.bin"), dir.filePath("vcd-a.bin")));
+        QVERIFY(QFile::copy(disc("mode1.iso"), dir.filePath("mode1.iso")));
+        for (const char* name : {"vcd-a.cue", "vcd-a.bin", "mode1.iso"})
+            QVERIFY(QFile::setPermissions(dir.filePath(name), {}));
+        // A device node only root may open; a plain file stands in where nodes can't be made.
+        const QByteArray node = QFile::encodeName(dir.filePath("sr9"));
+        if (::mknod(node.constData(), S_IFBLK | 0600, makedev(11, 9)) != 0)
+            QVERIFY(QFile(dir.filePath("sr9")).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::setPermissions(dir.filePath("sr9"), QFile::ReadOwner | QFile::WriteOwner));
+        qputenv("TAMREL_CD_DRIVES",
+                QFile::encodeName(dir.filePath("sr9") + ':' + dir.filePath("vcd-a.cue") + ':' +
+                                  dir.filePath("mode1.iso")));
+        const int failures = asUnprivileged([] {
+            LinuxCdDrives drives;
+            MciInterpreter mci(drives);
+            int failed = 0;
+            for (const QString id : {"sr9", "img0", "img1"}) {
+                failed += drives.canOpen(id) ? 1 : 0;
+                failed += drives.SerNum(id) != 0 ? 1 : 0;
+                failed += MediaPaths::listFiles(id + ":\\Mpegav") ? 1 : 0;
+            }
+            failed += mci.send("open cdaudio alias cd69 wait shareable") !=
+                      MciInterpreter::DeviceCannotOpen;
+            return failed;
+        });
+        QCOMPARE(failures, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCdDrives)
+#include "test_cd_drives.moc"
