@@ -1,37 +1,44 @@
 #!/bin/bash
 # Sets everything up and starts the player, on FILE when one is given.
-# Without a display (a headless machine) the player runs under a virtual display for a few
-# seconds and a screenshot is left at build/screenshot.png.
+# On a machine without a CD drive (and without TAMREL_CD_DRIVES) the player starts on a
+# generated demo Video CD of 12 tracks standing in for the drive. Without a display (a
+# headless machine) it runs under a virtual display for a few seconds and leaves a
+# screenshot at build/screenshot.png.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=$root/build
 
-"$here/setup.sh" "$build"
+"$here/setup.sh" --player
 player=$build/tamrel-vcd-player
 
-media=${1:-}
-if [ -z "$media" ]; then
-    # A machine without a CD drive gets a generated clip to show.
-    "$here/make-test-media.sh" "$build/demo-media"
-    media=$build/demo-media/vcd.dat
+has_cd_drive() {
+    compgen -G "/sys/block/sr*" >/dev/null
+}
+
+if [ -z "${TAMREL_CD_DRIVES:-}" ] && ! has_cd_drive; then
+    echo "No CD drive: building the demo Video CD (once) and using it as the drive."
+    "$here/make-demo-disc.sh" "$build/demo-disc"
+    export TAMREL_CD_DRIVES=$build/demo-disc/demo-vcd.cue
 fi
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    exec "$player" "$media"
+    exec "$player" "$@"
 fi
 
 shot=$build/screenshot.png
-echo "No display: running the player under Xvfb for 6 seconds."
+echo "No display: running the player under Xvfb for 8 seconds."
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     openbox >/dev/null 2>&1 &
-    TAMREL_MPV_OPTIONS="ao=null" "$1" "$2" &
-    player=$!
-    sleep 6
-    xwd -root -silent -out "$3.xwd"
-    kill "$player" 2>/dev/null || true
-    wait "$player" 2>/dev/null || true
-' run "$player" "$media" "$shot"
+    player=$1
+    shift 2
+    TAMREL_MPV_OPTIONS="ao=null" "$player" "$@" &
+    pid=$!
+    sleep 8
+    xwd -root -silent -out "$0.xwd"
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+' "$shot" "$player" -- "$@"
 ffmpeg -nostdin -hide_banner -loglevel error -y -i "$shot.xwd" "$shot"
 rm -f "$shot.xwd"
 echo "Screenshot of the running player: $shot"

@@ -1,6 +1,8 @@
 #!/bin/bash
 # Installs what the build, the player and the tests need (Debian 12) and builds the player.
-#   scripts/setup.sh [BUILD_DIR] [extra cmake arguments...]
+#   scripts/setup.sh [BUILD_DIR] [extra cmake arguments...]   everything, tests included
+#   scripts/setup.sh --player                                 only the player, in build/
+#   scripts/setup.sh --packages-only
 # As root, missing packages are installed with apt-get; as another user the script names
 # them and stops.
 set -euo pipefail
@@ -32,16 +34,21 @@ install_packages() {
     apt-get install -y -qq --no-install-recommends $missing >/dev/null
 }
 
+# build DIR TARGET [cmake arguments...]; TARGET "all" builds the tests too.
 build() {
-    local dir=$1
-    shift
-    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j"$(nproc)"
+    local dir=$1 target=$2
+    shift 2
+    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMREL_WERROR=ON "$@" >/dev/null
+    cmake --build "$dir" -j"$(nproc)" --target "$target"
 }
 
 install_packages
-if [ "${1:-}" != "--packages-only" ]; then
+case "${1:-}" in
+--packages-only) ;;
+--player) build "$root/build" tamrel-vcd-player ;;
+*)
     dir=${1:-$root/build}
     [ $# -gt 0 ] && shift
-    build "$dir" "$@"
-fi
+    build "$dir" all "$@"
+    ;;
+esac

@@ -9,7 +9,7 @@ root=$(dirname "$here")
 "$here/setup.sh" --packages-only
 "$here/check-format.sh"
 
-"$here/setup.sh" "$root/build" -DTAMREL_WERROR=ON
+"$here/setup.sh" "$root/build"
 "$here/setup.sh" "$root/build-sanitize" -DTAMREL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 
 # Tests that need a display share one virtual X server; the sound server serves the mixer.

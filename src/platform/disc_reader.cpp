@@ -10,9 +10,9 @@
 #include <mutex>
 #include <sys/stat.h>
 
-Q_LOGGING_CATEGORY(discLog, "tamrel.disc", QtWarningMsg)
-
 namespace {
+
+Q_LOGGING_CATEGORY(discLog, "tamrel.disc", QtWarningMsg)
 
 struct CdioDeleter {
     void operator()(CdIo_t* cdio) const { cdio_destroy(cdio); }

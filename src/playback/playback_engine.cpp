@@ -80,13 +80,13 @@ void PlaybackEngine::createWidgets(QWidget* window, QWidget* frontPanel)
 
     chkOrd = new QRadioButton(QStringLiteral("Order"), frontPanel);
     chkOrd->setObjectName("chkOrd");
-    Twips::place(chkOrd, 7080, 80, 855, 375);
+    Twips::place(chkOrd, 7060, 80, 840, 375);
     optRnd = new QRadioButton(QStringLiteral("Random"), frontPanel);
     optRnd->setObjectName("optRnd");
-    Twips::place(optRnd, 7950, 80, 975, 375);
+    Twips::place(optRnd, 7900, 80, 1140, 375);
     optNone = new QRadioButton(QStringLiteral("&Repeat"), frontPanel);
     optNone->setObjectName("optNone");
-    Twips::place(optNone, 8940, 80, 975, 375);
+    Twips::place(optNone, 9040, 80, 930, 375);
     for (QRadioButton* option : {chkOrd, optRnd, optNone})
         option->setFocusPolicy(Qt::NoFocus);
     m_modeGroup = new QButtonGroup(this);
