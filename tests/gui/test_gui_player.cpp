@@ -1,5 +1,6 @@
 #include "gui_session.h"
 
+#include <QProcess>
 #include <QTest>
 
 namespace {
@@ -16,6 +17,7 @@ class TestGuiPlayer : public QObject {
 private slots:
     void clipOnCommandLinePlaysMovingVideo();
     void fullScreenCoversScreenAndEscReturns();
+    void onTopSetsAboveStateWhileVideoPlays();
 };
 
 void TestGuiPlayer::clipOnCommandLinePlaysMovingVideo()
@@ -50,6 +52,39 @@ void TestGuiPlayer::fullScreenCoversScreenAndEscReturns()
              "Alt+Enter did not make the window cover the screen");
     QVERIFY(session.xdotool({"key", "Escape"}));
     QVERIFY2(session.waitForGeometry(window, normal), "Esc did not return to the window");
+}
+
+void TestGuiPlayer::onTopSetsAboveStateWhileVideoPlays()
+{
+    GuiSession session;
+    QVERIFY(session.startPlayer({media("long.mpg")}, {"TAMREL_MPV_OPTIONS=ao=null"}));
+    const QString window = session.waitForWindow(Caption);
+    QVERIFY(!window.isEmpty());
+    QTest::qWait(800);
+    auto netWmState = [&] {
+        QProcess xprop;
+        xprop.start("xprop", {"-id", window, "_NET_WM_STATE"});
+        xprop.waitForFinished(5000);
+        return QString::fromUtf8(xprop.readAllStandardOutput());
+    };
+    auto clickOnTop = [&] {
+        // The On Top button: front panel at 6600 twips, button at 4200 twips.
+        return session.xdotool({"mousemove", "--window", window, QString::number(4200 / 15 + 25),
+                                QString::number(6600 / 15 + 14), "click", "1"});
+    };
+    QVERIFY(!netWmState().contains("_NET_WM_STATE_ABOVE"));
+    QVERIFY(clickOnTop());
+    QTRY_VERIFY_WITH_TIMEOUT(netWmState().contains("_NET_WM_STATE_ABOVE"), 3000);
+
+    const QRect frame = session.windowGeometry(window);
+    const QRect video(frame.left(), frame.top(), frame.width(), frame.height() * 7 / 10);
+    const QImage first = session.grabScreen();
+    QTest::qWait(700);
+    const QImage second = session.grabScreen();
+    QVERIFY2(changedShare(first, second, video) > 0.02, "the video stopped when going on top");
+
+    QVERIFY(clickOnTop());
+    QTRY_VERIFY_WITH_TIMEOUT(!netWmState().contains("_NET_WM_STATE_ABOVE"), 3000);
 }
 
 QTEST_MAIN(TestGuiPlayer)
