@@ -153,6 +153,7 @@ void PlaybackEngine::setStatus(const QString& text)
 {
     lblDisplay->setText(text);
     UiTrace::report("status", text);
+    emit statusChanged(text);
 }
 
 QString PlaybackEngine::status() const

@@ -86,6 +86,9 @@ public:
     QAction* mnustop;
     QAction* mnunexttrack;
 
+signals:
+    void statusChanged(const QString& text);
+
 private:
     void createWidgets(QWidget* window, QWidget* frontPanel);
     void connectSignals();
