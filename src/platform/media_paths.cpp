@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStorageInfo>
 
 namespace MediaPaths {
 
@@ -33,6 +34,33 @@ Split splitFilePath(const QString& path)
     }
     const QFileInfo info(path);
     return {info.absolutePath(), info.fileName()};
+}
+
+std::optional<QString> discPathOnMountedCd(const QString& path, const Mount& mount)
+{
+    static const QRegularExpression cdDevice(QStringLiteral("^sr[0-9]+$"));
+    const QString drive = QFileInfo(mount.device).fileName();
+    const QString type = mount.fileSystemType.toLower();
+    if (!path.endsWith(QLatin1String(".dat"), Qt::CaseInsensitive) ||
+        (type != QLatin1String("iso9660") && type != QLatin1String("udf")) ||
+        !cdDevice.match(drive).hasMatch())
+        return std::nullopt;
+    const QString relative = QDir(mount.rootPath).relativeFilePath(QDir::cleanPath(path));
+    if (relative.isEmpty() || relative.startsWith(QLatin1String("..")))
+        return std::nullopt;
+    return drive.toUpper() + QStringLiteral(":\\") + QString(relative).replace('/', '\\');
+}
+
+std::optional<QString> discPathOnMountedCd(const QString& path)
+{
+    if (isDiscPath(path) || !path.endsWith(QLatin1String(".dat"), Qt::CaseInsensitive))
+        return std::nullopt;
+    const QStorageInfo volume(path);
+    if (!volume.isValid())
+        return std::nullopt;
+    return discPathOnMountedCd(path, Mount{volume.rootPath(),
+                                           QString::fromLatin1(volume.fileSystemType()),
+                                           QString::fromLocal8Bit(volume.device())});
 }
 
 std::optional<QStringList> listFiles(const QString& folder)

@@ -28,6 +28,8 @@ private slots:
     void missingOrUnusableFolderFails();
     void oddNamesAreListedAsTheyAre();
     void largeFolder();
+    void movieFilesOnMountedCdGoThroughDiscReader_data();
+    void movieFilesOnMountedCdGoThroughDiscReader();
 };
 
 void TestPlayList::patternMatching_data()
@@ -191,6 +193,53 @@ void TestPlayList::largeFolder()
     QCOMPARE(list.ListCount(), 20000);
     QCOMPARE(list.entry(0), QString("clip00000.DAT"));
     QCOMPARE(list.entry(19999), QString("clip19999.DAT"));
+}
+
+void TestPlayList::movieFilesOnMountedCdGoThroughDiscReader_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("discPath");
+    QTest::newRow("iso9660 movie file") << "/media/cdrom/MPEGAV/AVSEQ01.DAT"
+                                        << "iso9660"
+                                        << "/dev/sr0"
+                                        << "SR0:\\MPEGAV\\AVSEQ01.DAT";
+    QTest::newRow("lower-case names, second drive") << "/media/cdrom//mpegav/avseq02.dat"
+                                                    << "iso9660"
+                                                    << "/dev/sr1"
+                                                    << "SR1:\\mpegav\\avseq02.dat";
+    QTest::newRow("udf") << "/media/cdrom/X.dat"
+                         << "udf"
+                         << "/dev/sr0"
+                         << "SR0:\\X.dat";
+    QTest::newRow("other kind of file") << "/media/cdrom/song.mp3"
+                                        << "iso9660"
+                                        << "/dev/sr0"
+                                        << "";
+    QTest::newRow("hard disk") << "/media/cdrom/a.dat"
+                               << "ext4"
+                               << "/dev/sda1"
+                               << "";
+    QTest::newRow("not a CD device") << "/media/cdrom/a.dat"
+                                     << "iso9660"
+                                     << "/dev/loop0"
+                                     << "";
+    QTest::newRow("outside the volume") << "/home/a.dat"
+                                        << "iso9660"
+                                        << "/dev/sr0"
+                                        << "";
+}
+
+void TestPlayList::movieFilesOnMountedCdGoThroughDiscReader()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, type);
+    QFETCH(QString, device);
+    QFETCH(QString, discPath);
+    const std::optional<QString> result =
+        MediaPaths::discPathOnMountedCd(path, MediaPaths::Mount{"/media/cdrom", type, device});
+    QCOMPARE(result.value_or(QString()), discPath);
 }
 
 QTEST_GUILESS_MAIN(TestPlayList)
