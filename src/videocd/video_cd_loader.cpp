@@ -116,7 +116,7 @@ void VideoCdLoader::RetrySecondCdDrive()
     if (scan == Scan::NoDrives)
         return; // no drive at all: quietly nothing
     if (scan != Scan::Chosen || !pointListAtDiscFolder()) {
-        failNoMovies();
+        failLoading(StatusText::NoMovies);
         return;
     }
     setBookmarkControlsForLoadedDisc();
@@ -124,9 +124,10 @@ void VideoCdLoader::RetrySecondCdDrive()
     m_engine.StartListPlayback();
 }
 
-void VideoCdLoader::failNoMovies()
+// A disc that could not be loaded: nothing to capture or bookmark.
+void VideoCdLoader::failLoading(const QString& status)
 {
-    m_engine.setStatus(StatusText::NoMovies);
+    m_engine.setStatus(status);
     m_engine.disarmWatchdog();
     m_controls.cmdCapture->setEnabled(false);
     m_controls.mnucapturescreen->setEnabled(false);
@@ -141,13 +142,7 @@ void VideoCdLoader::Command30()
         setBookmarkControlsForLoadedDisc();
         return;
     }
-    m_engine.setStatus(StatusText::Idle);
-    m_engine.disarmWatchdog();
-    m_controls.cmdCapture->setEnabled(false);
-    m_controls.mnucapturescreen->setEnabled(false);
-    m_controls.mnuvcdbookmark->setEnabled(false);
-    m_controls.cmdBookmark->setEnabled(false);
-    m_controls.mnuaddbookmark->setEnabled(false);
+    failLoading(StatusText::Idle);
 }
 
 void VideoCdLoader::CheckDiscAndBookmark()

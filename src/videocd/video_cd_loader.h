@@ -60,7 +60,7 @@ private:
     void setBookmarkControlsForLoadedDisc();
     void disableBookmarkControlsWithoutDrive();
     void showNotice();
-    void failNoMovies();
+    void failLoading(const QString& status);
 
     CdDrives& m_drives;
     PlaybackEngine& m_engine;
