@@ -54,4 +54,17 @@ if [ -n "${DISPLAY:-}" ]; then
         "mpv --no-config --vo=gpu --gpu-sw=yes --geometry=779x392 --ao=null --frames=1 $clip"
 fi
 
+# Track 1 of the demo Video CD through an image drive, against mpv on the same track's file.
+"$root/scripts/make-demo-disc.sh" "$build/demo-disc"
+if [ -n "${DISPLAY:-}" ]; then
+    compare "Video CD track 1, GL under Xvfb" \
+        "TAMREL_CD_DRIVES=$build/demo-disc/demo-vcd.cue TAMREL_MPV_OPTIONS=ao=null $player" \
+        "mpv --no-config --vo=gpu --gpu-sw=yes --geometry=779x392 --ao=null --frames=1 $build/demo-disc/tracks/track01.mpg"
+fi
+compare "Video CD track 1, vo=null" \
+    "QT_QPA_PLATFORM=offscreen TAMREL_CD_DRIVES=$build/demo-disc/demo-vcd.cue TAMREL_MPV_OPTIONS='vo=null ao=null' $player" \
+    "mpv --no-config --vo=null --ao=null --frames=1 $build/demo-disc/tracks/track01.mpg"
+
 "$build/bench/bench_play_folder" 20000 9
+"$build/bench/bench_track_change" folder "$build/test-media/clips" 21
+"$build/bench/bench_track_change" disc "$build/demo-disc/demo-vcd.cue" 5 21
