@@ -18,7 +18,7 @@ XDG_CONFIG_HOME=$(mktemp -d)
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 
 median_seconds() { # command...
-    hyperfine -N --warmup 1 --runs "$runs" --export-json /tmp/bench.$$.json "$@" >/dev/null
+    hyperfine --shell=bash --warmup 1 --runs "$runs" --export-json /tmp/bench.$$.json "$@" >/dev/null
     python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["results"][0]["median"])' \
         /tmp/bench.$$.json
 }

@@ -78,11 +78,14 @@ protected:
 
 QByteArray mpvPath(const QString& path)
 {
-    // Disc files are read sector by sector through our own protocol; URLs go through
+    // Disc files, and movie files on a mounted CD (whose Form 2 sectors the kernel cannot
+    // read), are read sector by sector through our own protocol; URLs go through
     // untouched; local names become absolute so that a relative name with a colon is not
     // taken for a protocol.
     if (MediaPaths::isDiscPath(path))
         return discStreamUri(path).toUtf8();
+    if (const std::optional<QString> onDisc = MediaPaths::discPathOnMountedCd(path))
+        return discStreamUri(*onDisc).toUtf8();
     if (path.contains(QLatin1String("://")))
         return path.toUtf8();
     return QFile::encodeName(QFileInfo(path).absoluteFilePath());
@@ -212,6 +215,8 @@ void MpvPlayer::createView()
 
     controls_ = new QWidget(view);
     controls_->setObjectName(QStringLiteral("playerControls"));
+    // Opaque: in full screen the bar lies over the window's own controls.
+    controls_->setAutoFillBackground(true);
     auto* bar = new QHBoxLayout(controls_);
     bar->setContentsMargins(2, 2, 2, 2);
     // The bar never takes the keyboard, so Space keeps reaching the picture.
@@ -713,8 +718,8 @@ void MpvPlayer::enterFullScreen()
     // Whatever scales the window's controls on resizes leaves the covering view alone.
     view_->setProperty(SkipResizeProperty, true);
     if (window != view_) {
-        // Reparenting would destroy the GL context and the video with it, so the view stays
-        // where it is and is laid over the whole window instead.
+        // Reparenting would move the picture's native window to another top-level window, so
+        // the view stays where it is and is laid over the whole window instead.
         geometryBeforeFullScreen_ = view_->geometry();
         fullScreenParent_ = view_->parentWidget();
         window->installEventFilter(this);

@@ -26,7 +26,7 @@ class MpvPlayer : public MediaPlayer {
     Q_OBJECT
 public:
     struct Options {
-        // false: vo=null and a black placeholder instead of the OpenGL widget, for platforms
+        // false: vo=null and a black placeholder instead of the OpenGL picture, for platforms
         // without OpenGL (offscreen) and for tests.
         bool renderVideo = true;
         // "name=value" mpv options applied after the player's own, before mpv_initialize.

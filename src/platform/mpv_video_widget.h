@@ -2,13 +2,16 @@
 
 #include "platform/mpv_handle.h"
 
-#include <QOpenGLWidget>
-#include <atomic>
+#include <QPointer>
+#include <QWidget>
 
-// Draws mpv's video through the render API into the widget's own framebuffer. The widget
-// must keep its top-level window: moving it to another one recreates the GL context, and
-// the picture only comes back after mpv delivers the next frame.
-class MpvVideoWidget : public QOpenGLWidget {
+class MpvVideoWindow;
+
+// The picture as a widget: takes the keyboard focus for the video and hosts the native
+// window mpv draws into (MpvVideoWindow), which fills it. Keys typed while the picture has the
+// focus arrive here as ordinary widget key events. Like any native child window, the picture
+// stacks above sibling widgets that overlap it.
+class MpvVideoWidget : public QWidget {
     Q_OBJECT
 public:
     // mpv must have been initialised with vo=libmpv and must outlive the render context;
@@ -18,26 +21,14 @@ public:
 
     // Frees the render context (making the GL context current for it) and forgets mpv.
     void releaseRenderContext();
-    bool hasRenderContext() const { return render_ != nullptr; }
+    bool hasRenderContext() const;
 
 signals:
-    // mpv can now open video: the GL context exists (the widget has been shown).
+    // mpv can now open video: the GL context exists (the picture has been shown).
     void renderContextReady();
-    // A frame mpv announced as new has been drawn.
+    // A frame mpv announced as new is on the screen.
     void frameRendered();
 
-protected:
-    void initializeGL() override;
-    void paintGL() override;
-
 private:
-    static void onMpvUpdate(void* widget);
-    void processMpvUpdate();
-    void freeRenderContext();
-
-    mpv_handle* mpv_;
-    MpvRenderContextPtr render_;
-    bool frameWaiting_ = false;
-    // Coalesces update notifications from mpv's render thread into one queued call.
-    std::atomic<bool> updateQueued_{false};
+    QPointer<MpvVideoWindow> window_;
 };
