@@ -25,7 +25,7 @@ TrackPanel::TrackPanel(MediaPlayer& player, PlaybackEngine& engine, QWidget* fro
     lblTrack_Display = new QLabel(QStringLiteral("00 of 0"), frontPanel);
     lblTrack_Display->setObjectName("lblTrack_Display");
     lblTrack_Display->setToolTip(QStringLiteral("Track number"));
-    Twips::place(lblTrack_Display, 9990, 80, 855, 375);
+    Twips::place(lblTrack_Display, 10060, 80, 870, 375);
 }
 
 void TrackPanel::DisableTrackControls()
