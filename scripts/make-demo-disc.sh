@@ -6,18 +6,8 @@
 # this script. Needs ffmpeg, vcdimager, faketime and fonts-dejavu-core.
 set -eu
 
-if [ $# -ne 1 ]; then
-    echo "usage: $0 OUTDIR" >&2
-    exit 2
-fi
-
-out=$1
-stamp=$(cksum < "$0" | cut -d' ' -f1)
-if [ -f "$out/.done" ] && [ "$(cat "$out/.done")" = "$stamp" ]; then
-    exit 0
-fi
+. "$(dirname "$0")/generated-output.sh"
 mkdir -p "$out/tracks"
-rm -f "$out/.done"
 cd "$out"
 
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf

@@ -17,18 +17,7 @@
 # shellcheck disable=SC2086
 set -eu
 
-if [ $# -ne 1 ]; then
-    echo "usage: $0 OUTDIR" >&2
-    exit 2
-fi
-
-out=$1
-stamp=$(cksum < "$0" | cut -d' ' -f1)
-if [ -f "$out/.done" ] && [ "$(cat "$out/.done")" = "$stamp" ]; then
-    exit 0
-fi
-mkdir -p "$out"
-rm -f "$out/.done"
+. "$(dirname "$0")/generated-output.sh"
 cd "$out"
 
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf

@@ -5,19 +5,8 @@
 # shellcheck disable=SC2086
 set -eu
 
-if [ $# -ne 1 ]; then
-    echo "usage: $0 OUTDIR" >&2
-    exit 2
-fi
-
-out=$1
-stamp=$(cksum < "$0" | cut -d' ' -f1)
-if [ -f "$out/.done" ] && [ "$(cat "$out/.done")" = "$stamp" ]; then
-    exit 0
-fi
-
+. "$(dirname "$0")/generated-output.sh"
 mkdir -p "$out/clips" "$out/odd dir"
-rm -f "$out/.done"
 
 ff() {
     ffmpeg -nostdin -hide_banner -loglevel error -y "$@"
