@@ -21,7 +21,7 @@ status=0
 xvfb-run -a -s "-screen 0 1280x800x24" \
     ctest --test-dir "$root/build" --output-on-failure -j2 || status=1
 
-export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 xvfb-run -a -s "-screen 0 1280x800x24" \
     ctest --test-dir "$root/build-sanitize" --output-on-failure -j2 -L 'unit|real' || status=1
