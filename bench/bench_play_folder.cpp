@@ -3,6 +3,7 @@
 //   bench_play_folder [FILES] [RUNS]
 #include "fake_platform.h"
 #include "playback/playback_engine.h"
+#include "playback/playback_panel.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -36,7 +37,7 @@ int main(int argc, char* argv[])
         engine.File1().setListIndex(0);
         engine.StartListPlayback();
         times << clock.nsecsElapsed() / 1e6;
-        if (engine.Combo1->count() != files - 1 || rig.player.openedFiles.size() != 1)
+        if (engine.panel().Combo1->count() != files - 1 || rig.player.openedFiles.size() != 1)
             return 1;
     }
     std::sort(times.begin(), times.end());

@@ -3,11 +3,12 @@
 //   bench_track_change folder DIR [RUNS]          Next Track through a folder of clips
 //   bench_track_change disc IMAGE KEY [RUNS]      a track key on a disc image drive
 #include "app/player_window.h"
+#include "disc_rig.h"
 #include "fake_platform.h"
-#include "platform/cd_drives.h"
 #include "platform/mci_interpreter.h"
 #include "platform/mpv_player.h"
 #include "playback/playback_engine.h"
+#include "playback/playback_panel.h"
 #include "videocd/track_panel.h"
 
 #include <QApplication>
@@ -62,19 +63,18 @@ int main(int argc, char* argv[])
     }
     const bool disc = mode == "disc";
     const int runs = std::atoi(argc > (disc ? 4 : 3) ? argv[disc ? 4 : 3] : "21");
-    if (disc)
-        qputenv("TAMREL_CD_DRIVES", argv[2]);
 
-    MpvPlayer player(MpvPlayer::Options{false, {"ao=null"}});
-    LinuxCdDrives drives;
-    MciInterpreter mci(drives);
+    DiscRig discs(disc ? QString(argv[2]) : QString());
+    MpvPlayer player(MpvPlayer::Options{false, {"ao=null"}, &discs.library});
+    MciInterpreter mci(discs.drives);
     FakeSettingsStore settings;
     FakeSystemFolders folders;
     Playerfrm window(PlatformServices{.player = &player,
                                       .settings = &settings,
                                       .mci = &mci,
                                       .folders = &folders,
-                                      .drives = &drives,
+                                      .drives = &discs.drives,
+                                      .folderLister = &discs.lister,
                                       .endProcess = [](int) {}});
     PlaybackEngine& engine = window.engine();
     std::function<void()> change;
@@ -87,7 +87,8 @@ int main(int argc, char* argv[])
         engine.File1().setPath(argv[2]);
         engine.File1().setListIndex(0);
         timeToPlaying(player, [&] { engine.StartListPlayback(); });
-        engine.optNone->setChecked(true); // Repeat: every Next reloads a file and never ends
+        engine.panel().optNone->setChecked(
+            true); // Repeat: every Next reloads a file and never ends
         change = [&engine] { engine.NextTrack(); };
     }
 

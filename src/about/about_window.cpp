@@ -1,7 +1,7 @@
 #include "about/about_window.h"
 
 #include "about/help_window.h"
-#include "settings/settings_keys.h"
+#include "settings/product.h"
 #include "widgets/twips.h"
 
 #include <QEvent>
@@ -22,8 +22,7 @@ AboutWindow::AboutWindow(QWidget* parent)
     setFixedSize(Twips::toPixels(DesignWidthTwips), Twips::toPixels(DesignHeightTwips));
     setMouseTracking(true); // background hover works without a button held
 
-    lbAppTitle =
-        addLabel("lbAppTitle", QLatin1String(SettingsKeys::ApplicationTitle), 240, 240, 6120, 480);
+    lbAppTitle = addLabel("lbAppTitle", Product::Title, 240, 240, 6120, 480);
     QFont titleFont = lbAppTitle->font();
     titleFont.setBold(true);
     if (titleFont.pointSizeF() > 0)
@@ -31,8 +30,8 @@ AboutWindow::AboutWindow(QWidget* parent)
     lbAppTitle->setFont(titleFont);
 
     Label6 = addLabel("Label6", QString(), 240, 780, 3000, 300);
-    lbAppVersion[0] =
-        addLabel("lbAppVersion0", QStringLiteral("Version 2.2.2"), 3360, 780, 1400, 255);
+    lbAppVersion[0] = addLabel("lbAppVersion0", QStringLiteral("Version ") + Product::Version, 3360,
+                               780, 1400, 255);
     lbAppVersion[1] = addLabel("lbAppVersion1", QString(), 4800, 780, 1400, 255);
     for (QLabel* version : lbAppVersion)
         version->hide(); // only the blinking copy is seen
@@ -42,11 +41,11 @@ AboutWindow::AboutWindow(QWidget* parent)
              1500, 6120, 255);
 
     addLabel("Label2", QStringLiteral("Email    :"), 240, 1980, 960, 255);
-    Label1 = addLabel("Label1", EmailAddress, 1260, 1980, 5100, 255);
+    Label1 = addLabel("Label1", Product::EmailAddress, 1260, 1980, 5100, 255);
     addLabel("Label4", QStringLiteral("URL1     :"), 240, 2340, 960, 255);
-    Label5 = addLabel("Label5", HomePage, 1260, 2340, 5100, 255);
+    Label5 = addLabel("Label5", Product::HomePage, 1260, 2340, 5100, 255);
     addLabel("Label8", QStringLiteral("URL2     :"), 240, 2700, 960, 255);
-    Label9 = addLabel("Label9", SecondHomePage, 1260, 2700, 5100, 255);
+    Label9 = addLabel("Label9", Product::SourcePage, 1260, 2700, 5100, 255);
     for (QLabel* link : {Label1, Label5, Label9}) {
         link->setMouseTracking(true);
         link->setCursor(Qt::PointingHandCursor);
@@ -78,8 +77,7 @@ AboutWindow::AboutWindow(QWidget* parent)
     m_launch = defaultLauncher();
     m_message = [this](const QString& text) {
         auto* box =
-            new QMessageBox(QMessageBox::NoIcon, QLatin1String(SettingsKeys::ApplicationTitle),
-                            text, QMessageBox::Ok, this);
+            new QMessageBox(QMessageBox::NoIcon, Product::Title, text, QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::NonModal);
         box->show();

@@ -25,10 +25,6 @@ public:
     static inline const QColor HoverColour = QColor(0, 0, 128);
     static inline const QColor LinkColour = QColor(0, 0, 0);
 
-    static inline const QString EmailAddress = QStringLiteral("contact@tamrel-vcd.org");
-    static inline const QString HomePage = QStringLiteral("https://tamrel-vcd.org/");
-    static inline const QString SecondHomePage =
-        QStringLiteral("https://github.com/tamrel-vcd/tamrel-vcd-player");
     static inline const QString SysInfoUnavailable =
         QStringLiteral("System Information Is Unavailable At This Time");
 

@@ -1,5 +1,6 @@
 #include "about/help_window.h"
 
+#include "settings/product.h"
 #include "widgets/twips.h"
 
 #include <QCloseEvent>
@@ -37,7 +38,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     Twips::place(Image1, 120, 120, 480, 480);
 
-    Label1 = makeLabel(this, "Label1", QStringLiteral("Tamrel VCD Player"));
+    Label1 = makeLabel(this, "Label1", Product::Title);
     QFont titleFont = Label1->font();
     titleFont.setBold(true);
     if (titleFont.pointSizeF() > 0)
@@ -45,7 +46,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     Label1->setFont(titleFont);
     Twips::place(Label1, 720, 120, 4200, 330);
 
-    Label14 = makeLabel(this, "Label14", QStringLiteral("Version 2.2.2"));
+    Label14 = makeLabel(this, "Label14", QStringLiteral("Version ") + Product::Version);
     Twips::place(Label14, 720, 480, 2400, 255);
     Label16 = makeLabel(this, "Label16", QStringLiteral("30th May 2005"));
     Twips::place(Label16, 3240, 480, 2400, 255);
@@ -113,9 +114,10 @@ QStringList HelpWindow::helpLines()
         QStringLiteral("that may come from using it. You use this software entirely "),
         QStringLiteral("at your own risk."),
         QString(),
-        QStringLiteral("Please visit our home page https://tamrel-vcd.org/ for the "),
+        QStringLiteral("Please visit our home page ") + Product::HomePage +
+            QStringLiteral(" for the "),
         QStringLiteral("latest version. If that does not help, please send a bug "),
-        QStringLiteral("report to bugs@tamrel-vcd.org"),
+        QStringLiteral("report to ") + Product::BugsAddress,
     };
 }
 

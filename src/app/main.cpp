@@ -1,14 +1,16 @@
 #include "app/player_window.h"
 #include "platform/cd_drives.h"
+#include "platform/disc_library.h"
+#include "platform/folder_lister.h"
 #include "platform/ini_settings_store.h"
 #include "platform/mci_interpreter.h"
 #include "platform/mpv_player.h"
 #include "platform/system_folders.h"
+#include "settings/product.h"
 #include "settings/settings_keys.h"
 
 #include <QApplication>
 #include <QStringList>
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,9 +23,10 @@ namespace {
 }
 
 // TAMREL_MPV_OPTIONS="vo=null ao=null" adds player options (tests, benchmarks, headless use).
-MpvPlayer::Options playerOptions()
+MpvPlayer::Options playerOptions(const DiscLibrary& discs)
 {
     MpvPlayer::Options options;
+    options.discs = &discs;
     const QString extra = qEnvironmentVariable("TAMREL_MPV_OPTIONS");
     options.extraOptions = extra.split(' ', Qt::SkipEmptyParts);
     for (const QString& option : options.extraOptions)
@@ -37,13 +40,16 @@ MpvPlayer::Options playerOptions()
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QLatin1String(SettingsKeys::ApplicationTitle));
-    // libmpv refuses to start under a locale whose decimal point is not ".".
-    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(Product::Title);
 
-    MpvPlayer player(playerOptions());
-    IniSettingsStore settings;
-    LinuxCdDrives drives;
+    // The drives are looked for once, here; the disc library outlives everything that reads
+    // discs, the player's streams included.
+    DiscLibrary discs;
+    LinuxCdDrives drives(discs, DriveDiscovery::fromEnvironment());
+    const MediaFolderLister folderLister(&discs);
+    MpvPlayer player(playerOptions(discs));
+    IniSettingsStore settings(IniSettingsStore::userFilePath(Product::Title),
+                              SettingsKeys::Section);
     MciInterpreter mci(drives);
     LinuxSystemFolders folders;
     PlatformServices services{.player = &player,
@@ -51,6 +57,7 @@ int main(int argc, char* argv[])
                               .mci = &mci,
                               .folders = &folders,
                               .drives = &drives,
+                              .folderLister = &folderLister,
                               .endProcess = endNow};
     Playerfrm window(std::move(services));
 

@@ -10,7 +10,9 @@
 #include "platform/settings_store.h"
 #include "platform/system_folders.h"
 #include "playback/playback_engine.h"
+#include "playback/playback_panel.h"
 #include "playback/status_text.h"
+#include "settings/product.h"
 #include "settings/settings.h"
 #include "videocd/cd_tray.h"
 #include "videocd/track_panel.h"
@@ -26,16 +28,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
-
-const QString Playerfrm::Caption = QStringLiteral("Tamrel VCD Player version 2.2.2");
 
 Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     : QWidget(parent), m_services(std::move(services))
 {
     setObjectName("Playerfrm");
-    setWindowTitle(Caption);
+    setWindowTitle(Product::Caption);
     resize(Twips::toPixels(DesignWidthTwips), Twips::toPixels(DesignHeightTwips));
 
     QWidget* video = m_services.player->videoWidget();
@@ -43,7 +44,9 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     Twips::place(video, 0, 0, DesignWidthTwips, 5880);
 
     createFrontPanel();
-    m_engine = new PlaybackEngine(*m_services.player, *m_services.mci, *this, this, Frame1);
+    m_playbackPanel = new PlaybackPanel(this, Frame1);
+    m_engine = new PlaybackEngine(*m_services.player, *m_services.mci, *m_services.folderLister,
+                                  *this, *m_playbackPanel, this);
     m_tracks = new TrackPanel(*m_services.player, *m_engine, Frame1);
     createCommandButtons();
     m_modes = new WindowModes(this, *m_services.player, cmdOnTop);
@@ -108,8 +111,8 @@ void Playerfrm::createCommandButtons()
 
 void Playerfrm::createMenu()
 {
-    PlaybackEngine& e = *m_engine;
-    m_menu = new PopupMenu(this, {e.mnunexttrack, e.mnuplay, e.mnupause, e.mnustop});
+    PlaybackPanel& p = *m_playbackPanel;
+    m_menu = new PopupMenu(this, {p.mnunexttrack, p.mnuplay, p.mnupause, p.mnustop});
     mnuOpenVCD = m_menu->mnuOpenVCD;
     mnuvcdbookmark = m_menu->mnuvcdbookmark;
     mnuaddbookmark = m_menu->mnuaddbookmark;
@@ -141,7 +144,7 @@ void Playerfrm::createVideoCd()
                                      mnucapturescreen,
                                      [this] { DisableTrackControls(); }};
     m_videoCd = new VideoCdLoader(*m_services.drives, *m_engine, *m_services.player,
-                                  *m_services.settings, std::move(controls), this);
+                                  *m_services.settings, std::move(controls), this, this);
     m_tray = new CdTray(
         cmdOpencdrom, *m_services.mci, [this] { Command29(); },
         [this] { m_engine->FocusPlayer(); });
@@ -241,7 +244,7 @@ void Playerfrm::Command32()
 void Playerfrm::endProcess()
 {
     m_engine->setStatus(StatusText::ShuttingDown);
-    m_engine->lblDisplay->repaint();
+    m_playbackPanel->lblDisplay->repaint();
     if (m_services.endProcess)
         m_services.endProcess(0);
 }
@@ -343,4 +346,9 @@ void Playerfrm::CheckDiscAndBookmark()
 void Playerfrm::closeCdNotice()
 {
     m_videoCd->closeNotice();
+}
+
+void Playerfrm::showMessage(const QString& text)
+{
+    QMessageBox::warning(this, Product::Title, text, QMessageBox::Ok);
 }

@@ -10,6 +10,7 @@
 class CdTray;
 class LayoutResizer;
 class PlaybackEngine;
+class PlaybackPanel;
 class PopupMenu;
 class TrackPanel;
 class VideoCdLoader;
@@ -25,7 +26,6 @@ class Playerfrm : public QWidget, private PlaybackHooks {
 public:
     static constexpr int DesignWidthTwips = 11685;
     static constexpr int DesignHeightTwips = 7815;
-    static const QString Caption;
 
     explicit Playerfrm(PlatformServices services, QWidget* parent = nullptr);
     ~Playerfrm() override;
@@ -36,12 +36,11 @@ public:
     void ExitProgram();
 
     PlaybackEngine& engine() { return *m_engine; }
+    PlaybackPanel& playbackPanel() { return *m_playbackPanel; }
     TrackPanel& trackPanel() { return *m_tracks; }
     PopupMenu& menu() { return *m_menu; }
     WindowModes& modes() { return *m_modes; }
     VideoCdLoader& videoCd() { return *m_videoCd; }
-    CdTray& tray() { return *m_tray; }
-    LayoutResizer& resizer() { return *m_resizer; }
 
     // The Menu button: the popup menu at the mouse position.
     void cmdMenu_Click();
@@ -49,8 +48,11 @@ public:
     // Steps of the start-up sequence that later features fill in.
     void HideCapture();
     void SetupToneLabels();
+    // Looks for a Video CD in the drives and plays its first track (start-up, tray closed).
     virtual void Command29();
+    // Points the play list at the Video CD folder found before, without playing it.
     virtual void Command30();
+    // "Open Video CD  (Auto detect)": looks for a Video CD in the drives and plays it.
     virtual void Command32();
 
     // Command-line text to the path it names; empty when it names nothing.
@@ -100,8 +102,10 @@ private:
     void disableBookmarkCommands() override;
     void CheckDiscAndBookmark() override;
     void closeCdNotice() override;
+    void showMessage(const QString& text) override;
 
     PlatformServices m_services;
+    PlaybackPanel* m_playbackPanel = nullptr;
     PlaybackEngine* m_engine = nullptr;
     TrackPanel* m_tracks = nullptr;
     PopupMenu* m_menu = nullptr;

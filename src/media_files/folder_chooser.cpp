@@ -274,10 +274,10 @@ void FolderChooser::UpdateButtons()
     cmdCancel->setEnabled(true);
 }
 
-QStringList FolderChooser::matchingFiles(const QString& folder, const QString& pattern)
+QStringList FolderChooser::matchingFiles(const QString& folder, const QString& pattern) const
 {
     // The play list itself does the listing, so an index names the same file in both.
-    PlayList files;
+    PlayList files(m_target.list.lister());
     files.setPattern(pattern);
     if (folder.isEmpty() || !files.setPath(folder))
         return {};

@@ -84,7 +84,7 @@ public:
     // Whether a drive's root can be opened now: a mounted, ready, readable volume root.
     static bool driveUsable(const QString& root);
     // Plain files of the folder matching the pattern in play-list order; empty when unreadable.
-    static QStringList matchingFiles(const QString& folder, const QString& pattern);
+    QStringList matchingFiles(const QString& folder, const QString& pattern) const;
     // Visible sub-folder names in the same order; empty when unreadable.
     static QStringList subFolders(const QString& folder);
 

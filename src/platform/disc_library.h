@@ -1,19 +1,23 @@
 #pragma once
 
-#include "platform/cd_drives.h"
+#include "platform/cd_drive.h"
 
+#include <QList>
 #include <QStringList>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
 
 class DiscFileReader;
+class SectorSource;
 struct DriveSlot;
 
-// A file of a disc opened for reading, with a handle of its own. Used by one thread at a time
-// (mpv's stream thread); the drive's owner may cut it off from another thread at any time,
-// after which every read fails.
+// A file of a disc opened for reading, with a handle of its own. Read by one thread at a time
+// (mpv's stream thread); any other thread may cut it off at any time without waiting for a
+// read in progress, after which every read fails.
 class DiscStream {
 public:
     ~DiscStream();
@@ -22,50 +26,61 @@ public:
 
     qint64 size() const { return m_size; }
     // Copies up to maxSize bytes from offset: the number copied, 0 at the end, -1 when the disc
-    // cannot be read (taken out, tray opened, damaged).
+    // cannot be read (taken out, tray opened, damaged) or the stream was cancelled.
     qint64 read(qint64 offset, char* out, qint64 maxSize);
+    // From any thread; never blocks. The read in progress and every later one fail.
+    void cancel() { m_cancelled = true; }
 
 private:
     friend class DiscLibrary;
-    DiscStream(std::shared_ptr<DriveSlot> slot, quint64 generation,
+    DiscStream(std::shared_ptr<DriveSlot> slot, quint64 state,
                std::unique_ptr<DiscFileReader> reader);
-    void close();
+    bool alive() const;
 
     std::shared_ptr<DriveSlot> m_slot;
-    quint64 m_generation;
-    qint64 m_size;
-    std::mutex m_mutex;
+    const quint64 m_state; // the drive's state when opened; any change cuts the stream off
+    const qint64 m_size;
+    std::atomic<bool> m_cancelled{false};
     std::unique_ptr<DiscFileReader> m_reader;
 };
 
-// The process-wide map from drive identifiers (any case) to the drives behind disc paths, so
-// "SR0:\Mpegav" can be listed and played from any thread. Drive discovery fills it; an
-// identifier it does not know triggers a discovery of the machine's drives, which adds the
-// drives not registered yet.
+// The CD drives behind disc paths: drive identifiers (any case) to the discs they hold, so
+// "SR0:\Mpegav" can be listed and played from any thread. Built once at start-up and handed
+// to whoever reads discs; it never looks for drives itself.
 class DiscLibrary {
 public:
-    static DiscLibrary& instance();
+    using DiscOpener = std::function<std::unique_ptr<SectorSource>(const QString& source)>;
+
+    // Discs are opened with `openDisc` (tests wrap it); by default DiscReader::open.
+    explicit DiscLibrary(DiscOpener openDisc = {});
+    ~DiscLibrary();
+    DiscLibrary(const DiscLibrary&) = delete;
+    DiscLibrary& operator=(const DiscLibrary&) = delete;
 
     // Replaces the known drives. A drive whose identifier keeps its source keeps its state
     // (an image drive's tray, open streams).
     void setDrives(const QList<CdDrive>& drives);
+    QList<CdDrive> drives() const;
+    std::optional<CdDrive> drive(const QString& id) const;
 
     // Plain files of a disc folder ("SR0:\Mpegav"), names without version suffixes.
-    std::optional<QStringList> listFiles(const QString& discFolder);
+    std::optional<QStringList> listFiles(const QString& discFolder) const;
     // A file of a disc ("SR0:\Mpegav\AVSEQ01.DAT", names without regard to case).
-    std::unique_ptr<DiscStream> openFile(const QString& discPath);
+    std::unique_ptr<DiscStream> openFile(const QString& discPath) const;
     // Volume serial number of the disc in a drive; 0 without a readable disc.
-    qint32 serial(const QString& id);
+    qint32 serial(const QString& id) const;
 
-    // Closes every handle of ours on the drive: open streams fail from now on.
+    // Cuts off every stream of ours on the drive, without waiting for reads in progress.
     void releaseDrive(const QString& id);
-    // The disc of an image drive goes out (tray opened) or back in.
+    // The disc of an image drive goes out (tray opened) or back in; streams are cut off.
     void setDiscInserted(const QString& id, bool inserted);
 
 private:
-    DiscLibrary() = default;
-    std::shared_ptr<DriveSlot> slot(const QString& id, bool discoverUnknown);
+    std::shared_ptr<DriveSlot> slot(const QString& id) const;
+    std::unique_ptr<SectorSource> openDisc(const DriveSlot& slot) const;
+    void changeState(DriveSlot& slot, std::optional<bool> inserted);
 
-    std::mutex m_mutex;
+    DiscOpener m_openDisc;
+    mutable std::mutex m_mutex;
     std::vector<std::shared_ptr<DriveSlot>> m_slots;
 };

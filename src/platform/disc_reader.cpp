@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QRegularExpression>
 #include <cdio/cdio.h>
 #include <cdio/iso9660.h>
 #include <cdio/logging.h>
@@ -116,16 +115,6 @@ std::vector<std::string> toStd(const QStringList& components)
 }
 
 } // namespace
-
-std::optional<DiscPath> DiscPath::parse(const QString& path)
-{
-    static const QRegularExpression root(QStringLiteral("^([A-Za-z][A-Za-z0-9]*):\\\\"));
-    const QRegularExpressionMatch match = root.match(path);
-    if (!match.hasMatch())
-        return std::nullopt;
-    return DiscPath{match.captured(1),
-                    path.mid(match.capturedEnd()).split('\\', Qt::SkipEmptyParts)};
-}
 
 namespace DiscReader {
 

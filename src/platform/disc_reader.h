@@ -8,14 +8,6 @@
 #include <memory>
 #include <optional>
 
-// A disc path names a folder or file on the disc in a drive: "SR0:\Mpegav\AVSEQ01.DAT".
-struct DiscPath {
-    QString driveId;        // "SR0", in the caller's case
-    QStringList components; // "Mpegav", "AVSEQ01.DAT"; empty for the root
-
-    static std::optional<DiscPath> parse(const QString& path);
-};
-
 namespace DiscReader {
 
 // Opens the disc behind a drive's source: a device node, a .cue/.bin, .nrg or .toc image

@@ -45,12 +45,18 @@ void closeStream(void* cookie)
     delete static_cast<Cookie*>(cookie);
 }
 
-int openStream(void*, char* uri, mpv_stream_cb_info* info)
+// Called on another thread than the reads, while one may be in progress.
+void cancelStream(void* cookie)
+{
+    static_cast<Cookie*>(cookie)->stream->cancel();
+}
+
+int openStream(void* library, char* uri, mpv_stream_cb_info* info)
 {
     const std::optional<QString> path = discPathFromUri(QString::fromUtf8(uri));
     if (!path)
         return MPV_ERROR_LOADING_FAILED;
-    std::unique_ptr<DiscStream> stream = DiscLibrary::instance().openFile(*path);
+    std::unique_ptr<DiscStream> stream = static_cast<const DiscLibrary*>(library)->openFile(*path);
     if (!stream)
         return MPV_ERROR_LOADING_FAILED;
     info->cookie = new Cookie{std::move(stream)};
@@ -58,14 +64,16 @@ int openStream(void*, char* uri, mpv_stream_cb_info* info)
     info->seek_fn = seekStream;
     info->size_fn = streamSize;
     info->close_fn = closeStream;
+    info->cancel_fn = cancelStream;
     return 0;
 }
 
 } // namespace
 
-void registerDiscStreamProtocol(mpv_handle* mpv)
+bool registerDiscStreamProtocol(mpv_handle* mpv, const DiscLibrary& library)
 {
-    mpv_stream_cb_add_ro(mpv, Protocol, nullptr, openStream);
+    // mpv only hands user_data back to the open callback; it never writes through it.
+    return mpv_stream_cb_add_ro(mpv, Protocol, const_cast<DiscLibrary*>(&library), openStream) >= 0;
 }
 
 QString discStreamUri(const QString& discPath)

@@ -3,13 +3,15 @@
 #include <QString>
 #include <optional>
 
+class DiscLibrary;
 struct mpv_handle;
 
 // Plays files of a disc through libmpv without mounting it: mpv reads the sectors on demand
 // from its own thread, each stream with a handle of its own.
 
-// Registers the protocol with an mpv instance; call before loading a disc file.
-void registerDiscStreamProtocol(mpv_handle* mpv);
+// Registers the protocol with an mpv instance, reading the discs of `library` (which must
+// outlive the mpv instance); call before loading a disc file. False when mpv refused it.
+bool registerDiscStreamProtocol(mpv_handle* mpv, const DiscLibrary& library);
 
 // The address mpv loads for a disc path: "SR0:\Mpegav\AVSEQ01.DAT" becomes
 // "tamrel-disc://SR0%3A%5CMpegav%5CAVSEQ01.DAT".

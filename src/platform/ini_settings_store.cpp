@@ -1,7 +1,5 @@
 #include "platform/ini_settings_store.h"
 
-#include "settings/settings_keys.h"
-
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -29,22 +27,22 @@ bool looksLikeIniText(const QByteArray& bytes)
     }
     return true;
 }
-
-QString groupedKey(const QString& key)
-{
-    return QStringLiteral("%1/%2").arg(QLatin1String(SettingsKeys::Section), key);
-}
 } // namespace
 
-IniSettingsStore::IniSettingsStore() : m_path(defaultFilePath()) {}
-
-IniSettingsStore::IniSettingsStore(const QString& filePath) : m_path(filePath) {}
-
-QString IniSettingsStore::defaultFilePath()
+IniSettingsStore::IniSettingsStore(QString filePath, QString section)
+    : m_path(std::move(filePath)), m_section(std::move(section))
 {
-    const QString title = QLatin1String(SettingsKeys::ApplicationTitle);
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/' + title +
-           '/' + title + ".ini";
+}
+
+QString IniSettingsStore::userFilePath(const QString& applicationTitle)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/' +
+           applicationTitle + '/' + applicationTitle + ".ini";
+}
+
+QString IniSettingsStore::groupedKey(const QString& key) const
+{
+    return m_section + '/' + key;
 }
 
 // A missing file is fine (first run); anything that exists but is no readable INI is not.

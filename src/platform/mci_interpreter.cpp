@@ -20,14 +20,7 @@ const QStringList DoorClosed{"set", "cdaudio", "door", "closed", "wait"};
 
 } // namespace
 
-MciInterpreter::MciInterpreter()
-    : m_ownDrives(std::make_unique<LinuxCdDrives>()), m_drives(*m_ownDrives)
-{
-}
-
 MciInterpreter::MciInterpreter(CdDrives& drives) : m_drives(drives) {}
-
-MciInterpreter::~MciInterpreter() = default;
 
 long MciInterpreter::send(const QString& command)
 {

@@ -3,7 +3,6 @@
 #include "platform/mci.h"
 
 #include <QString>
-#include <memory>
 
 class CdDrives;
 
@@ -20,10 +19,7 @@ public:
         DeviceCannotOpen = 276,   // a drive, but its device (or image) does not open
     };
 
-    // On the machine's own drives.
-    MciInterpreter();
     explicit MciInterpreter(CdDrives& drives);
-    ~MciInterpreter() override;
 
     long send(const QString& command) override;
     QString errorText(long code) const override;
@@ -35,7 +31,6 @@ private:
     long openCdAudio();
     long setDoor(bool open);
 
-    std::unique_ptr<CdDrives> m_ownDrives;
     CdDrives& m_drives;
     QString m_openDevice;
 };

@@ -1,9 +1,8 @@
 #include "platform/media_paths.h"
 
-#include "platform/disc_library.h"
+#include "platform/disc_path.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStorageInfo>
@@ -12,8 +11,7 @@ namespace MediaPaths {
 
 bool isDiscPath(const QString& path)
 {
-    static const QRegularExpression discRoot(QStringLiteral("^[A-Za-z][A-Za-z0-9]*:\\\\"));
-    return discRoot.match(path).hasMatch();
+    return DiscPath::isDiscPath(path);
 }
 
 QString separatorFor(const QString& folder)
@@ -48,7 +46,7 @@ std::optional<QString> discPathOnMountedCd(const QString& path, const Mount& mou
     const QString relative = QDir(mount.rootPath).relativeFilePath(QDir::cleanPath(path));
     if (relative.isEmpty() || relative.startsWith(QLatin1String("..")))
         return std::nullopt;
-    return drive.toUpper() + QStringLiteral(":\\") + QString(relative).replace('/', '\\');
+    return DiscPath{drive.toUpper(), relative.split('/', Qt::SkipEmptyParts)}.toString();
 }
 
 std::optional<QString> discPathOnMountedCd(const QString& path)
@@ -61,25 +59,6 @@ std::optional<QString> discPathOnMountedCd(const QString& path)
     return discPathOnMountedCd(path, Mount{volume.rootPath(),
                                            QString::fromLatin1(volume.fileSystemType()),
                                            QString::fromLocal8Bit(volume.device())});
-}
-
-std::optional<QStringList> listFiles(const QString& folder)
-{
-    if (isDiscPath(folder))
-        return DiscLibrary::instance().listFiles(folder);
-    const QFileInfo info(folder);
-    if (folder.isEmpty() || !info.isDir() || !info.isReadable())
-        return std::nullopt;
-    QDir dir(folder);
-    if (!dir.isReadable())
-        return std::nullopt;
-    QStringList names;
-    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        names << it.fileName();
-    }
-    return names;
 }
 
 } // namespace MediaPaths

@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <optional>
 
-// The one place that tells ordinary folders from disc folders. Ordinary folders are POSIX
-// paths joined with "/"; disc folders name the disc in a CD drive ("SR0:\Mpegav") and join
+// Joining and splitting the paths the play list hands to the player. Ordinary folders are
+// POSIX paths joined with "/"; disc folders name the disc in a CD drive (DiscPath) and join
 // with "\".
 namespace MediaPaths {
 
@@ -31,8 +31,5 @@ struct Mount {
 // sectors, so such files are played through the disc reader. Nothing for any other file.
 std::optional<QString> discPathOnMountedCd(const QString& path, const Mount& mount);
 std::optional<QString> discPathOnMountedCd(const QString& path);
-
-// Names of the plain files in a folder, or nothing when it does not exist or can't be read.
-std::optional<QStringList> listFiles(const QString& folder);
 
 } // namespace MediaPaths

@@ -138,8 +138,8 @@ MpvPlayer::MpvPlayer(const Options& options, QObject* parent)
         if (mpv_initialize(mpv_.get()) < 0) {
             qCCritical(lcMpv, "mpv_initialize failed");
             mpv_.reset();
-        } else {
-            registerDiscStreamProtocol(mpv_.get());
+        } else if (options_.discs && !registerDiscStreamProtocol(mpv_.get(), *options_.discs)) {
+            qCWarning(lcMpv, "mpv refused the disc stream protocol: discs will not play");
         }
     }
 

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+class DiscLibrary;
 class MpvVideoWidget;
 class QEvent;
 class QLayout;
@@ -31,6 +32,9 @@ public:
         bool renderVideo = true;
         // "name=value" mpv options applied after the player's own, before mpv_initialize.
         QStringList extraOptions;
+        // Disc paths ("SR0:\Mpegav\AVSEQ01.DAT") play from the discs of this library, which
+        // must outlive the player; without one they fail to open.
+        const DiscLibrary* discs = nullptr;
     };
 
     explicit MpvPlayer(const Options& options, QObject* parent = nullptr);

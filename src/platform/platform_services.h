@@ -3,6 +3,7 @@
 #include <functional>
 
 class CdDrives;
+class FolderLister;
 class MediaPlayer;
 class SettingsStore;
 class MciCommands;
@@ -16,6 +17,8 @@ struct PlatformServices {
     MciCommands* mci = nullptr;
     SystemFolders* folders = nullptr;
     CdDrives* drives = nullptr;
+    // Lists the play list's folders, ordinary ones and those on discs.
+    const FolderLister* folderLister = nullptr;
     // Ends the process at once; the exit paths call nothing else after it.
     std::function<void(int)> endProcess;
 };

@@ -1,5 +1,6 @@
 #include "playback/play_list.h"
 
+#include "platform/folder_lister.h"
 #include "platform/media_paths.h"
 
 #include <QRegularExpression>
@@ -36,11 +37,10 @@ bool PlayList::matchesPattern(const QString& pattern, const QString& fileName)
 
 bool PlayList::setPath(const QString& folder)
 {
-    const std::optional<QStringList> names = MediaPaths::listFiles(folder);
+    const std::optional<QStringList> names = m_lister->listFiles(folder);
     if (!names)
         return false;
     m_folder = folder;
-    m_singleFile.clear();
     const auto patterns = compilePattern(m_pattern);
     m_entries.clear();
     for (const QString& name : *names)
@@ -66,7 +66,6 @@ bool PlayList::setSingleFile(const QString& filePath)
     if (split.name.isEmpty())
         return false;
     m_folder = split.folder;
-    m_singleFile = split.name;
     m_entries = QStringList{split.name};
     m_index = 0;
     return true;
@@ -79,7 +78,6 @@ void PlayList::reload()
     // A new pattern also turns a single handed-over file back into its whole folder.
     if (!setPath(m_folder)) {
         m_entries.clear();
-        m_singleFile.clear();
         m_index = -1;
     }
 }

@@ -3,12 +3,18 @@
 #include <QString>
 #include <QStringList>
 
+class FolderLister;
+
 // The play list: a folder, a file pattern and a current entry over the folder's matching
 // files in ascending name order (compared without regard to case). Entries are read when
 // the folder or the pattern is set and not re-read otherwise.
 class PlayList {
 public:
     static constexpr const char* DefaultPattern = "*.dat";
+
+    // Folders are listed by `lister`, which must outlive the list.
+    explicit PlayList(const FolderLister& lister) : m_lister(&lister) {}
+    const FolderLister& lister() const { return *m_lister; }
 
     // Fails (returns false, list unchanged) when the folder does not exist or cannot be read.
     bool setPath(const QString& folder);
@@ -38,9 +44,9 @@ public:
 private:
     void reload();
 
+    const FolderLister* m_lister;
     QString m_folder;
     QString m_pattern = DefaultPattern;
     QStringList m_entries;
-    QString m_singleFile;
     int m_index = -1;
 };

@@ -11,7 +11,6 @@ public:
 
     // floor(count x r) for the next r in [0, 1); 0 for an empty list.
     int drawEntry(int count);
-    void reseed() { m_generator.seed(Seed); }
 
 private:
     static constexpr std::uint64_t Seed = 20050530;

@@ -4,136 +4,48 @@
 #include "platform/media_paths.h"
 #include "platform/media_player.h"
 #include "playback/playback_hooks.h"
+#include "playback/playback_panel.h"
 #include "playback/status_text.h"
 #include "playback/time_format.h"
-#include "settings/settings_keys.h"
-#include "widgets/twips.h"
 #include "widgets/ui_trace.h"
 
 #include <QAction>
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QStyle>
+#include <utility>
 
-namespace {
-QPushButton* makeButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon,
-                        const QString& toolTip)
+PlaybackEngine::PlaybackEngine(MediaPlayer& player, MciCommands& mci, const FolderLister& folders,
+                               PlaybackHooks& hooks, PlaybackPanel& panel, QObject* parent)
+    : QObject(parent), m_player(player), m_mci(mci), m_hooks(hooks), m_panel(panel), m_list(folders)
 {
-    auto* button = new QPushButton(parent);
-    button->setObjectName(name);
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setToolTip(toolTip);
-    button->setFocusPolicy(Qt::TabFocus);
-    return button;
-}
-
-QAction* makeAction(QObject* parent, const char* name, const QString& caption)
-{
-    auto* action = new QAction(caption, parent);
-    action->setObjectName(name);
-    return action;
-}
-} // namespace
-
-PlaybackEngine::PlaybackEngine(MediaPlayer& player, MciCommands& mci, PlaybackHooks& hooks,
-                               QWidget* window, QWidget* frontPanel)
-    : QObject(window), m_player(player), m_mci(mci), m_hooks(hooks)
-{
-    createWidgets(window, frontPanel);
-    connectSignals();
-}
-
-void PlaybackEngine::createWidgets(QWidget* window, QWidget* frontPanel)
-{
-    lblDisplay = new QLabel(StatusText::Idle, window);
-    lblDisplay->setObjectName("lblDisplay");
-    Twips::place(lblDisplay, 120, 6300, 6015, 255);
-
-    lblTime = new QLabel(QStringLiteral("Time"), window);
-    lblTime->setObjectName("lblTime");
-    Twips::place(lblTime, 6240, 6300, 735, 255);
-
-    HScroll1 = new QScrollBar(Qt::Horizontal, window);
-    HScroll1->setObjectName("HScroll1");
-    HScroll1->setRange(0, 0);
-    HScroll1->setFocusPolicy(Qt::NoFocus);
-    Twips::place(HScroll1, 120, 5940, 6855, 255);
-
-    cmdPlay = makeButton(frontPanel, "cmdPlay", QStyle::SP_MediaPlay, "Play");
-    Twips::place(cmdPlay, 120, 80, 480, 375);
-    cmdPause = makeButton(frontPanel, "cmdPause", QStyle::SP_MediaPause, "Pause");
-    Twips::place(cmdPause, 630, 80, 480, 375);
-    cmdStop = makeButton(frontPanel, "cmdStop", QStyle::SP_MediaStop, " Stop");
-    Twips::place(cmdStop, 1140, 80, 480, 375);
-    cmdNexttrack =
-        makeButton(frontPanel, "cmdNexttrack", QStyle::SP_MediaSkipForward, "Next Track");
-    Twips::place(cmdNexttrack, 1650, 80, 480, 375);
-    cmdPause->setEnabled(false);
-    cmdNexttrack->setEnabled(false);
-
-    chkOrd = new QRadioButton(QStringLiteral("Order"), frontPanel);
-    chkOrd->setObjectName("chkOrd");
-    Twips::place(chkOrd, 7060, 80, 840, 375);
-    optRnd = new QRadioButton(QStringLiteral("Random"), frontPanel);
-    optRnd->setObjectName("optRnd");
-    Twips::place(optRnd, 7900, 80, 1140, 375);
-    optNone = new QRadioButton(QStringLiteral("&Repeat"), frontPanel);
-    optNone->setObjectName("optNone");
-    Twips::place(optNone, 9040, 80, 930, 375);
-    for (QRadioButton* option : {chkOrd, optRnd, optNone})
-        option->setFocusPolicy(Qt::NoFocus);
-    m_modeGroup = new QButtonGroup(this);
-    m_modeGroup->addButton(chkOrd, PlayOrder::Order);
-    m_modeGroup->addButton(optRnd, PlayOrder::Random);
-    m_modeGroup->addButton(optNone, PlayOrder::Repeat);
-    chkOrd->setChecked(true);
-
-    Combo1 = new QComboBox(frontPanel);
-    Combo1->setObjectName("Combo1");
-    // The edit field shows the current file; it is never typed into.
-    Combo1->setEditable(true);
-    Combo1->lineEdit()->setReadOnly(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
-    Combo1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    Combo1->setFocusPolicy(Qt::NoFocus);
-    Twips::place(Combo1, 8760, 800, 2775, 315);
-
-    mnuplay = makeAction(this, "mnuplay", "Play");
-    mnupause = makeAction(this, "mnupause", "Pause");
-    mnustop = makeAction(this, "mnustop", "Stop");
-    mnunexttrack = makeAction(this, "mnunexttrack", "Next Track");
-    for (QAction* action : {mnuplay, mnupause, mnunexttrack})
-        action->setEnabled(false);
-
     Timer4.setInterval(100);
     Timersongna.setInterval(1000);
     tmrWrong_Format.setInterval(2000);
+    connectSignals();
 }
 
 void PlaybackEngine::connectSignals()
 {
-    connect(cmdPlay, &QPushButton::clicked, this, &PlaybackEngine::StartListPlayback);
-    connect(mnuplay, &QAction::triggered, this, &PlaybackEngine::StartListPlayback);
-    connect(cmdPause, &QPushButton::clicked, this, &PlaybackEngine::PauseCommand);
-    connect(mnupause, &QAction::triggered, this, &PlaybackEngine::PauseCommand);
-    connect(cmdStop, &QPushButton::clicked, this, &PlaybackEngine::StopCommand);
-    connect(mnustop, &QAction::triggered, this, &PlaybackEngine::StopCommand);
-    connect(cmdNexttrack, &QPushButton::clicked, this, &PlaybackEngine::NextTrack);
-    connect(mnunexttrack, &QAction::triggered, this, &PlaybackEngine::NextTrack);
-    connect(Combo1, &QComboBox::activated, this, &PlaybackEngine::Combo1_Click);
-    connect(HScroll1, &QScrollBar::sliderMoved, this, &PlaybackEngine::onScroll);
-    connect(chkOrd, &QRadioButton::toggled, this, [this](bool on) {
+    PlaybackPanel& p = m_panel;
+    connect(p.cmdPlay, &QPushButton::clicked, this, &PlaybackEngine::StartListPlayback);
+    connect(p.mnuplay, &QAction::triggered, this, &PlaybackEngine::StartListPlayback);
+    connect(p.cmdPause, &QPushButton::clicked, this, &PlaybackEngine::PauseCommand);
+    connect(p.mnupause, &QAction::triggered, this, &PlaybackEngine::PauseCommand);
+    connect(p.cmdStop, &QPushButton::clicked, this, &PlaybackEngine::StopCommand);
+    connect(p.mnustop, &QAction::triggered, this, &PlaybackEngine::StopCommand);
+    connect(p.cmdNexttrack, &QPushButton::clicked, this, &PlaybackEngine::NextTrack);
+    connect(p.mnunexttrack, &QAction::triggered, this, &PlaybackEngine::NextTrack);
+    connect(p.Combo1, &QComboBox::activated, this, &PlaybackEngine::Combo1_Click);
+    connect(p.HScroll1, &QScrollBar::sliderMoved, this, &PlaybackEngine::onScroll);
+    connect(p.chkOrd, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             onOrderChosen();
     });
-    connect(optRnd, &QRadioButton::toggled, this, [this](bool on) {
+    connect(p.optRnd, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             onRandomChosen();
     });
@@ -144,36 +56,26 @@ void PlaybackEngine::connectSignals()
     connect(&m_player, &MediaPlayer::PlayStateChange, this, &PlaybackEngine::onPlayStateChange);
 }
 
-QList<QAction*> PlaybackEngine::transportActions() const
-{
-    return {mnunexttrack, mnuplay, mnupause, mnustop};
-}
-
 void PlaybackEngine::setStatus(const QString& text)
 {
-    lblDisplay->setText(text);
+    m_panel.lblDisplay->setText(text);
     UiTrace::report("status", text);
     emit statusChanged(text);
 }
 
 QString PlaybackEngine::status() const
 {
-    return lblDisplay->text();
+    return m_panel.lblDisplay->text();
 }
 
 void PlaybackEngine::setTransportEnabled(bool enabled)
 {
-    for (QWidget* button : {cmdNexttrack, cmdPause})
-        button->setEnabled(enabled);
-    mnunexttrack->setEnabled(enabled);
-    mnupause->setEnabled(enabled);
-    cmdPlay->setEnabled(enabled);
-    mnuplay->setEnabled(enabled);
+    m_panel.setTransportEnabled(enabled);
 }
 
 PlayOrder::Mode PlaybackEngine::mode() const
 {
-    return PlayOrder::Mode(std::max(0, m_modeGroup->checkedId()));
+    return m_panel.mode();
 }
 
 void PlaybackEngine::FocusPlayer()
@@ -181,36 +83,41 @@ void PlaybackEngine::FocusPlayer()
     m_player.SetFocus(); // a player that cannot take the keyboard is no failure
 }
 
-bool PlaybackEngine::loadAndPlay(bool setBarMaximum)
+bool PlaybackEngine::loadAndPlay(BarMaximum bar)
 {
     // A medium that is not there fails at once, as opening it would; what exists but cannot
     // be played is left to the watchdog. Disc files are checked when the disc is read.
     const QString path = m_list.fullPath();
     if (!MediaPaths::isDiscPath(path) && !QFileInfo(path).isFile())
         return false;
+    // The player knows the length only once the medium is open; the bar takes it then.
+    m_pendingBarMaximum = bar;
     m_player.setFileName(path);
     m_player.Play();
-    if (!setBarMaximum)
-        return true;
-    const std::optional<int> maximum = TimeFormat::barSeconds(m_player.Duration());
-    if (!maximum)
-        return false;
-    HScroll1->setMaximum(*maximum);
     return true;
+}
+
+bool PlaybackEngine::applyBarMaximum()
+{
+    const std::optional<int> maximum = TimeFormat::barSeconds(m_player.Duration());
+    if (maximum)
+        m_panel.HScroll1->setMaximum(*maximum);
+    return maximum.has_value();
 }
 
 bool PlaybackEngine::FillFileCombo()
 {
+    QComboBox* combo = m_panel.Combo1;
     const int remembered = m_list.ListIndex();
     const QString currentName = m_list.FileName();
     if (!m_list.setListIndex(0)) {
-        Combo1->setEditText(currentName);
+        combo->setEditText(currentName);
         return false;
     }
     // Entry 0 is never offered: item k stands for entry k + 1.
-    Combo1->addItems(m_list.entries().mid(1));
-    Combo1->setCurrentIndex(-1);
-    Combo1->setEditText(currentName);
+    combo->addItems(m_list.entries().mid(1));
+    combo->setCurrentIndex(-1);
+    combo->setEditText(currentName);
     m_list.setListIndex(remembered);
     return true;
 }
@@ -225,21 +132,19 @@ void PlaybackEngine::StartListPlayback()
 {
     // A start that fails reports nothing: the status line goes back to what it showed.
     const QString statusBefore = status();
-    Combo1->clear();
+    m_panel.Combo1->clear();
     bool ok = FillFileCombo();
     if (ok) {
         setStatus(StatusText::Loading);
         m_hooks.resetTrackNumber();
         tmrWrong_Format.start();
         chooseEntryByMode();
-        ok = loadAndPlay(true);
+        ok = loadAndPlay(BarMaximum::PlayCommand);
     }
     if (!ok) {
         // The watchdog, armed once the list had entries, still reports the medium.
         setStatus(statusBefore);
-        m_hooks.DisableTrackControls();
-        m_hooks.setCaptureEnabled(false);
-        m_hooks.disableBookmarkCommands();
+        failListStart();
         return;
     }
     m_hooks.EnableTrackControls();
@@ -249,28 +154,41 @@ void PlaybackEngine::StartListPlayback()
     FocusPlayer();
 }
 
+void PlaybackEngine::failListStart()
+{
+    m_hooks.DisableTrackControls();
+    m_hooks.setCaptureEnabled(false);
+    m_hooks.disableBookmarkCommands();
+}
+
 void PlaybackEngine::PrepareTrackChange()
 {
     m_hooks.disableListedTrackButtons();
-    cmdNexttrack->setEnabled(false);
-    cmdPause->setEnabled(false);
+    m_panel.cmdNexttrack->setEnabled(false);
+    m_panel.cmdPause->setEnabled(false);
     setStatus(StatusText::Loading);
+}
+
+void PlaybackEngine::playEntry(int entry, Focus focus)
+{
+    PrepareTrackChange();
+    m_list.setListIndex(entry); // no such entry: the current one plays again
+    loadAndPlay(BarMaximum::Leave);
+    m_hooks.EnableTrackControls();
+    if (focus == Focus::Player)
+        FocusPlayer();
 }
 
 void PlaybackEngine::Combo1_Click(int index)
 {
-    PrepareTrackChange();
-    m_list.setListIndex(index + 1);
-    loadAndPlay(false);
-    m_hooks.EnableTrackControls();
-    FocusPlayer();
+    playEntry(index + 1);
 }
 
 bool PlaybackEngine::selectJumpItem(int index)
 {
-    if (index < -1 || index >= Combo1->count())
+    if (index < -1 || index >= m_panel.Combo1->count())
         return false;
-    Combo1->setCurrentIndex(index);
+    m_panel.Combo1->setCurrentIndex(index);
     Combo1_Click(index);
     return true;
 }
@@ -288,6 +206,7 @@ void PlaybackEngine::StopCommand()
     // entry there is nothing to name.
     if (!m_list.FileName().isEmpty())
         m_player.setFileName(m_list.fullPath());
+    m_pendingBarMaximum = BarMaximum::Leave;
     m_player.Stop();
     setStatus(StatusText::Idle);
     m_hooks.setTrayEnabled(true);
@@ -305,17 +224,16 @@ bool PlaybackEngine::moveToFollowingEntry()
 
 void PlaybackEngine::NextTrack()
 {
-    PrepareTrackChange();
-    // In order mode the following entry is loaded straight away; on the last entry the move
-    // fails and the last entry starts again.
+    // In order mode the following entry is loaded straight away; on the last entry there is
+    // none and the last entry starts again.
+    int entry = m_list.ListIndex();
     if (mode() == PlayOrder::Order) {
-        moveToFollowingEntry();
-    } else {
-        chooseEntryByMode();
+        if (entry + 1 < m_list.ListCount())
+            ++entry;
+    } else if (mode() == PlayOrder::Random) {
+        entry = m_order.drawEntry(m_list.ListCount());
     }
-    loadAndPlay(false);
-    m_hooks.EnableTrackControls();
-    FocusPlayer();
+    playEntry(entry);
 }
 
 void PlaybackEngine::onEndOfStream()
@@ -326,7 +244,7 @@ void PlaybackEngine::onEndOfStream()
     else
         chooseEntryByMode();
     if (ok)
-        ok = loadAndPlay(true);
+        ok = loadAndPlay(BarMaximum::Chaining);
     if (!ok) {
         endOfListStop();
         return;
@@ -336,12 +254,13 @@ void PlaybackEngine::onEndOfStream()
 
 void PlaybackEngine::endOfListStop()
 {
+    m_pendingBarMaximum = BarMaximum::Leave;
     m_player.Stop();
     m_hooks.DisableTrackControls();
     m_hooks.setCaptureEnabled(false);
     setStatus(StatusText::Idle);
     m_player.setDisplaySize(MediaPlayer::DoubleSize);
-    cmdPlay->setEnabled(true);
+    m_panel.cmdPlay->setEnabled(true);
 }
 
 void PlaybackEngine::onPlayStateChange()
@@ -349,22 +268,38 @@ void PlaybackEngine::onPlayStateChange()
     m_filePathSeen = m_player.FileName();
     switch (m_player.PlayState()) {
     case MediaPlayer::Playing:
-        m_hooks.closeCdNotice();
-        setStatus(StatusText::playing(m_list.FileName()));
-        disarmWatchdog();
-        m_hooks.CheckDiscAndBookmark();
-        m_hooks.EnableTrackControls();
+        onPlaying();
         break;
     case MediaPlayer::Paused:
         setStatus(StatusText::Paused);
         break;
     case MediaPlayer::Stopped:
         setStatus(StatusText::Stopped);
-        HScroll1->setValue(0);
+        m_panel.HScroll1->setValue(0);
         break;
     }
     m_hooks.ShowTrackNumber();
     Timer4.start();
+}
+
+void PlaybackEngine::onPlaying()
+{
+    // A medium longer than the position bar can show (above 32767 s) fails the load that
+    // asked for the bar's maximum: chaining ends the list, the Play command its start.
+    const BarMaximum bar = std::exchange(m_pendingBarMaximum, BarMaximum::Leave);
+    if (bar != BarMaximum::Leave && !applyBarMaximum()) {
+        if (bar == BarMaximum::Chaining) {
+            endOfListStop();
+            return;
+        }
+        if (bar == BarMaximum::PlayCommand)
+            failListStart();
+    }
+    m_hooks.closeCdNotice();
+    setStatus(StatusText::playing(m_list.FileName()));
+    disarmWatchdog();
+    m_hooks.CheckDiscAndBookmark();
+    m_hooks.EnableTrackControls();
 }
 
 void PlaybackEngine::Timer4_Timer()
@@ -372,12 +307,13 @@ void PlaybackEngine::Timer4_Timer()
     const std::optional<int> maximum = TimeFormat::barSeconds(m_player.Duration());
     if (!maximum)
         return;
-    HScroll1->setMaximum(*maximum);
+    QScrollBar* bar = m_panel.HScroll1;
+    bar->setMaximum(*maximum);
     const std::optional<int> value = TimeFormat::barSeconds(m_player.CurrentPosition());
     if (!value || *value > *maximum)
         return;
-    if (!HScroll1->isSliderDown())
-        HScroll1->setValue(*value);
+    if (!bar->isSliderDown())
+        bar->setValue(*value);
 }
 
 void PlaybackEngine::onScroll(int value)
@@ -390,7 +326,7 @@ void PlaybackEngine::Timersongna_Timer()
 {
     if (m_player.DisplaySize() != MediaPlayer::FullScreen)
         m_player.setShowControls(false);
-    lblTime->setText(TimeFormat::elapsed(m_player.CurrentPosition()));
+    m_panel.lblTime->setText(TimeFormat::elapsed(m_player.CurrentPosition()));
 }
 
 void PlaybackEngine::tmrWrong_Format_Timer()
@@ -407,24 +343,22 @@ void PlaybackEngine::tmrWrong_Format_Timer()
 void PlaybackEngine::onOrderChosen()
 {
     m_list.setListIndex(0);
-    cmdPlay->setEnabled(true);
+    m_panel.cmdPlay->setEnabled(true);
     if (!m_list.Path().isEmpty())
-        loadAndPlay(true);
+        loadAndPlay(BarMaximum::OrderChosen);
     FocusPlayer();
 }
 
 void PlaybackEngine::onRandomChosen()
 {
-    cmdPlay->setEnabled(true);
+    m_panel.cmdPlay->setEnabled(true);
     FocusPlayer();
 }
 
 bool PlaybackEngine::SendMCIString(const QString& command, bool showError)
 {
     m_lastMciResult = m_mci.send(command);
-    if (showError && m_lastMciResult != 0) {
-        QMessageBox::warning(lblDisplay->window(), QLatin1String(SettingsKeys::ApplicationTitle),
-                             m_mci.errorText(m_lastMciResult), QMessageBox::Ok);
-    }
+    if (showError && m_lastMciResult != 0)
+        m_hooks.showMessage(m_mci.errorText(m_lastMciResult));
     return m_lastMciResult == 0;
 }

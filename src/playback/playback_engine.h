@@ -6,30 +6,28 @@
 #include <QObject>
 #include <QTimer>
 
+class FolderLister;
 class MediaPlayer;
 class MciCommands;
 class PlaybackHooks;
-class QAction;
-class QButtonGroup;
-class QComboBox;
-class QLabel;
-class QPushButton;
-class QRadioButton;
-class QScrollBar;
-class QWidget;
+class PlaybackPanel;
 
 // The play list and everything that plays it: the Play, Pause, Stop and Next Track
 // commands, the player's events, the jump list, the position bar, the elapsed time, the
-// play order and the unsupported-format watchdog. It owns the widgets of these jobs; they
-// are created on the window and front panel given and placed by the window.
+// play order and the unsupported-format watchdog. Its controls are the playback panel's; what
+// it needs of the rest of the window goes through the hooks.
 class PlaybackEngine : public QObject {
     Q_OBJECT
 public:
-    PlaybackEngine(MediaPlayer& player, MciCommands& mci, PlaybackHooks& hooks, QWidget* window,
-                   QWidget* frontPanel);
+    // How the player takes the keyboard after a track change.
+    enum class Focus { Player, Keep };
+
+    PlaybackEngine(MediaPlayer& player, MciCommands& mci, const FolderLister& folders,
+                   PlaybackHooks& hooks, PlaybackPanel& panel, QObject* parent = nullptr);
 
     PlayList& File1() { return m_list; }
     const PlayList& File1() const { return m_list; }
+    PlaybackPanel& panel() { return m_panel; }
 
     // Commands.
     void StartListPlayback();
@@ -39,13 +37,15 @@ public:
     void Combo1_Click(int index);
     // Selects a jump-list item in code and plays it; fails for an item that does not exist.
     bool selectJumpItem(int index);
+    // The track change every track choice shares: prepare it, make `entry` current (the
+    // current entry stays when there is no such entry), load and play it, enable the track
+    // controls and, unless told otherwise, give the player the keyboard.
+    void playEntry(int entry, Focus focus = Focus::Player);
 
     // Shared steps.
     bool FillFileCombo();
     void PrepareTrackChange();
     void FocusPlayer();
-    // Gives the player the current entry's path and plays it.
-    bool loadAndPlay(bool setBarMaximum);
     bool SendMCIString(const QString& command, bool showError);
 
     // Status line and watchdog, also used by the Video CD steps.
@@ -59,8 +59,6 @@ public:
     QString Filepathtxt() const { return m_filePathSeen; }
     long lastMciResult() const { return m_lastMciResult; }
 
-    QList<QAction*> transportActions() const;
-
     // Timer steps, public so tests can run a tick without waiting.
     void Timer4_Timer();
     void Timersongna_Timer();
@@ -70,30 +68,20 @@ public:
     QTimer Timersongna;
     QTimer tmrWrong_Format;
 
-    QLabel* lblDisplay;
-    QLabel* lblTime;
-    QScrollBar* HScroll1;
-    QComboBox* Combo1;
-    QPushButton* cmdPlay;
-    QPushButton* cmdPause;
-    QPushButton* cmdStop;
-    QPushButton* cmdNexttrack;
-    QRadioButton* chkOrd;
-    QRadioButton* optRnd;
-    QRadioButton* optNone;
-    QAction* mnuplay;
-    QAction* mnupause;
-    QAction* mnustop;
-    QAction* mnunexttrack;
-
 signals:
     void statusChanged(const QString& text);
 
 private:
-    void createWidgets(QWidget* window, QWidget* frontPanel);
+    // Who loaded the medium whose length the position bar takes once the player knows it.
+    enum class BarMaximum { Leave, PlayCommand, Chaining, OrderChosen };
+
     void connectSignals();
+    bool loadAndPlay(BarMaximum bar);
+    bool applyBarMaximum();
+    void failListStart();
     void onEndOfStream();
     void onPlayStateChange();
+    void onPlaying();
     void endOfListStop();
     void chooseEntryByMode();
     bool moveToFollowingEntry();
@@ -104,9 +92,10 @@ private:
     MediaPlayer& m_player;
     MciCommands& m_mci;
     PlaybackHooks& m_hooks;
+    PlaybackPanel& m_panel;
     PlayList m_list;
     PlayOrder m_order;
-    QButtonGroup* m_modeGroup;
+    BarMaximum m_pendingBarMaximum = BarMaximum::Leave;
     QString m_filePathSeen;
     long m_lastMciResult = 0;
 };

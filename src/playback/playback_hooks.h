@@ -1,8 +1,10 @@
 #pragma once
 
+class QString;
+
 // What the playback engine asks of the rest of the main window: the track panel, the
-// capture, bookmark and tray commands and the Video CD checks. The window forwards each
-// call to the subsystem that owns it.
+// capture, bookmark and tray commands, the Video CD checks and message boxes. The window
+// forwards each call to the subsystem that owns it.
 class PlaybackHooks {
 public:
     virtual ~PlaybackHooks() = default;
@@ -19,4 +21,6 @@ public:
     virtual void disableBookmarkCommands() = 0;
     virtual void CheckDiscAndBookmark() = 0;
     virtual void closeCdNotice() = 0;
+    // A message box over the window, with the program's title and an OK button.
+    virtual void showMessage(const QString& text) = 0;
 };

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "settings/product.h"
+
 #include <QString>
 
 // The texts of the status line.
 namespace StatusText {
-inline const QString Idle = QStringLiteral("Tamrel VCD Player");
+inline const QString Idle = Product::Title;
 inline const QString Loading = QStringLiteral("Loading... Please be patient...");
 inline const QString Paused = QStringLiteral("Paused ,hit spacebar to release");
 inline const QString Stopped = QStringLiteral("Stop");

@@ -1,14 +1,15 @@
 #include "settings/settings.h"
 
 #include "platform/settings_store.h"
+#include "settings/product.h"
 #include "settings/settings_keys.h"
 
 namespace Settings {
 
 QString defaultCaption()
 {
-    return QString::fromLatin1(SettingsKeys::DefaultCaptionLead) +
-           QString::fromLatin1(SettingsKeys::HomePage);
+    return QStringLiteral("This picture was captured using ") + Product::Title +
+           QStringLiteral(" download at ") + Product::HomePage;
 }
 
 void seed(SettingsStore& store)

@@ -2,7 +2,6 @@
 
 // Names of the stored settings, exactly as they are kept in the store.
 namespace SettingsKeys {
-inline constexpr const char* ApplicationTitle = "Tamrel VCD Player";
 inline constexpr const char* Section = "Settings";
 
 inline constexpr const char* Pictextcopy = "Pictextcopy";
@@ -14,8 +13,4 @@ inline constexpr const char* Dir = "Dir";
 inline constexpr const char* Bookmark = "Bookmark";
 inline constexpr const char* Bookmarkid = "Bookmarkid";
 inline constexpr const char* Bookmarkpath = "Bookmarkpath";
-
-inline constexpr const char* HomePage = "https://tamrel-vcd.org/";
-inline constexpr const char* DefaultCaptionLead =
-    "This picture was captured using Tamrel VCD Player download at ";
 } // namespace SettingsKeys

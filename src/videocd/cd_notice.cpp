@@ -1,5 +1,6 @@
 #include "videocd/cd_notice.h"
 
+#include "settings/product.h"
 #include "widgets/twips.h"
 
 #include <QApplication>
@@ -46,7 +47,7 @@ CdNotice::CdNotice(QWidget* owner)
 {
     setObjectName("frmInitiali");
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Tamrel VCD Player"));
+    setWindowTitle(Product::Title);
     setFixedSize(Twips::toPixels(4875), Twips::toPixels(975));
 
     auto* picture = new QLabel(this);

@@ -69,11 +69,7 @@ void TrackPanel::resetTrackNumber()
 
 void TrackPanel::Songcmd_Click(int index)
 {
-    m_engine.PrepareTrackChange();
-    m_engine.File1().setListIndex(index);
-    m_engine.loadAndPlay(false);
-    EnableTrackControls();
-    m_engine.FocusPlayer();
+    m_engine.playEntry(index);
 }
 
 int TrackPanel::jumpItemForKey(QChar character, bool* isTrackKey)
@@ -98,9 +94,8 @@ void TrackPanel::Form_KeyPress(QChar character)
         m_engine.setStatus(StatusText::Idle);
         return;
     }
-    m_engine.PrepareTrackChange();
-    m_engine.loadAndPlay(false);
-    EnableTrackControls();
+    // Every character restarts the current track; after a track key, the one just chosen.
+    m_engine.playEntry(m_engine.File1().ListIndex(), PlaybackEngine::Focus::Keep);
     const QChar lower = character.toLower();
     if (lower == 'p')
         m_player.Pause();

@@ -1,6 +1,7 @@
 #include "videocd/video_cd_loader.h"
 
 #include "platform/cd_drives.h"
+#include "platform/disc_path.h"
 #include "platform/media_player.h"
 #include "platform/settings_store.h"
 #include "playback/playback_engine.h"
@@ -15,9 +16,10 @@
 const QString VideoCdLoader::NoDrive = QStringLiteral("CD Drive");
 
 VideoCdLoader::VideoCdLoader(CdDrives& drives, PlaybackEngine& engine, MediaPlayer& player,
-                             SettingsStore& settings, Controls controls, QObject* parent)
+                             SettingsStore& settings, Controls controls, QWidget* window,
+                             QObject* parent)
     : QObject(parent), txtCDdrive(NoDrive), m_drives(drives), m_engine(engine), m_player(player),
-      m_settings(settings), m_controls(std::move(controls))
+      m_settings(settings), m_controls(std::move(controls)), m_window(window)
 {
 }
 
@@ -32,7 +34,7 @@ VideoCdLoader::Scan VideoCdLoader::scanAndChoose(int entry)
     if (entry >= List1.size())
         return Scan::NoEntry;
     const QString letter = List1.at(entry).toUpper();
-    Text2 = letter + QStringLiteral(":\\Mpegav");
+    Text2 = DiscPath::movieFolder(letter);
     txtCDdrive = letter;
     return Scan::Chosen;
 }
@@ -65,7 +67,7 @@ void VideoCdLoader::disableBookmarkControlsWithoutDrive()
 void VideoCdLoader::showNotice()
 {
     if (!m_notice)
-        m_notice = new CdNotice;
+        m_notice = new CdNotice(m_window);
     m_notice->showNow();
 }
 

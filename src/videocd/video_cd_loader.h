@@ -11,6 +11,7 @@ class MediaPlayer;
 class PlaybackEngine;
 class QAction;
 class QPushButton;
+class QWidget;
 class SettingsStore;
 
 // Finds the Video CD in the CD drives, points the play list at its movie folder and plays
@@ -31,8 +32,10 @@ public:
         std::function<void()> DisableTrackControls;
     };
 
+    // The initialising notice is a window of its own, owned by `window`.
     VideoCdLoader(CdDrives& drives, PlaybackEngine& engine, MediaPlayer& player,
-                  SettingsStore& settings, Controls controls, QObject* parent = nullptr);
+                  SettingsStore& settings, Controls controls, QWidget* window,
+                  QObject* parent = nullptr);
 
     void Command29();
     void Command30();
@@ -67,5 +70,6 @@ private:
     MediaPlayer& m_player;
     SettingsStore& m_settings;
     Controls m_controls;
+    QWidget* m_window;
     QPointer<CdNotice> m_notice;
 };

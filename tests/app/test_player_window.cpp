@@ -1,5 +1,7 @@
 #include "fake_platform.h"
+#include "file_folder.h"
 #include "playback/playback_engine.h"
+#include "playback/playback_panel.h"
 #include "playback/status_text.h"
 #include "settings/settings.h"
 #include "settings/settings_keys.h"
@@ -10,7 +12,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -50,8 +51,8 @@ void TestPlayerWindow::designState()
     QCOMPARE(w.windowTitle(), QString("Tamrel VCD Player version 2.2.2"));
     QCOMPARE(w.size(), QSize(779, 521));
     PlaybackEngine& e = w.engine();
-    QCOMPARE(e.lblDisplay->text(), QString("Tamrel VCD Player"));
-    QCOMPARE(e.lblTime->text(), QString("Time"));
+    QCOMPARE(e.panel().lblDisplay->text(), QString("Tamrel VCD Player"));
+    QCOMPARE(e.panel().lblTime->text(), QString("Time"));
     QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("00 of 0"));
     QCOMPARE(w.cmdOnTop->property("tag").toString(), QString("0"));
     QCOMPARE(w.cmdOpencdrom->text(), QString("E"));
@@ -81,7 +82,7 @@ void TestPlayerWindow::designState()
     // Upper row of 24, lower row of 18 with the jump list to its right.
     QCOMPARE(w.trackPanel().Songcmd[23]->geometry().top(), 500 / 15);
     QCOMPARE(w.trackPanel().Songcmd[24]->geometry().top(), 800 / 15);
-    QVERIFY(w.trackPanel().Songcmd[41]->geometry().right() < e.Combo1->geometry().left());
+    QVERIFY(w.trackPanel().Songcmd[41]->geometry().right() < e.panel().Combo1->geometry().left());
     QVERIFY(e.Timer4.isActive());
     QVERIFY(e.Timersongna.isActive());
     QVERIFY(!e.watchdogArmed());
@@ -119,12 +120,10 @@ void TestPlayerWindow::commandLine()
 
 void TestPlayerWindow::commandLinePlaysFileAsOwnList()
 {
-    QTemporaryDir dir;
-    for (const char* name : {"a.mpg", "b c.mpg", "d.mpg"})
-        QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
+    FileFolder dir({"a.mpg", "b c.mpg", "d.mpg"});
     FakeRig rig;
-    Playerfrm& w = rig.load('"' + dir.filePath("b c.mpg") + '"');
-    QCOMPARE(rig.player.openedFiles, QStringList{dir.filePath("b c.mpg")});
+    Playerfrm& w = rig.load('"' + dir.file("b c.mpg") + '"');
+    QCOMPARE(rig.player.openedFiles, QStringList{dir.file("b c.mpg")});
     QCOMPARE(w.engine().File1().ListCount(), 1);
     QCOMPARE(w.engine().status(), QString("Playing B C.mpg  ........"));
     QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("01 of 1"));
@@ -136,8 +135,7 @@ void TestPlayerWindow::commandLinePlaysFileAsOwnList()
 
 void TestPlayerWindow::commandLineWithMissingFileReachesPlayCommand()
 {
-    QTemporaryDir dir;
-    QFile(dir.filePath("empty.mpg")).open(QIODevice::WriteOnly);
+    FileFolder dir({"empty.mpg"});
     // Missing files and folders take the Play command's failure path; the watchdog then
     // reports them as it reports any medium that never starts.
     for (const QString& path : {QString("/no/such/folder/clip.mpg"), dir.path()}) {
@@ -145,16 +143,16 @@ void TestPlayerWindow::commandLineWithMissingFileReachesPlayCommand()
         Playerfrm& w = rig.load(path);
         QVERIFY(rig.player.openedFiles.isEmpty());
         QCOMPARE(w.engine().status(), StatusText::Idle);
-        QVERIFY(!w.engine().cmdPlay->isEnabled());
+        QVERIFY(!w.engine().panel().cmdPlay->isEnabled());
         QVERIFY(w.engine().watchdogArmed());
         w.engine().tmrWrong_Format_Timer();
         QCOMPARE(w.engine().status(), StatusText::Unsupported);
     }
     // A file that exists but never starts is left to the watchdog.
     FakeRig rig;
-    rig.player.unplayable << dir.filePath("empty.mpg");
-    Playerfrm& w = rig.load(dir.filePath("empty.mpg"));
-    QCOMPARE(rig.player.openedFiles, QStringList{dir.filePath("empty.mpg")});
+    rig.player.unplayable << dir.file("empty.mpg");
+    Playerfrm& w = rig.load(dir.file("empty.mpg"));
+    QCOMPARE(rig.player.openedFiles, QStringList{dir.file("empty.mpg")});
     QCOMPARE(w.engine().status(), StatusText::Loading);
     QVERIFY(w.engine().watchdogArmed());
 }
@@ -224,19 +222,18 @@ void TestPlayerWindow::xpHidesCapture()
 
 void TestPlayerWindow::startupOrder()
 {
-    QTemporaryDir dir;
-    QFile(dir.filePath("x.mpg")).open(QIODevice::WriteOnly);
+    FileFolder dir({"x.mpg"});
     FakeRig rig;
     rig.player.setDisplaySize(MediaPlayer::DoubleSize);
     rig.player.calls.clear();
-    Playerfrm& w = rig.load(dir.filePath("x.mpg"));
+    Playerfrm& w = rig.load(dir.file("x.mpg"));
     QCOMPARE(w.txtcopyrname, QString("/home/user/Desktop/ScreenShot.bmp"));
     // "close all" at start-up, then the device check of the file that started playing.
     QCOMPARE(rig.mci.sent,
              (QStringList{"close all", "close all", "open cdaudio alias cd69 wait shareable"}));
     // Display size is set before the command-line file is handed over.
     const int display = rig.player.calls.indexOf("DisplaySize=4");
-    const int open = rig.player.calls.indexOf("FileName=" + dir.filePath("x.mpg"));
+    const int open = rig.player.calls.indexOf("FileName=" + dir.file("x.mpg"));
     QVERIFY(display >= 0 && open > display);
     QVERIFY(!w.Timer1.isActive() && !w.Timer2.isActive() && !w.Timer3.isActive());
     QCOMPARE(w.Timer1.interval(), 100);
@@ -268,10 +265,7 @@ void TestPlayerWindow::closingStopsTwiceAndClosesDevicesThreeTimes()
 
 void TestPlayerWindow::typedCharactersReachTrackChoiceButPlayerKeysDoNot()
 {
-    QTemporaryDir dir;
-    for (int i = 1; i <= 12; ++i)
-        QFile(dir.filePath(QStringLiteral("t%1.dat").arg(i, 2, 10, QChar('0'))))
-            .open(QIODevice::WriteOnly);
+    FileFolder dir(FileFolder::numbered("t", 12, ".dat"));
     FakeRig rig;
     Playerfrm& w = rig.load();
     QVERIFY(w.engine().File1().setPath(dir.path()));
@@ -282,11 +276,11 @@ void TestPlayerWindow::typedCharactersReachTrackChoiceButPlayerKeysDoNot()
     rig.player.SetFocus();
 
     QTest::keyClick(rig.player.videoWidget(), 'b');
-    QCOMPARE(rig.player.FileName(), dir.filePath("t11.dat"));
+    QCOMPARE(rig.player.FileName(), dir.file("t11.dat"));
     QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("11 of 12"));
     QTest::keyClick(rig.player.videoWidget(), 'i'); // track 18 does not exist
     QCOMPARE(w.engine().status(), StatusText::Idle);
-    QCOMPARE(rig.player.FileName(), dir.filePath("t11.dat"));
+    QCOMPARE(rig.player.FileName(), dir.file("t11.dat"));
 
     rig.player.calls.clear();
     QTest::keyClick(rig.player.videoWidget(), Qt::Key_Space);

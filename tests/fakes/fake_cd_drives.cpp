@@ -9,7 +9,7 @@ FakeCdDrives& FakeCdDrives::add(const QString& id, qint32 serial, bool isImage)
     return *this;
 }
 
-QList<CdDrive> FakeCdDrives::drives() const
+QList<CdDrive> FakeCdDrives::drives()
 {
     ++driveQueries;
     return list;

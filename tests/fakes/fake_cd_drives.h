@@ -13,7 +13,7 @@ public:
     // Appends a drive ("sr0", "img0") holding a disc with this serial.
     FakeCdDrives& add(const QString& id, qint32 serial = 0, bool isImage = false);
 
-    QList<CdDrive> drives() const override;
+    QList<CdDrive> drives() override;
     qint32 SerNum(const QString& id) const override;
     bool canOpen(const QString& id) const override;
     bool openTray(const QString& id) override;
@@ -25,5 +25,5 @@ public:
     bool trayWorks = true;         // result of every tray call
     QStringList trayCalls;         // "open sr0", "close sr0", in call order
     QSet<QString> traysOpen;       // lower-case ids
-    mutable int driveQueries = 0;  // calls of drives()
+    int driveQueries = 0;          // calls of drives()
 };

@@ -1,5 +1,6 @@
 #include "fake_media_player.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 FakeMediaPlayer::FakeMediaPlayer(QObject* parent) : MediaPlayer(parent), m_view(new QWidget)
@@ -16,9 +17,46 @@ FakeMediaPlayer::~FakeMediaPlayer()
 
 bool FakeMediaPlayer::canPlay(const QString& path) const
 {
-    if (unplayable.contains(path))
+    if (path.isEmpty() || unplayable.contains(path))
         return false;
     return !requireExistingFiles || QFileInfo(path).isFile();
+}
+
+void FakeMediaPlayer::open(bool play)
+{
+    m_position = 0;
+    m_duration = 0;
+    m_stateWhenOpen = play ? Playing : Stopped;
+    const quint64 serial = ++m_openSerial;
+    if (!canPlay(m_fileName)) {
+        m_phase = Phase::Closed;
+        return;
+    }
+    m_phase = Phase::Opening;
+    QMetaObject::invokeMethod(
+        this, [this, serial] { finishOpening(serial); }, Qt::QueuedConnection);
+}
+
+void FakeMediaPlayer::finishOpening(quint64 serial)
+{
+    if (serial != m_openSerial || m_phase != Phase::Opening)
+        return; // replaced by a later medium
+    m_phase = Phase::Open;
+    m_duration = m_length;
+    setStateByPlayer(m_stateWhenOpen);
+}
+
+void FakeMediaPlayer::settle()
+{
+    for (int round = 0; round < 100 && m_phase == Phase::Opening; ++round)
+        QCoreApplication::processEvents();
+}
+
+void FakeMediaPlayer::setDuration(double seconds)
+{
+    m_length = seconds;
+    if (m_phase == Phase::Open)
+        m_duration = seconds;
 }
 
 void FakeMediaPlayer::setFileName(const QString& path)
@@ -26,23 +64,32 @@ void FakeMediaPlayer::setFileName(const QString& path)
     calls << "FileName=" + path;
     m_fileName = path;
     openedFiles << path;
-    m_position = 0;
-    setStateByPlayer(Stopped); // the previous medium goes away
-    if (autoStart && canPlay(path))
-        setStateByPlayer(Playing);
+    setStateByPlayer(Stopped); // the previous medium goes away at once
+    open(autoStart);
 }
 
 void FakeMediaPlayer::Play()
 {
     calls << "Play";
-    if (canPlay(m_fileName) && !m_fileName.isEmpty())
+    switch (m_phase) {
+    case Phase::Open:
         setStateByPlayer(Playing);
+        break;
+    case Phase::Opening:
+        m_stateWhenOpen = Playing;
+        break;
+    case Phase::Closed:
+        open(true); // after its end a medium opens again from the start
+        break;
+    }
 }
 
 void FakeMediaPlayer::Pause()
 {
     calls << "Pause";
-    if (m_state == Playing)
+    if (m_phase == Phase::Opening && m_stateWhenOpen == Playing)
+        m_stateWhenOpen = Paused;
+    else if (m_state == Playing)
         setStateByPlayer(Paused);
 }
 
@@ -50,13 +97,16 @@ void FakeMediaPlayer::Stop()
 {
     calls << "Stop";
     m_position = 0;
+    if (m_phase == Phase::Opening)
+        m_stateWhenOpen = Stopped;
     setStateByPlayer(Stopped);
 }
 
 void FakeMediaPlayer::setCurrentPosition(double seconds)
 {
     calls << QString("CurrentPosition=%1").arg(seconds);
-    m_position = seconds;
+    if (m_phase == Phase::Open)
+        m_position = seconds;
 }
 
 void FakeMediaPlayer::setDisplaySize(int size)
@@ -85,6 +135,7 @@ void FakeMediaPlayer::setStateByPlayer(int state)
 void FakeMediaPlayer::finishMedium()
 {
     m_position = m_duration;
+    m_phase = Phase::Closed;
     setStateByPlayer(Stopped);
     emit EndOfStream(0);
 }

@@ -7,9 +7,12 @@
 #include <QWidget>
 #include <functional>
 
-// A scriptable stand-in for the player component. By default a medium whose path is in
-// `unplayable` (or missing from disk when `requireExistingFiles`) never starts; any other
-// starts at once. Tests drive the rest by hand: finishMedium(), setStateByPlayer(), ...
+// A scriptable stand-in for the player component that keeps the real one's timing: setting
+// FileName stops the old medium at once, but the new one opens later, from the event loop,
+// and only then knows its Duration and reports Playing (or Paused or Stopped, as asked for
+// while it opened). A medium whose path is in `unplayable` (or missing from disk when
+// `requireExistingFiles`) never opens. Tests let the player report with settle() and drive
+// the rest by hand: finishMedium(), setStateByPlayer(), ...
 class FakeMediaPlayer : public MediaPlayer {
     Q_OBJECT
 public:
@@ -36,7 +39,11 @@ public:
     QWidget* videoWidget() override { return m_view; }
 
     // Scripting.
-    void setDuration(double seconds) { m_duration = seconds; }
+    // Runs the event loop until every medium being opened has opened (or never will).
+    void settle();
+    bool opening() const { return m_phase == Phase::Opening; }
+    // The length of the medium once it is open (at once for the one open now).
+    void setDuration(double seconds);
     void setPositionByPlayer(double seconds) { m_position = seconds; }
     void setStateByPlayer(int state);
     void finishMedium(); // plays to the end: state 0, then EndOfStream
@@ -51,10 +58,19 @@ public:
     bool fullScreenControlsEnabled() const { return m_fullScreenControls; }
 
 private:
+    // No medium (none set, ended or unplayable), one on its way in, one open.
+    enum class Phase { Closed, Opening, Open };
+
     bool canPlay(const QString& path) const;
+    void open(bool play);
+    void finishOpening(quint64 serial);
 
     QPointer<QWidget> m_view; // owned by the window it is placed on, if any
     QString m_fileName;
+    Phase m_phase = Phase::Closed;
+    quint64 m_openSerial = 0;
+    int m_stateWhenOpen = Playing;
+    double m_length = 0;
     double m_duration = 0;
     double m_position = 0;
     int m_state = Stopped;

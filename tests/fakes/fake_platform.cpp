@@ -1,9 +1,27 @@
 #include "fake_platform.h"
 
+#include "platform/disc_path.h"
+
+#include <QRegularExpression>
+
 long FakeMci::send(const QString& command)
 {
     sent << command;
-    return results.value(command.toLower(), 0);
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    const QString key = command.toLower().split(blanks, Qt::SkipEmptyParts).join(' ');
+    if (results.contains(key))
+        return results.value(key);
+    return key == QLatin1String("close all") ? 0 : NoDevice;
+}
+
+std::optional<QStringList> FakeFolderLister::listFiles(const QString& folder) const
+{
+    if (!DiscPath::isDiscPath(folder))
+        return MediaFolderLister().listFiles(folder);
+    for (auto it = discFolders.begin(); it != discFolders.end(); ++it)
+        if (it.key().compare(folder, Qt::CaseInsensitive) == 0)
+            return it.value();
+    return std::nullopt;
 }
 
 FakeRig::FakeRig() = default;
@@ -15,6 +33,7 @@ PlatformServices FakeRig::services()
                             .mci = &mci,
                             .folders = &folders,
                             .drives = &drives,
+                            .folderLister = lister,
                             .endProcess = [this](int code) { exitCodes << code; }};
 }
 
@@ -28,5 +47,6 @@ Playerfrm& FakeRig::window()
 Playerfrm& FakeRig::load(const QString& commandLine)
 {
     window().Form_Load(commandLine);
+    settle();
     return *m_window;
 }

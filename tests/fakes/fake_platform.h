@@ -3,6 +3,7 @@
 #include "app/player_window.h"
 #include "fake_cd_drives.h"
 #include "fake_media_player.h"
+#include "platform/folder_lister.h"
 #include "platform/mci.h"
 #include "platform/settings_store.h"
 #include "platform/system_folders.h"
@@ -23,12 +24,23 @@ public:
     QStringList saves;
 };
 
+// Device commands answered as on a machine without a CD drive: the CD audio open test and
+// the door commands fail with 275 (no such device), "close all" succeeds.
 class FakeMci : public MciCommands {
 public:
+    static constexpr long NoDevice = 275;
     long send(const QString& command) override;
     QString errorText(long code) const override { return QStringLiteral("error %1").arg(code); }
     QStringList sent;
-    QMap<QString, long> results; // by lower-case command; absent means 0
+    QMap<QString, long> results; // by lower-case command; absent: as without a drive
+};
+
+// Ordinary folders from the file system, disc folders ("SR0:\Mpegav") from `discFolders`;
+// a disc folder not in it reads as a drive without a readable disc.
+class FakeFolderLister : public FolderLister {
+public:
+    std::optional<QStringList> listFiles(const QString& folder) const override;
+    QMap<QString, QStringList> discFolders; // by folder, in any case
 };
 
 class FakeSystemFolders : public SystemFolders {
@@ -50,13 +62,19 @@ struct FakeRig {
     FakeRig();
     PlatformServices services();
     Playerfrm& window(); // built on first use, after the fakes were scripted
+    // Runs the start-up sequence and lets the player report what it opened.
     Playerfrm& load(const QString& commandLine = QString());
+    // Lets the player report every medium it is opening.
+    void settle() { player.settle(); }
 
     FakeMediaPlayer player;
     FakeSettingsStore settings;
     FakeMci mci;
     FakeSystemFolders folders;
     FakeCdDrives drives;
+    FakeFolderLister folderLister;
+    // What the play list lists folders with; a test may point it at a real lister.
+    const FolderLister* lister = &folderLister;
     QList<int> exitCodes;
 
 private:

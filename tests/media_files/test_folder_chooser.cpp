@@ -1,6 +1,8 @@
 #include "fake_media_player.h"
 #include "fake_platform.h"
+#include "file_folder.h"
 #include "media_files/folder_chooser.h"
+#include "platform/folder_lister.h"
 #include "playback/play_list.h"
 #include "settings/settings_keys.h"
 
@@ -22,14 +24,6 @@
 #include <QWindow>
 
 namespace {
-
-void touch(const QString& folder, const QStringList& names)
-{
-    for (const QString& name : names) {
-        QFile file(folder + '/' + name);
-        QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.fileName()));
-    }
-}
 
 QStringList itemsOf(const QListWidget* list)
 {
@@ -56,7 +50,8 @@ bool deleted(const QPointer<FolderChooser>& chooser)
 
 // The main window's side, on fakes, logging what the chooser asked of it.
 struct Rig {
-    PlayList list;
+    MediaFolderLister folders;
+    PlayList list{folders};
     FakeMediaPlayer player;
     FakeSettingsStore settings;
     QStringList events;
@@ -122,8 +117,9 @@ void TestFolderChooser::opensAtStoredOrCurrentFolder()
 {
     QFETCH(QString, stored);
     QTemporaryDir current, other;
-    touch(current.path(), {"b.mp3", "A.DAT", "clip.avi", "readme.txt", "songwma"});
-    touch(other.path(), {"x.dat"});
+    QVERIFY(
+        FileFolder::touch(current.path(), {"b.mp3", "A.DAT", "clip.avi", "readme.txt", "songwma"}));
+    QVERIFY(FileFolder::touch(other.path(), {"x.dat"}));
     QVERIFY(QDir::setCurrent(current.path()));
     const bool atStored = stored == "<dir>";
     Rig rig;
@@ -169,7 +165,7 @@ void TestFolderChooser::windowGeometryAndTopmost()
 void TestFolderChooser::buttonsFollowTheFileList()
 {
     QTemporaryDir dir;
-    touch(dir.path(), {"clip.AVI"});
+    QVERIFY(FileFolder::touch(dir.path(), {"clip.AVI"}));
     Rig rig;
     QPointer<FolderChooser> chooser = rig.open(dir.path());
     const auto enabled = [&] {
@@ -197,7 +193,7 @@ void TestFolderChooser::treeChoiceChangesFolder()
     QTemporaryDir dir;
     for (const char* sub : {"empty", "Songs", "gone", ".hidden"})
         QVERIFY(QDir(dir.path()).mkpath(sub));
-    touch(dir.filePath("Songs"), {"b.mp3", "a.mp3"});
+    QVERIFY(FileFolder::touch(dir.filePath("Songs"), {"b.mp3", "a.mp3"}));
     Rig rig;
     QPointer<FolderChooser> chooser = rig.open(dir.path());
     QTreeWidget* tree = chooser->Dir1;
@@ -264,8 +260,8 @@ void TestFolderChooser::commands()
     QFETCH(QStringList, playerCalls);
     QFETCH(QStringList, events);
     QTemporaryDir playing, dir;
-    touch(playing.path(), {"now.dat"});
-    touch(dir.path(), {"c.dat", "a.dat", "B.mp3", "d.MP3", "notes.txt"});
+    QVERIFY(FileFolder::touch(playing.path(), {"now.dat"}));
+    QVERIFY(FileFolder::touch(dir.path(), {"c.dat", "a.dat", "B.mp3", "d.MP3", "notes.txt"}));
     QVERIFY(QDir(dir.path()).mkdir("folder.mp3"));
     Rig rig;
     QVERIFY(rig.list.setPath(playing.path()));
@@ -311,7 +307,7 @@ void TestFolderChooser::commands()
 void TestFolderChooser::savedFolderOpensNextTime()
 {
     QTemporaryDir first, second;
-    touch(second.path(), {"a.dat"});
+    QVERIFY(FileFolder::touch(second.path(), {"a.dat"}));
     Rig rig;
     QPointer<FolderChooser> chooser = rig.open(first.path());
     QVERIFY(chooser->setFolder(second.path()));
@@ -342,10 +338,10 @@ void TestFolderChooser::failedCommandsCloseQuietly()
     QFETCH(int, command);
     QFETCH(bool, folderVanishes);
     QTemporaryDir playing, dir;
-    touch(playing.path(), {"now.dat"});
+    QVERIFY(FileFolder::touch(playing.path(), {"now.dat"}));
     const QString chosen = dir.filePath("chosen");
     QVERIFY(QDir(dir.path()).mkpath("chosen/sub"));
-    touch(chosen, {folderVanishes ? "song.dat" : "notes.txt"});
+    QVERIFY(FileFolder::touch(chosen, {folderVanishes ? "song.dat" : "notes.txt"}));
     Rig rig;
     QVERIFY(rig.list.setPath(playing.path()));
     QPointer<FolderChooser> chooser = rig.open(chosen);
@@ -389,8 +385,8 @@ void TestFolderChooser::oddNamesHandedOverExactly()
     QFETCH(int, row);
     QFETCH(QString, name);
     QTemporaryDir dir;
-    touch(dir.path(),
-          {"new\nline.dat", "it's \"quoted\".dat", "back\\slash.dat", " lead; trail .dat"});
+    QVERIFY(FileFolder::touch(dir.path(), {"new\nline.dat", "it's \"quoted\".dat",
+                                           "back\\slash.dat", " lead; trail .dat"}));
     Rig rig;
     QPointer<FolderChooser> chooser = rig.open(dir.path());
     QCOMPARE(chooser->FileFolder->item(row)->text(), name);
@@ -477,7 +473,7 @@ void TestFolderChooser::fiftyThousandFiles()
     QStringList names{"notes.txt"};
     for (int i = count; i > 0; --i)
         names << QString("Track%1.%2").arg(i, 5, 10, QChar('0')).arg(i % 2 ? "dat" : "MP3");
-    touch(big, names);
+    QVERIFY(FileFolder::touch(big, names));
 
     Rig rig;
     QPointer<FolderChooser> chooser = rig.open(dir.path());

@@ -1,10 +1,8 @@
 // Drive discovery, disc serials, trays and the device commands on the images of
 // scripts/make-test-discs.sh (TAMREL_TEST_DISCS), read by libcdio.
 
-#include "platform/cd_drives.h"
-#include "platform/disc_library.h"
+#include "disc_rig.h"
 #include "platform/mci_interpreter.h"
-#include "platform/media_paths.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -51,12 +49,6 @@ class TestCdDrives : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { qputenv("TAMREL_CD_DRIVES", QByteArray()); }
-    void cleanup()
-    {
-        LinuxCdDrives().closeTray("img0");
-        qunsetenv("TAMREL_CD_DRIVES");
-    }
 
     void parseDriveList_data()
     {
@@ -82,7 +74,7 @@ private slots:
     {
         QFETCH(QString, list);
         QFETCH(QString, drives);
-        QCOMPARE(describe(LinuxCdDrives::parseDriveList(list)), drives);
+        QCOMPARE(describe(DriveDiscovery::parseDriveList(list)), drives);
     }
 
     void discovery()
@@ -90,14 +82,25 @@ private slots:
         QTemporaryDir sys;
         for (const char* name : {"sr10", "sda", "sr2", "sr0", "loop0"})
             QVERIFY(QDir(sys.path()).mkdir(name));
-        LinuxCdDrives drives(sys.path(), "/devices");
-        // The variable, even empty, replaces discovery.
-        QCOMPARE(describe(drives.drives()), QString());
-        qputenv("TAMREL_CD_DRIVES", "/dev/sr5");
-        QCOMPARE(describe(drives.drives()), QString("sr5=/dev/sr5"));
-        qunsetenv("TAMREL_CD_DRIVES");
-        QCOMPARE(describe(drives.drives()),
+        // A drive list, even an empty one, replaces discovery.
+        QCOMPARE(describe(DriveDiscovery(QString(""), sys.path(), "/devices").discover()),
+                 QString());
+        QCOMPARE(describe(DriveDiscovery(QString("/dev/sr5"), sys.path(), "/devices").discover()),
+                 QString("sr5=/dev/sr5"));
+        const DriveDiscovery system(std::nullopt, sys.path(), "/devices");
+        QCOMPARE(describe(system.discover()),
                  QString("sr0=/devices/sr0, sr2=/devices/sr2, sr10=/devices/sr10"));
+        // Drives that come later are found by the next discovery.
+        QVERIFY(QDir(sys.path()).mkdir("sr1"));
+        QCOMPARE(describe(system.discover()), QString("sr0=/devices/sr0, sr1=/devices/sr1, "
+                                                      "sr2=/devices/sr2, sr10=/devices/sr10"));
+        // The variable is read once, when the discovery is made.
+        qputenv("TAMREL_CD_DRIVES", "/dev/sr5");
+        const DriveDiscovery fromVariable = DriveDiscovery::fromEnvironment(sys.path(), "/devices");
+        qputenv("TAMREL_CD_DRIVES", "/dev/sr6");
+        QCOMPARE(describe(fromVariable.discover()), QString("sr5=/dev/sr5"));
+        qunsetenv("TAMREL_CD_DRIVES");
+        QVERIFY(!DriveDiscovery::fromEnvironment().usesDriveList());
     }
 
     void serialNumber_data()
@@ -137,8 +140,7 @@ private slots:
         QFETCH(QString, list);
         QFETCH(QString, id);
         QFETCH(QString, serial);
-        qputenv("TAMREL_CD_DRIVES", list.toLocal8Bit());
-        const qint32 value = LinuxCdDrives().SerNum(id);
+        const qint32 value = DiscRig(list).drives.SerNum(id);
         if (serial == "other")
             QVERIFY2(value != 0 && value != 0x5864D78F, qPrintable(QString::number(value)));
         else
@@ -165,44 +167,43 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("sub.iso"));
         QVERIFY(QFile(dir.filePath("sr3")).open(QIODevice::WriteOnly));
-        qputenv("TAMREL_CD_DRIVES", list.replace("$TMP", dir.path()).toLocal8Bit());
-        LinuxCdDrives drives;
-        QCOMPARE(drives.canOpen(drives.drives().value(0).id), opens);
+        DiscRig rig(list.replace("$TMP", dir.path()));
+        QCOMPARE(rig.drives.canOpen(rig.drives.drives().value(0).id), opens);
     }
 
     // An image drive's tray takes the disc out until it closes; the device commands reach it.
     void imageTray()
     {
-        qputenv("TAMREL_CD_DRIVES", disc("vcd-a.cue").toLocal8Bit());
-        LinuxCdDrives drives;
-        drives.drives();
+        DiscRig rig(disc("vcd-a.cue"));
+        LinuxCdDrives& drives = rig.drives;
         MciInterpreter mci(drives);
         const QString folder = "IMG0:\\Mpegav";
-        std::unique_ptr<DiscStream> stream =
-            DiscLibrary::instance().openFile(folder + "\\avseq01.dat");
+        std::unique_ptr<DiscStream> stream = rig.library.openFile(folder + "\\avseq01.dat");
         QVERIFY(stream);
         char buffer[100];
         QCOMPARE(stream->read(0, buffer, 100), 100);
 
         QCOMPARE(mci.send("Set CDAudio Door Open Wait"), 0);
-        QVERIFY(!MediaPaths::listFiles(folder));
+        QVERIFY(!rig.lister.listFiles(folder));
         QCOMPARE(drives.SerNum("img0"), 0);
         QCOMPARE(stream->read(0, buffer, 100), -1);
-        QVERIFY(!DiscLibrary::instance().openFile(folder + "\\AVSEQ01.DAT"));
+        QVERIFY(!rig.library.openFile(folder + "\\AVSEQ01.DAT"));
         // The device itself is still there, as with a real empty drive.
         QCOMPARE(mci.send("open cdaudio alias cd69 wait shareable"), 0);
         QVERIFY(drives.openTray("img0"));
 
         QCOMPARE(mci.send("Set CDAudio Door Closed Wait"), 0);
-        QCOMPARE(MediaPaths::listFiles(folder)->size(), 3);
+        QCOMPARE(rig.lister.listFiles(folder)->size(), 3);
         QCOMPARE(drives.SerNum("img0"), 0x5864D78F);
         QCOMPARE(stream->read(0, buffer, 100), -1); // a new disc, so old handles stay dead
-        QVERIFY(DiscLibrary::instance().openFile(folder + "\\AVSEQ01.DAT"));
+        QVERIFY(rig.library.openFile(folder + "\\AVSEQ01.DAT"));
 
         QVERIFY(!drives.openTray("img1"));
-        qputenv("TAMREL_CD_DRIVES", "");
-        QCOMPARE(mci.send("Set CDAudio Door Open Wait"), long(MciInterpreter::DeviceNotAvailable));
-        QCOMPARE(mci.send("open cdaudio alias cd69 wait shareable"),
+        DiscRig none("");
+        MciInterpreter noDrive(none.drives);
+        QCOMPARE(noDrive.send("Set CDAudio Door Open Wait"),
+                 long(MciInterpreter::DeviceNotAvailable));
+        QCOMPARE(noDrive.send("open cdaudio alias cd69 wait shareable"),
                  long(MciInterpreter::DeviceNotAvailable));
     }
 
@@ -222,17 +223,16 @@ private slots:
         if (::mknod(node.constData(), S_IFBLK | 0600, makedev(11, 9)) != 0)
             QVERIFY(QFile(dir.filePath("sr9")).open(QIODevice::WriteOnly));
         QVERIFY(QFile::setPermissions(dir.filePath("sr9"), QFile::ReadOwner | QFile::WriteOwner));
-        qputenv("TAMREL_CD_DRIVES",
-                QFile::encodeName(dir.filePath("sr9") + ':' + dir.filePath("vcd-a.cue") + ':' +
-                                  dir.filePath("mode1.iso")));
-        const int failures = asUnprivileged([] {
-            LinuxCdDrives drives;
-            MciInterpreter mci(drives);
+        const QString list =
+            dir.filePath("sr9") + ':' + dir.filePath("vcd-a.cue") + ':' + dir.filePath("mode1.iso");
+        const int failures = asUnprivileged([&list] {
+            DiscRig rig(list);
+            MciInterpreter mci(rig.drives);
             int failed = 0;
             for (const QString id : {"sr9", "img0", "img1"}) {
-                failed += drives.canOpen(id) ? 1 : 0;
-                failed += drives.SerNum(id) != 0 ? 1 : 0;
-                failed += MediaPaths::listFiles(id + ":\\Mpegav") ? 1 : 0;
+                failed += rig.drives.canOpen(id) ? 1 : 0;
+                failed += rig.drives.SerNum(id) != 0 ? 1 : 0;
+                failed += rig.lister.listFiles(id + ":\\Mpegav") ? 1 : 0;
             }
             failed += mci.send("open cdaudio alias cd69 wait shareable") !=
                       MciInterpreter::DeviceCannotOpen;

@@ -1,9 +1,7 @@
 // Listing and reading disc folders through libcdio on the images of scripts/make-test-discs.sh
 // (TAMREL_TEST_DISCS), and every kind of damaged disc failing quietly.
 
-#include "platform/cd_drives.h"
-#include "platform/disc_library.h"
-#include "platform/media_paths.h"
+#include "disc_rig.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -21,12 +19,6 @@ QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void useDrives(const QString& list)
-{
-    qputenv("TAMREL_CD_DRIVES", QFile::encodeName(list));
-    LinuxCdDrives().drives();
 }
 
 // The whole stream in reads of an awkward size; stops at the first failure.
@@ -186,25 +178,32 @@ private slots:
         QString path = disc(image);
         if (image == "clip1.mpg.iso") // a file of the right name that is no disc
             QVERIFY(QFile::copy(disc("clip1.mpg"), path = dir.filePath(image)));
-        useDrives(path);
-        QCOMPARE(sorted(MediaPaths::listFiles(folder)), sorted(names));
+        DiscRig rig(path);
+        QCOMPARE(sorted(rig.lister.listFiles(folder)), sorted(names));
     }
 
-    // A disc path of a drive the library has not heard of yet starts a discovery.
-    void unknownDriveIsDiscovered()
+    // The library knows the drives it is given and never looks for others itself.
+    void onlyGivenDrivesAreKnown()
     {
-        DiscLibrary::instance().setDrives({});
-        qputenv("TAMREL_CD_DRIVES", QFile::encodeName(disc("vcd-b.cue") + ':' + disc("vcd-a.cue")));
-        QCOMPARE(MediaPaths::listFiles("IMG1:\\Mpegav")->size(), 3);
-        QCOMPARE(DiscLibrary::instance().serial("img1"), 0x5864D78F);
+        DiscLibrary library;
+        QVERIFY(!library.listFiles("IMG1:\\Mpegav"));
+        QVERIFY(!library.openFile("IMG1:\\Mpegav\\AVSEQ01.DAT"));
+        QCOMPARE(library.serial("img1"), 0);
+        library.setDrives(
+            DriveDiscovery::parseDriveList(disc("vcd-b.cue") + ':' + disc("vcd-a.cue")));
+        QCOMPARE(library.listFiles("IMG1:\\Mpegav")->size(), 3);
+        QCOMPARE(library.serial("img1"), 0x5864D78F);
+        library.setDrives({});
+        QVERIFY(!library.listFiles("IMG1:\\Mpegav"));
     }
 
     void driveNamedLikeTheKernel()
     {
-        DiscLibrary::instance().setDrives({{"sr0", disc("vcd-a.cue"), true}});
-        QCOMPARE(MediaPaths::listFiles("SR0:\\Mpegav")->size(), 3);
-        QVERIFY(DiscLibrary::instance().openFile("SR0:\\Mpegav\\avseq03.dat"));
-        QCOMPARE(DiscLibrary::instance().serial("SR0"), 0x5864D78F);
+        DiscLibrary library;
+        library.setDrives({{"sr0", disc("vcd-a.cue"), true}});
+        QCOMPARE(library.listFiles("SR0:\\Mpegav")->size(), 3);
+        QVERIFY(library.openFile("SR0:\\Mpegav\\avseq03.dat"));
+        QCOMPARE(library.serial("SR0"), 0x5864D78F);
     }
 
     // Movie tracks are the clip, whole and unchanged, between vcdimager's zero margins.
@@ -233,9 +232,8 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, clip);
         QFETCH(bool, padded);
-        useDrives(disc(image));
-        std::unique_ptr<DiscStream> stream =
-            DiscLibrary::instance().openFile("IMG0:\\MPEGAV\\" + file);
+        DiscRig rig(disc(image));
+        std::unique_ptr<DiscStream> stream = rig.library.openFile("IMG0:\\MPEGAV\\" + file);
         QVERIFY(stream);
         const QByteArray track = readAll(*stream);
         const QByteArray source = fileBytes(disc(clip));
@@ -254,14 +252,12 @@ private slots:
     // Reads stop at the disc's real end, whatever the directory says.
     void truncatedImage()
     {
-        useDrives(disc("truncated.cue"));
-        std::unique_ptr<DiscStream> first =
-            DiscLibrary::instance().openFile("IMG0:\\Mpegav\\AVSEQ01.DAT");
+        DiscRig rig(disc("truncated.cue"));
+        std::unique_ptr<DiscStream> first = rig.library.openFile("IMG0:\\Mpegav\\AVSEQ01.DAT");
         QVERIFY(first);
         QCOMPARE(first->size(), (700 - 450) * 2324);
         QCOMPARE(readAll(*first).size(), first->size());
-        std::unique_ptr<DiscStream> beyond =
-            DiscLibrary::instance().openFile("IMG0:\\Mpegav\\AVSEQ03.DAT");
+        std::unique_ptr<DiscStream> beyond = rig.library.openFile("IMG0:\\Mpegav\\AVSEQ03.DAT");
         QVERIFY(beyond);
         QCOMPARE(beyond->size(), 0);
         char byte;
@@ -318,9 +314,9 @@ private slots:
         out.close();
         if (raw)
             QVERIFY(QFile::copy(disc(image), dir.filePath(image)));
-        useDrives(dir.filePath(image));
+        DiscRig rig(dir.filePath(image));
 
-        const std::optional<QStringList> listed = sorted(MediaPaths::listFiles("IMG0:\\Mpegav"));
+        const std::optional<QStringList> listed = sorted(rig.lister.listFiles("IMG0:\\Mpegav"));
         QCOMPARE(listed.has_value(), names.has_value());
         if (!listed)
             return;
@@ -331,8 +327,7 @@ private slots:
         // Every file listed reads to its end, never past the disc.
         const qint64 discBytes = QFileInfo(data).size() / (raw ? 2352 : 2048) * 2324;
         for (const QString& name : *listed) {
-            std::unique_ptr<DiscStream> stream =
-                DiscLibrary::instance().openFile("IMG0:\\Mpegav\\" + name);
+            std::unique_ptr<DiscStream> stream = rig.library.openFile("IMG0:\\Mpegav\\" + name);
             if (!stream)
                 continue;
             QVERIFY(stream->size() <= discBytes);
@@ -356,9 +351,8 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(QFile::copy(disc("vcd-a.cue"), dir.filePath("vcd-a.cue")));
         QVERIFY(QFile::copy(disc("vcd-a.bin"), dir.filePath("vcd-a.bin")));
-        useDrives(dir.filePath("vcd-a.cue"));
-        std::unique_ptr<DiscStream> stream =
-            DiscLibrary::instance().openFile("IMG0:\\Mpegav\\AVSEQ03.DAT");
+        DiscRig rig(dir.filePath("vcd-a.cue"));
+        std::unique_ptr<DiscStream> stream = rig.library.openFile("IMG0:\\Mpegav\\AVSEQ03.DAT");
         QVERIFY(stream);
         char buffer[5000];
         QCOMPARE(stream->read(0, buffer, sizeof buffer), qint64(sizeof buffer));
@@ -370,36 +364,82 @@ private slots:
         }
         const QByteArray rest = readAll(*stream);
         QVERIFY(rest.size() <= stream->size());
-        QCOMPARE(MediaPaths::listFiles("IMG0:\\Mpegav").has_value(), !remove);
+        QCOMPARE(rig.lister.listFiles("IMG0:\\Mpegav").has_value(), !remove);
     }
 
-    // mpv reads on its own thread while the tray moves on the GUI thread.
+    // mpv reads on its own thread while the tray moves on the GUI thread. Whatever the
+    // interleaving, no stream opens on a disc that is out, and no read that starts while the
+    // tray is open returns data.
     void trayMovesWhileAnotherThreadReads()
     {
-        useDrives(disc("vcd-a.cue"));
+        DiscRig rig(disc("vcd-a.cue"));
+        enum Phase { DiscIn, TrayOpen, Closing };
+        std::atomic<int> phase = DiscIn;
         std::atomic<bool> done = false;
-        std::atomic<int> reads = 0;
+        std::atomic<int> reads = 0, opensWhileOpen = 0, readsWhileOpen = 0;
+        std::atomic<int> wrongOpens = 0, wrongReads = 0;
         std::thread reader([&] {
             char buffer[9000];
             while (!done) {
-                std::unique_ptr<DiscStream> s =
-                    DiscLibrary::instance().openFile("IMG0:\\Mpegav\\AVSEQ01.DAT");
-                for (qint64 at = 0; s && !done && s->read(at, buffer, sizeof buffer) > 0;
-                     at += 9000)
-                    ++reads;
+                const int before = phase;
+                std::unique_ptr<DiscStream> s = rig.library.openFile("IMG0:\\Mpegav\\AVSEQ01.DAT");
+                opensWhileOpen += before == TrayOpen ? 1 : 0;
+                if (s && before == TrayOpen && phase == TrayOpen)
+                    ++wrongOpens;
+                // A stream that failed is tried again: once cut off it must stay dead.
+                for (qint64 at = 0, failures = 0; s && !done && failures < 3;) {
+                    const int during = phase;
+                    const qint64 n = s->read(at, buffer, sizeof buffer);
+                    readsWhileOpen += during == TrayOpen ? 1 : 0;
+                    wrongReads += during == TrayOpen && n > 0 ? 1 : 0;
+                    if (n == 0)
+                        break;
+                    failures += n < 0 ? 1 : 0;
+                    if (n > 0) {
+                        ++reads;
+                        at += n;
+                    }
+                }
             }
         });
-        LinuxCdDrives drives;
-        for (int i = 0; i < 40; ++i) {
-            drives.openTray("img0");
-            QTest::qWait(2);
-            drives.closeTray("img0");
-            QTest::qWait(2);
+        for (int i = 0; i < 200; ++i) {
+            rig.drives.openTray("img0");
+            phase = TrayOpen;
+            QTest::qWait(i % 3);
+            phase = Closing;
+            rig.drives.closeTray("img0");
+            phase = DiscIn;
+            QTest::qWait(i % 2);
         }
         done = true;
         reader.join();
         QVERIFY(reads > 0);
-        QCOMPARE(drives.SerNum("img0"), 0x5864D78F);
+        QVERIFY(opensWhileOpen > 0);
+        QVERIFY(readsWhileOpen > 0);
+        QCOMPARE(int(wrongOpens), 0);
+        QCOMPARE(int(wrongReads), 0);
+        QCOMPARE(rig.drives.SerNum("img0"), 0x5864D78F);
+    }
+
+    // A stream open on the disc cannot outlive its tray being opened, and none opens while
+    // the tray is open; closing it brings the disc, but not the old streams, back.
+    void streamsFollowTheTray()
+    {
+        DiscRig rig(disc("vcd-a.cue"));
+        std::unique_ptr<DiscStream> before = rig.library.openFile("IMG0:\\Mpegav\\AVSEQ01.DAT");
+        QVERIFY(before);
+        QVERIFY(rig.drives.openTray("img0"));
+        char buffer[100];
+        QCOMPARE(before->read(0, buffer, sizeof buffer), -1);
+        QVERIFY(!rig.library.openFile("IMG0:\\Mpegav\\AVSEQ01.DAT"));
+        QVERIFY(!rig.lister.listFiles("IMG0:\\Mpegav"));
+        QVERIFY(rig.drives.closeTray("img0"));
+        QCOMPARE(before->read(0, buffer, sizeof buffer), -1);
+        std::unique_ptr<DiscStream> after = rig.library.openFile("IMG0:\\Mpegav\\AVSEQ01.DAT");
+        QVERIFY(after);
+        QCOMPARE(after->read(0, buffer, sizeof buffer), qint64(sizeof buffer));
+        after->cancel();
+        QCOMPARE(after->read(0, buffer, sizeof buffer), -1);
     }
 };
 

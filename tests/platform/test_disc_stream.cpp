@@ -1,13 +1,18 @@
 // libmpv playing disc files through the stream protocol, on the images of
 // scripts/make-test-discs.sh (TAMREL_TEST_DISCS). Uses mpv's client API directly.
 
-#include "platform/cd_drives.h"
+#include "disc_rig.h"
+#include "platform/disc_reader.h"
 #include "platform/disc_stream_protocol.h"
 #include "platform/mpv_handle.h"
+#include "platform/sector_source.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
 #include <clocale>
+#include <thread>
 
 namespace {
 
@@ -16,15 +21,60 @@ QString disc(const QString& name)
     return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
 }
 
-void useDrives(const QString& list)
+// A disc that answers every read slowly once `slow` is set, as a scratched disc in an old
+// drive does; `reading` tells when a read is in progress.
+struct SlowDisc {
+    std::atomic<bool> slow = false;
+    std::atomic<bool> reading = false;
+    std::chrono::milliseconds delay{2000};
+
+    DiscLibrary::DiscOpener opener()
+    {
+        return [this](const QString& source) -> std::unique_ptr<SectorSource> {
+            std::unique_ptr<SectorSource> disc = DiscReader::open(source);
+            return disc ? std::make_unique<Source>(*this, std::move(disc)) : nullptr;
+        };
+    }
+
+    class Source : public SectorSource {
+    public:
+        Source(SlowDisc& owner, std::unique_ptr<SectorSource> disc)
+            : m_owner(owner), m_disc(std::move(disc))
+        {
+        }
+        std::uint32_t sectorCount() const override { return m_disc->sectorCount(); }
+        bool hasForm2() const override { return m_disc->hasForm2(); }
+
+    protected:
+        bool readSectors(SectorKind kind, std::uint32_t first, std::uint32_t count,
+                         unsigned char* out) override
+        {
+            if (m_owner.slow) {
+                m_owner.reading = true;
+                std::this_thread::sleep_for(m_owner.delay);
+                m_owner.reading = false;
+            }
+            return m_disc->read(kind, first, count, out);
+        }
+
+    private:
+        SlowDisc& m_owner;
+        std::unique_ptr<SectorSource> m_disc;
+    };
+};
+
+bool waitUntil(const std::atomic<bool>& flag, int ms = 5000)
 {
-    qputenv("TAMREL_CD_DRIVES", QFile::encodeName(list));
-    LinuxCdDrives().drives();
+    QElapsedTimer timer;
+    timer.start();
+    while (!flag && timer.elapsed() < ms)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return flag;
 }
 
 using Options = std::initializer_list<std::pair<const char*, const char*>>;
 
-MpvHandlePtr startMpv(Options extra)
+MpvHandlePtr startMpv(const DiscLibrary& library, Options extra)
 {
     MpvHandlePtr mpv(mpv_create());
     if (!mpv)
@@ -33,9 +83,8 @@ MpvHandlePtr startMpv(Options extra)
     for (const Options& options : {base, extra})
         for (const auto& [name, value] : options)
             mpv_set_option_string(mpv.get(), name, value);
-    if (mpv_initialize(mpv.get()) < 0)
+    if (mpv_initialize(mpv.get()) < 0 || !registerDiscStreamProtocol(mpv.get(), library))
         return nullptr;
-    registerDiscStreamProtocol(mpv.get());
     return mpv;
 }
 
@@ -75,11 +124,6 @@ class TestDiscStream : public QObject {
 
 private slots:
     void initTestCase() { std::setlocale(LC_NUMERIC, "C"); }
-    void cleanup()
-    {
-        LinuxCdDrives().closeTray("img0");
-        qunsetenv("TAMREL_CD_DRIVES");
-    }
 
     void uriRoundTrip_data()
     {
@@ -124,10 +168,10 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, clip);
         QFETCH(double, duration);
-        useDrives(disc(image));
+        DiscRig rig(disc(image));
         const double target = duration / 2 + 0.3;
-        const auto play = [target](const QString& uri) -> std::pair<double, double> {
-            MpvHandlePtr mpv = startMpv({{"pause", "yes"}});
+        const auto play = [&rig, target](const QString& uri) -> std::pair<double, double> {
+            MpvHandlePtr mpv = startMpv(rig.library, {{"pause", "yes"}});
             const QByteArray file = uri.toUtf8();
             const char* loadfile[] = {"loadfile", file.constData(), nullptr};
             mpv_command(mpv.get(), loadfile);
@@ -160,8 +204,8 @@ private slots:
     void missingFileFailsToLoad()
     {
         QFETCH(QString, path);
-        useDrives(disc("vcd-a.cue"));
-        MpvHandlePtr mpv = startMpv({});
+        DiscRig rig(disc("vcd-a.cue"));
+        MpvHandlePtr mpv = startMpv(rig.library, {});
         QVERIFY(mpv);
         load(mpv.get(), path);
         const std::optional<mpv_event> end = waitFor(mpv.get(), MPV_EVENT_END_FILE);
@@ -172,16 +216,63 @@ private slots:
     // Opening the tray mid-track cuts the stream off: the track ends, nothing hangs.
     void trayOpenedWhilePlaying()
     {
-        useDrives(disc("vcd-a.cue"));
-        MpvHandlePtr mpv = startMpv({{"cache", "no"}, {"demuxer-max-bytes", "64KiB"}});
+        DiscRig rig(disc("vcd-a.cue"));
+        MpvHandlePtr mpv = startMpv(rig.library, {{"cache", "no"}, {"demuxer-max-bytes", "64KiB"}});
         QVERIFY(mpv);
         load(mpv.get(), "IMG0:\\Mpegav\\AVSEQ03.DAT");
         QVERIFY(waitFor(mpv.get(), MPV_EVENT_PLAYBACK_RESTART));
-        QVERIFY(LinuxCdDrives().openTray("img0"));
+        QVERIFY(rig.drives.openTray("img0"));
         QElapsedTimer timer;
         timer.start();
         QVERIFY(waitFor(mpv.get(), MPV_EVENT_END_FILE, 8));
         QVERIFY(timer.elapsed() < 4500); // before the 5 s track could have played out
+    }
+
+    // A disc that takes seconds per read never holds up the tray: the tray command returns at
+    // once, the read in progress fails when it comes back, the stream closes cleanly.
+    void trayNeverWaitsForASlowRead()
+    {
+        SlowDisc slowDisc;
+        DiscRig rig(disc("vcd-a.cue"), slowDisc.opener());
+        std::unique_ptr<DiscStream> stream = rig.library.openFile("IMG0:\\Mpegav\\AVSEQ01.DAT");
+        QVERIFY(stream);
+        slowDisc.slow = true;
+        qint64 result = 0;
+        std::thread reader([&] {
+            char buffer[4096];
+            result = stream->read(0, buffer, sizeof buffer);
+        });
+        QVERIFY(waitUntil(slowDisc.reading));
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(rig.drives.openTray("img0"));
+        const qint64 trayMs = timer.elapsed();
+        reader.join();
+        QVERIFY2(trayMs < 50, qPrintable(QString::number(trayMs)));
+        QCOMPARE(result, -1);
+        char byte;
+        QCOMPARE(stream->read(0, &byte, 1), -1);
+        stream.reset();
+    }
+
+    // The same with mpv reading the slow disc on its own thread while it plays.
+    void trayNeverWaitsForMpvOnASlowDisc()
+    {
+        SlowDisc slowDisc;
+        DiscRig rig(disc("vcd-a.cue"), slowDisc.opener());
+        MpvHandlePtr mpv = startMpv(rig.library, {{"cache", "no"}, {"demuxer-max-bytes", "64KiB"}});
+        QVERIFY(mpv);
+        load(mpv.get(), "IMG0:\\Mpegav\\AVSEQ03.DAT");
+        QVERIFY(waitFor(mpv.get(), MPV_EVENT_PLAYBACK_RESTART));
+        slowDisc.slow = true;
+        QVERIFY(waitUntil(slowDisc.reading));
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(rig.drives.openTray("img0"));
+        const qint64 trayMs = timer.elapsed();
+        QVERIFY2(trayMs < 50, qPrintable(QString::number(trayMs)));
+        QVERIFY(waitFor(mpv.get(), MPV_EVENT_END_FILE, 10));
+        slowDisc.slow = false;
     }
 };
 

@@ -1,16 +1,21 @@
+#include "file_folder.h"
+#include "platform/folder_lister.h"
 #include "platform/media_paths.h"
 #include "playback/play_list.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
+// Ordinary folders only: these lists never name a disc.
+const MediaFolderLister localFolders;
+
 void touch(const QString& path)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(FileFolder::touch(QFileInfo(path).path(), {QFileInfo(path).fileName()}));
 }
 } // namespace
 
@@ -66,7 +71,7 @@ void TestPlayList::entriesSortedWithoutRegardToCase()
     for (const char* name : {"b.dat", "A.DAT", "c.Dat", "readme.txt", "a2.dat"})
         touch(dir.filePath(name));
     QDir(dir.path()).mkdir("sub.dat"); // folders are never entries
-    PlayList list;
+    PlayList list(localFolders);
     QVERIFY(list.setPath(dir.path()));
     QCOMPARE(list.entries(), (QStringList{"A.DAT", "a2.dat", "b.dat", "c.Dat"}));
     QCOMPARE(list.ListIndex(), -1);
@@ -78,7 +83,7 @@ void TestPlayList::listIndexBounds()
     QTemporaryDir dir;
     touch(dir.filePath("one.dat"));
     touch(dir.filePath("two.dat"));
-    PlayList list;
+    PlayList list(localFolders);
     QVERIFY(list.setPath(dir.path()));
     QVERIFY(list.setListIndex(1));
     QVERIFY(!list.setListIndex(2));
@@ -88,7 +93,7 @@ void TestPlayList::listIndexBounds()
     QVERIFY(list.setListIndex(-1));
     QCOMPARE(list.FileName(), QString());
 
-    PlayList empty;
+    PlayList empty(localFolders);
     QVERIFY(!empty.setListIndex(0));
 }
 
@@ -96,7 +101,7 @@ void TestPlayList::fullPathJoinsWithSlashEvenAfterTrailingSlash()
 {
     QTemporaryDir dir;
     touch(dir.filePath("x.dat"));
-    PlayList list;
+    PlayList list(localFolders);
     QVERIFY(list.setPath(dir.path() + "/"));
     QVERIFY(list.setListIndex(0));
     QCOMPARE(list.fullPath(), dir.path() + "//x.dat");
@@ -121,7 +126,7 @@ void TestPlayList::singleFileFormsItsOwnList()
     QTemporaryDir dir;
     touch(dir.filePath("a.mpg"));
     touch(dir.filePath("b.mpg"));
-    PlayList list;
+    PlayList list(localFolders);
     QVERIFY(list.setSingleFile(dir.filePath("b.mpg")));
     QCOMPARE(list.ListCount(), 1);
     QCOMPARE(list.ListIndex(), 0);
@@ -139,7 +144,7 @@ void TestPlayList::newPatternRereadsTheFolder()
     QTemporaryDir dir;
     touch(dir.filePath("a.mp3"));
     touch(dir.filePath("b.avi"));
-    PlayList list;
+    PlayList list(localFolders);
     QVERIFY(list.setSingleFile(dir.filePath("b.avi")));
     list.setPattern("*.mp3;*.avi");
     QCOMPARE(list.entries(), (QStringList{"a.mp3", "b.avi"}));
@@ -151,7 +156,7 @@ void TestPlayList::missingOrUnusableFolderFails()
 {
     QTemporaryDir dir;
     touch(dir.filePath("a.dat"));
-    PlayList list;
+    PlayList list(localFolders);
     QVERIFY(list.setPath(dir.path()));
     QVERIFY(list.setListIndex(0));
     QVERIFY(!list.setPath(dir.filePath("missing")));
@@ -174,7 +179,7 @@ void TestPlayList::oddNamesAreListedAsTheyAre()
                             "new\nline.dat", " lead space.dat"};
     for (const QString& name : names)
         touch(dir.filePath(name));
-    PlayList list;
+    PlayList list(localFolders);
     QVERIFY(list.setPath(dir.path()));
     QCOMPARE(list.ListCount(), names.size());
     for (int i = 0; i < list.ListCount(); ++i) {
@@ -188,7 +193,7 @@ void TestPlayList::largeFolder()
     QTemporaryDir dir;
     for (int i = 0; i < 20000; ++i)
         touch(dir.filePath(QStringLiteral("clip%1.DAT").arg(19999 - i, 5, 10, QChar('0'))));
-    PlayList list;
+    PlayList list(localFolders);
     QVERIFY(list.setPath(dir.path()));
     QCOMPARE(list.ListCount(), 20000);
     QCOMPARE(list.entry(0), QString("clip00000.DAT"));

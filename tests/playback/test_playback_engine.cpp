@@ -1,40 +1,26 @@
 #include "fake_platform.h"
+#include "file_folder.h"
 #include "playback/playback_engine.h"
+#include "playback/playback_panel.h"
 #include "playback/status_text.h"
 #include "playback/time_format.h"
 #include "videocd/track_panel.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-// A folder of empty files named as given; the fake player plays any of them.
-struct Folder {
-    explicit Folder(const QStringList& names)
-    {
-        for (const QString& name : names) {
-            QFile file(dir.filePath(name));
-            file.open(QIODevice::WriteOnly);
-        }
-    }
-    QString path() const { return dir.path(); }
-    QString file(const QString& name) const { return dir.filePath(name); }
-    QTemporaryDir dir;
-};
+// The fake player plays any of the files.
+using Folder = FileFolder;
 
-QStringList numbered(int count, const char* extension = "dat")
+QStringList numbered(int count)
 {
-    QStringList names;
-    for (int i = 1; i <= count; ++i)
-        names << QStringLiteral("track%1.%2").arg(i, 3, 10, QChar('0')).arg(extension);
-    return names;
+    return FileFolder::numbered("track", count, ".dat", 3);
 }
 
 QStringList comboItems(const QComboBox* combo)
@@ -75,7 +61,9 @@ void TestPlaybackEngine::oneEntryListLeavesJumpListEmpty()
     QVERIFY(engine.File1().setPath(folder.path()));
     QVERIFY(engine.File1().setListIndex(0));
     engine.StartListPlayback();
-    QCOMPARE(engine.Combo1->count(), 0);
+    QCOMPARE(engine.status(), StatusText::Loading);
+    rig.settle();
+    QCOMPARE(engine.panel().Combo1->count(), 0);
     QCOMPARE(rig.player.FileName(), folder.file("only.dat"));
     QCOMPARE(rig.player.PlayState(), int(MediaPlayer::Playing));
     QCOMPARE(engine.status(), QString("Playing Only.dat  ........"));
@@ -90,15 +78,16 @@ void TestPlaybackEngine::jumpListMapsItemsToFollowingEntries()
     QVERIFY(engine.File1().setPath(folder.path()));
     QVERIFY(engine.File1().setListIndex(0));
     engine.StartListPlayback();
-    QCOMPARE(comboItems(engine.Combo1), numbered(4).mid(1));
+    QCOMPARE(comboItems(engine.panel().Combo1), numbered(4).mid(1));
 
-    engine.Combo1->setCurrentIndex(0);
+    engine.panel().Combo1->setCurrentIndex(0);
     engine.Combo1_Click(0);
     QCOMPARE(engine.File1().ListIndex(), 1);
     QCOMPARE(rig.player.FileName(), folder.file("track002.dat"));
 
     QVERIFY(engine.selectJumpItem(2));
     QCOMPARE(rig.player.FileName(), folder.file("track004.dat"));
+    rig.settle(); // the label follows the player's report
     QCOMPARE(rig.window().trackPanel().lblTrack_Display->text(), QString("04 of 4"));
 
     QVERIFY(engine.selectJumpItem(-1)); // no selection plays entry 0
@@ -131,7 +120,8 @@ void TestPlaybackEngine::emptyListTakesFailurePath()
     for (QWidget* w :
          {static_cast<QWidget*>(window.cmdCapture), static_cast<QWidget*>(window.cmdBookmark),
           static_cast<QWidget*>(window.trackPanel().Songcmd[0]),
-          static_cast<QWidget*>(engine.cmdPlay), static_cast<QWidget*>(engine.cmdNexttrack)})
+          static_cast<QWidget*>(engine.panel().cmdPlay),
+          static_cast<QWidget*>(engine.panel().cmdNexttrack)})
         QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
     QVERIFY(!window.mnuaddbookmark->isEnabled());
     QVERIFY(!window.mnuvcdbookmark->isEnabled());
@@ -147,12 +137,12 @@ void TestPlaybackEngine::fillFileComboKeepsCurrentEntry()
     QVERIFY(engine.File1().setListIndex(3));
     QVERIFY(engine.FillFileCombo());
     QCOMPARE(engine.File1().ListIndex(), 3);
-    QCOMPARE(engine.Combo1->currentText(), QString("track004.dat"));
+    QCOMPARE(engine.panel().Combo1->currentText(), QString("track004.dat"));
     // The Play command starts the entry that was current, not entry 0.
-    engine.Combo1->clear();
+    engine.panel().Combo1->clear();
     engine.StartListPlayback();
     QCOMPARE(rig.player.FileName(), folder.file("track004.dat"));
-    QCOMPARE(engine.Combo1->count(), 4);
+    QCOMPARE(engine.panel().Combo1->count(), 4);
 }
 
 void TestPlaybackEngine::randomModePlayCommandDrawsEntry()
@@ -161,7 +151,7 @@ void TestPlaybackEngine::randomModePlayCommandDrawsEntry()
     FakeRig rig;
     PlaybackEngine& engine = rig.window().engine();
     QVERIFY(engine.File1().setPath(folder.path()));
-    engine.optRnd->setChecked(true);
+    engine.panel().optRnd->setChecked(true);
     engine.StartListPlayback(); // with one entry the draw is always entry 0
     QCOMPARE(engine.File1().ListIndex(), 0);
     QCOMPARE(rig.player.FileName(), folder.file("track001.dat"));
@@ -182,14 +172,14 @@ void TestPlaybackEngine::watchdogRepeatsUntilDisarmed()
 
     for (int tick = 0; tick < 2; ++tick) {
         engine.setStatus("something else");
-        engine.lblTime->setText("0:3");
+        engine.panel().lblTime->setText("0:3");
         engine.tmrWrong_Format_Timer();
         QCOMPARE(engine.status(), QString("The file format is not supported."));
         QVERIFY(engine.watchdogArmed()); // it keeps firing
         QVERIFY(!engine.Timersongna.isActive());
         QVERIFY(window.cmdOpencdrom->isEnabled());
         QVERIFY(!window.cmdCapture->isEnabled());
-        QVERIFY(!engine.cmdPause->isEnabled());
+        QVERIFY(!engine.panel().cmdPause->isEnabled());
         QCOMPARE(rig.player.calls.count("Stop"), tick + 1);
     }
     engine.Timersongna_Timer(); // frozen only in the sense that the timer no longer runs
@@ -246,15 +236,15 @@ void TestPlaybackEngine::statusTextsFollowPlayState()
     PlaybackEngine& engine = rig.window().engine();
     engine.File1().setSingleFile(folder.file("my song.mp3"));
     engine.StartListPlayback();
-    engine.HScroll1->setMaximum(100);
-    engine.HScroll1->setValue(40);
+    engine.panel().HScroll1->setMaximum(100);
+    engine.panel().HScroll1->setValue(40);
     rig.player.setStateByPlayer(state == MediaPlayer::Stopped ? MediaPlayer::Playing
                                                               : MediaPlayer::Stopped);
     rig.player.setStateByPlayer(state);
     QCOMPARE(engine.status(), text);
     QCOMPARE(engine.Filepathtxt(), folder.file("my song.mp3"));
     if (state == MediaPlayer::Stopped)
-        QCOMPARE(engine.HScroll1->value(), 0);
+        QCOMPARE(engine.panel().HScroll1->value(), 0);
 }
 
 void TestPlaybackEngine::stopSequence()
@@ -316,7 +306,7 @@ void TestPlaybackEngine::timeTexts()
     rig.player.setPositionByPlayer(seconds);
     rig.player.setShowControls(true);
     engine.Timersongna_Timer();
-    QCOMPARE(engine.lblTime->text(), text);
+    QCOMPARE(engine.panel().lblTime->text(), text);
     QVERIFY(!rig.player.ShowControls()); // the bar shows only in full screen
 }
 
@@ -327,19 +317,25 @@ void TestPlaybackEngine::positionBarLimits()
     QCOMPARE(TimeFormat::barSeconds(32767.4), std::optional<int>(32767));
     QCOMPARE(TimeFormat::barSeconds(32767.6), std::optional<int>());
 
+    Folder folder({"long.mpg"});
     FakeRig rig;
     PlaybackEngine& engine = rig.window().engine();
     rig.player.setDuration(300.5);
+    engine.File1().setSingleFile(folder.file("long.mpg"));
+    engine.StartListPlayback();
+    engine.Timer4_Timer(); // nothing is open yet, so the length is 0
+    QCOMPARE(engine.panel().HScroll1->maximum(), 0);
+    rig.settle();
     rig.player.setPositionByPlayer(12.5);
     engine.Timer4_Timer();
-    QCOMPARE(engine.HScroll1->maximum(), 300);
-    QCOMPARE(engine.HScroll1->value(), 12);
+    QCOMPARE(engine.panel().HScroll1->maximum(), 300);
+    QCOMPARE(engine.panel().HScroll1->value(), 12);
     // A duration past the bar's range leaves the bar as it was.
     rig.player.setDuration(40000);
     rig.player.setPositionByPlayer(100);
     engine.Timer4_Timer();
-    QCOMPARE(engine.HScroll1->maximum(), 300);
-    QCOMPARE(engine.HScroll1->value(), 12);
+    QCOMPARE(engine.panel().HScroll1->maximum(), 300);
+    QCOMPARE(engine.panel().HScroll1->value(), 12);
 }
 
 void TestPlaybackEngine::sameRandomSequenceEveryRun()

@@ -1,6 +1,7 @@
 #include "fake_platform.h"
 #include "platform/mpv_player.h"
 #include "playback/playback_engine.h"
+#include "playback/playback_panel.h"
 #include "playback/status_text.h"
 
 #include <QDir>
@@ -121,15 +122,15 @@ void TestPlaybackReal::folderPlaysThroughInOrderAndStops()
     QCOMPARE(playing, (QStringList{StatusText::playing("a.mpg"), StatusText::playing("b.mpg"),
                                    StatusText::playing("c.mpg")}));
     QCOMPARE(rig.player.PlayState(), int(MediaPlayer::Stopped));
-    QVERIFY(rig.engine().cmdPlay->isEnabled());
-    QVERIFY(!rig.engine().cmdNexttrack->isEnabled());
+    QVERIFY(rig.engine().panel().cmdPlay->isEnabled());
+    QVERIFY(!rig.engine().panel().cmdNexttrack->isEnabled());
 }
 
 void TestPlaybackReal::repeatReplaysTheSameClip()
 {
     RealRig rig;
     QSignalSpy ends(&rig.player, &MediaPlayer::EndOfStream);
-    rig.engine().optNone->setChecked(true);
+    rig.engine().panel().optNone->setChecked(true);
     rig.playFolder(media("clips"));
     QTRY_VERIFY_WITH_TIMEOUT(ends.count() >= 3, 10000);
     QCOMPARE(rig.engine().File1().ListIndex(), 0);
@@ -156,7 +157,7 @@ void TestPlaybackReal::pauseAndStopAgainstThePlayer()
     QTest::qWait(500);
     QCOMPARE(rig.player.PlayState(), int(MediaPlayer::Stopped)); // it stays stopped
 
-    rig.engine().cmdPlay->click();
+    rig.engine().panel().cmdPlay->click();
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Playing), 5000);
     QVERIFY(rig.player.CurrentPosition() < 1.0); // from the beginning
 }
@@ -177,10 +178,10 @@ void TestPlaybackReal::chainingToDeletedFileStops()
 void TestPlaybackReal::rapidNextClicks()
 {
     RealRig rig(false);
-    rig.engine().optNone->setChecked(true);
+    rig.engine().panel().optNone->setChecked(true);
     rig.playFolder(media("clips"));
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Playing), 5000);
-    rig.engine().chkOrd->setChecked(true);
+    rig.engine().panel().chkOrd->setChecked(true);
     for (int i = 0; i < 100; ++i)
         rig.engine().NextTrack();
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Playing), 5000);

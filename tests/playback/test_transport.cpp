@@ -1,5 +1,7 @@
 #include "fake_platform.h"
+#include "file_folder.h"
 #include "playback/playback_engine.h"
+#include "playback/playback_panel.h"
 #include "playback/status_text.h"
 #include "videocd/track_panel.h"
 
@@ -10,7 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -20,25 +21,29 @@ struct Rig {
     explicit Rig(PlayOrder::Mode mode = PlayOrder::Order, int first = 0, int files = 5)
     {
         for (int i = 0; i < files; ++i)
-            QFile(dir.filePath(QString(QChar('a' + i)) + ".mpg")).open(QIODevice::WriteOnly);
+            dir.add({QString(QChar('a' + i)) + ".mpg"});
         engine().File1().setPattern("*.mpg");
         engine().File1().setPath(dir.path());
         engine().File1().setListIndex(first);
         engine().StartListPlayback();
+        fake.settle();
         choose(mode);
+        fake.settle();
         fake.player.openedFiles.clear();
     }
     void choose(PlayOrder::Mode mode)
     {
-        QRadioButton* option = mode == PlayOrder::Order    ? engine().chkOrd
-                               : mode == PlayOrder::Random ? engine().optRnd
-                                                           : engine().optNone;
+        QRadioButton* option = mode == PlayOrder::Order    ? engine().panel().chkOrd
+                               : mode == PlayOrder::Random ? engine().panel().optRnd
+                                                           : engine().panel().optNone;
         option->click();
     }
     PlaybackEngine& engine() { return fake.window().engine(); }
-    QString file(int entry) const { return dir.filePath(QString(QChar('a' + entry)) + ".mpg"); }
+    QString file(int entry) const { return dir.file(QString(QChar('a' + entry)) + ".mpg"); }
     int current() { return engine().File1().ListIndex(); }
-    QTemporaryDir dir;
+    // Lets the player report the medium it was given.
+    void settle() { fake.settle(); }
+    FileFolder dir;
     FakeRig fake;
 };
 } // namespace
@@ -52,6 +57,7 @@ private slots:
     void nextTrackByMode();
     void endOfListStops();
     void chainingToDeletedFileStops();
+    void barMaximumAboveRangeEndsList_data();
     void barMaximumAboveRangeEndsList();
     void choosingOrderRestartsAtFirstEntry();
     void choosingRandomOrRepeatDoesNotInterrupt();
@@ -83,12 +89,13 @@ void TestTransport::endOfMediumByMode()
     Rig rig(PlayOrder::Mode(mode), start);
     rig.engine().File1().setListIndex(start);
     rig.fake.player.finishMedium();
+    rig.settle();
     QCOMPARE(rig.fake.player.openedFiles.size(), 1);
     if (expected >= 0)
         QCOMPARE(rig.current(), expected);
     QCOMPARE(rig.fake.player.FileName(), rig.file(rig.current()));
     QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Playing));
-    QVERIFY(rig.engine().cmdNexttrack->isEnabled());
+    QVERIFY(rig.engine().panel().cmdNexttrack->isEnabled());
 }
 
 void TestTransport::nextTrackByMode_data()
@@ -110,7 +117,8 @@ void TestTransport::nextTrackByMode()
     Rig rig(PlayOrder::Mode(mode), start);
     rig.engine().File1().setListIndex(start);
     rig.fake.player.setPositionByPlayer(42);
-    rig.engine().cmdNexttrack->click();
+    rig.engine().panel().cmdNexttrack->click();
+    rig.settle();
     if (expected >= 0)
         QCOMPARE(rig.current(), expected);
     QVERIFY(!rig.fake.player.openedFiles.isEmpty());
@@ -125,6 +133,7 @@ void TestTransport::endOfListStops()
     Playerfrm& window = rig.fake.window();
     rig.engine().File1().setListIndex(4);
     rig.engine().StartListPlayback();
+    rig.settle();
     QVERIFY(window.cmdCapture->isEnabled());
     rig.fake.player.calls.clear();
     rig.fake.player.finishMedium();
@@ -132,15 +141,16 @@ void TestTransport::endOfListStops()
     QVERIFY(rig.fake.player.calls.contains("Stop"));
     QCOMPARE(rig.fake.player.DisplaySize(), int(MediaPlayer::DoubleSize));
     QCOMPARE(rig.engine().status(), StatusText::Idle);
-    QVERIFY(rig.engine().cmdPlay->isEnabled());
-    QVERIFY(!rig.engine().cmdNexttrack->isEnabled());
-    QVERIFY(!rig.engine().cmdPause->isEnabled());
-    QVERIFY(!rig.engine().mnuplay->isEnabled());
+    QVERIFY(rig.engine().panel().cmdPlay->isEnabled());
+    QVERIFY(!rig.engine().panel().cmdNexttrack->isEnabled());
+    QVERIFY(!rig.engine().panel().cmdPause->isEnabled());
+    QVERIFY(!rig.engine().panel().mnuplay->isEnabled());
     QVERIFY(!window.trackPanel().Songcmd[0]->isEnabled());
     QVERIFY(!window.cmdCapture->isEnabled());
     QVERIFY(!window.mnucapturescreen->isEnabled());
     // Play starts the list again.
-    rig.engine().cmdPlay->click();
+    rig.engine().panel().cmdPlay->click();
+    rig.settle();
     QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Playing));
 }
 
@@ -161,33 +171,62 @@ void TestTransport::chainingToDeletedFileStops()
     QVERIFY(QFile::remove(repeat.file(3)));
     repeat.fake.player.finishMedium();
     QCOMPARE(repeat.engine().status(), StatusText::Idle);
-    QVERIFY(repeat.engine().cmdPlay->isEnabled());
+    QVERIFY(repeat.engine().panel().cmdPlay->isEnabled());
 }
 
+void TestTransport::barMaximumAboveRangeEndsList_data()
+{
+    QTest::addColumn<bool>("chaining"); // else the Play command
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("chaining, 32767 s") << true << 32767.0 << true;
+    QTest::newRow("chaining, 40000 s") << true << 40000.0 << false;
+    QTest::newRow("Play, 32767 s") << false << 32767.0 << true;
+    QTest::newRow("Play, 40000 s") << false << 40000.0 << false;
+}
+
+// The player knows a medium's length only once it has opened it: a medium too long for the
+// position bar ends the list when chained to, and fails the Play command (its failure path
+// turns capture off; the medium plays on and its playing state enables the track commands).
 void TestTransport::barMaximumAboveRangeEndsList()
 {
+    QFETCH(bool, chaining);
+    QFETCH(double, seconds);
+    QFETCH(bool, fits);
     Rig rig(PlayOrder::Repeat, 0);
-    rig.fake.player.setDuration(40000);
-    rig.fake.player.finishMedium();
-    QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Stopped));
-    QCOMPARE(rig.fake.player.DisplaySize(), int(MediaPlayer::DoubleSize));
+    rig.fake.player.setDuration(seconds);
+    if (chaining)
+        rig.fake.player.finishMedium();
+    else
+        rig.engine().panel().cmdPlay->click();
+    QCOMPARE(rig.fake.player.Duration(), 0.0); // not open yet
+    rig.settle();
+    const bool stopped = chaining && !fits;
+    QCOMPARE(rig.fake.player.PlayState(),
+             int(stopped ? MediaPlayer::Stopped : MediaPlayer::Playing));
+    QCOMPARE(rig.fake.player.DisplaySize(),
+             int(stopped ? MediaPlayer::DoubleSize : MediaPlayer::FitToSize));
+    QCOMPARE(rig.engine().panel().cmdNexttrack->isEnabled(), !stopped);
+    QCOMPARE(rig.fake.window().cmdCapture->isEnabled(), fits);
+    if (fits)
+        QCOMPARE(rig.engine().panel().HScroll1->maximum(), 32767);
 }
 
 void TestTransport::choosingOrderRestartsAtFirstEntry()
 {
     Rig rig(PlayOrder::Random, 0);
     rig.engine().File1().setListIndex(3);
-    rig.engine().cmdPlay->setEnabled(false);
-    rig.engine().chkOrd->click();
+    rig.engine().panel().cmdPlay->setEnabled(false);
+    rig.engine().panel().chkOrd->click();
     QCOMPARE(rig.current(), 0);
     QCOMPARE(rig.fake.player.openedFiles, QStringList{rig.file(0)});
-    QVERIFY(rig.engine().cmdPlay->isEnabled());
-    QVERIFY(!rig.engine().optRnd->isChecked());
+    QVERIFY(rig.engine().panel().cmdPlay->isEnabled());
+    QVERIFY(!rig.engine().panel().optRnd->isChecked());
 
     // With nothing in the list there is no medium to hand over.
     FakeRig empty;
-    empty.window().engine().optNone->click();
-    empty.window().engine().chkOrd->click();
+    empty.window().engine().panel().optNone->click();
+    empty.window().engine().panel().chkOrd->click();
     QVERIFY(empty.player.openedFiles.isEmpty());
 }
 
@@ -195,12 +234,12 @@ void TestTransport::choosingRandomOrRepeatDoesNotInterrupt()
 {
     Rig rig(PlayOrder::Order, 2);
     rig.engine().File1().setListIndex(2);
-    rig.engine().cmdPlay->setEnabled(false);
-    rig.engine().optRnd->click();
+    rig.engine().panel().cmdPlay->setEnabled(false);
+    rig.engine().panel().optRnd->click();
     QVERIFY(rig.fake.player.openedFiles.isEmpty());
-    QVERIFY(rig.engine().cmdPlay->isEnabled());
+    QVERIFY(rig.engine().panel().cmdPlay->isEnabled());
     QCOMPARE(rig.current(), 2);
-    rig.engine().optNone->click();
+    rig.engine().panel().optNone->click();
     QVERIFY(rig.fake.player.openedFiles.isEmpty());
     QCOMPARE(rig.engine().mode(), PlayOrder::Repeat);
 }
@@ -209,14 +248,14 @@ void TestTransport::modesAreExclusive()
 {
     FakeRig rig;
     PlaybackEngine& e = rig.window().engine();
-    QVERIFY(e.chkOrd->isChecked());
-    QCOMPARE(e.chkOrd->text(), QString("Order"));
-    QCOMPARE(e.optRnd->text(), QString("Random"));
-    QCOMPARE(e.optNone->text(), QString("&Repeat"));
-    e.optNone->click();
-    QVERIFY(!e.chkOrd->isChecked() && !e.optRnd->isChecked());
-    e.optRnd->click();
-    QVERIFY(!e.optNone->isChecked());
+    QVERIFY(e.panel().chkOrd->isChecked());
+    QCOMPARE(e.panel().chkOrd->text(), QString("Order"));
+    QCOMPARE(e.panel().optRnd->text(), QString("Random"));
+    QCOMPARE(e.panel().optNone->text(), QString("&Repeat"));
+    e.panel().optNone->click();
+    QVERIFY(!e.panel().chkOrd->isChecked() && !e.panel().optRnd->isChecked());
+    e.panel().optRnd->click();
+    QVERIFY(!e.panel().optNone->isChecked());
 }
 
 void TestTransport::randomDrawsRepeatWithinRun()
@@ -228,6 +267,7 @@ void TestTransport::randomDrawsRepeatWithinRun()
     int previous = -1;
     for (int i = 0; i < 200; ++i) {
         rig.fake.player.finishMedium();
+        rig.settle();
         seen << rig.current();
         twiceInARow |= rig.current() == previous;
         previous = rig.current();
@@ -239,7 +279,7 @@ void TestTransport::randomDrawsRepeatWithinRun()
 void TestTransport::pauseCommand()
 {
     Rig rig(PlayOrder::Order, 0);
-    rig.engine().cmdPause->click();
+    rig.engine().panel().cmdPause->click();
     QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Paused));
     QCOMPARE(rig.engine().status(), StatusText::Paused);
     QCOMPARE(rig.fake.player.calls.last(), QString("SetFocus"));
@@ -248,16 +288,19 @@ void TestTransport::pauseCommand()
 void TestTransport::menuActionsRunTheCommands()
 {
     Rig rig(PlayOrder::Order, 0);
-    QCOMPARE(rig.engine().mnuplay->text(), QString("Play"));
-    QCOMPARE(rig.engine().mnunexttrack->text(), QString("Next Track"));
-    rig.engine().mnunexttrack->trigger();
+    QCOMPARE(rig.engine().panel().mnuplay->text(), QString("Play"));
+    QCOMPARE(rig.engine().panel().mnunexttrack->text(), QString("Next Track"));
+    rig.engine().panel().mnunexttrack->trigger();
+    rig.settle();
     QCOMPARE(rig.current(), 1);
-    rig.engine().mnupause->trigger();
+    rig.engine().panel().mnupause->trigger();
     QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Paused));
-    rig.engine().mnustop->trigger();
+    rig.engine().panel().mnustop->trigger();
+    rig.settle();
     QCOMPARE(rig.engine().status(), StatusText::Idle);
     QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Stopped));
-    rig.engine().mnuplay->trigger();
+    rig.engine().panel().mnuplay->trigger();
+    rig.settle();
     QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Playing));
 }
 
@@ -266,29 +309,35 @@ void TestTransport::dragSeeksButArrowsDoNot()
     Rig rig(PlayOrder::Order, 0);
     rig.fake.player.setDuration(100);
     rig.engine().Timer4_Timer();
-    QCOMPARE(rig.engine().HScroll1->maximum(), 100);
+    QCOMPARE(rig.engine().panel().HScroll1->maximum(), 100);
     rig.fake.player.calls.clear();
-    rig.engine().HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    rig.engine().HScroll1->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    rig.engine().panel().HScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    rig.engine().panel().HScroll1->triggerAction(QAbstractSlider::SliderPageStepAdd);
     QVERIFY(!rig.fake.player.calls.join(' ').contains("CurrentPosition="));
     rig.engine().Timer4_Timer(); // the bar goes back to the player's position
-    QCOMPARE(rig.engine().HScroll1->value(), 0);
+    QCOMPARE(rig.engine().panel().HScroll1->value(), 0);
 
-    rig.engine().HScroll1->setSliderDown(true);
-    rig.engine().HScroll1->setSliderPosition(37);
+    rig.engine().panel().HScroll1->setSliderDown(true);
+    rig.engine().panel().HScroll1->setSliderPosition(37);
     QVERIFY(rig.fake.player.calls.contains("CurrentPosition=37"));
     QCOMPARE(rig.fake.player.CurrentPosition(), 37.0);
-    rig.engine().HScroll1->setSliderDown(false);
+    rig.engine().panel().HScroll1->setSliderDown(false);
 }
 
 void TestTransport::rapidNextClicks()
 {
     Rig rig(PlayOrder::Order, 0, 3);
+    int playingReports = 0;
+    QObject::connect(&rig.fake.player, &MediaPlayer::PlayStateChange, [&](long, long state) {
+        playingReports += state == MediaPlayer::Playing ? 1 : 0;
+    });
     for (int i = 0; i < 100; ++i)
         rig.engine().NextTrack();
+    rig.settle();
+    QCOMPARE(playingReports, 1); // only the last medium opens
     QCOMPARE(rig.current(), 2);
     QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Playing));
-    QVERIFY(rig.engine().cmdNexttrack->isEnabled());
+    QVERIFY(rig.engine().panel().cmdNexttrack->isEnabled());
     QCOMPARE(rig.engine().status(), StatusText::playing("c.mpg"));
 }
 

@@ -1,5 +1,7 @@
 #include "platform/ini_settings_store.h"
+#include "settings/product.h"
 #include "settings/settings.h"
+#include "settings/settings_keys.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,13 +39,13 @@ private slots:
 void TestSettings::roundTripAndAbsentKeys()
 {
     QTemporaryDir dir;
-    IniSettingsStore store(dir.filePath("s.ini"));
+    IniSettingsStore store(dir.filePath("s.ini"), SettingsKeys::Section);
     QCOMPARE(store.Get("VCD Auto"), QString());
     store.Save("VCD Auto", "0");
     store.Save("Bookmark", "");
     QCOMPARE(store.Get("VCD Auto"), QString("0"));
     QCOMPARE(store.Get("Bookmark"), QString());
-    IniSettingsStore again(dir.filePath("s.ini"));
+    IniSettingsStore again(dir.filePath("s.ini"), SettingsKeys::Section);
     QCOMPARE(again.Get("VCD Auto"), QString("0"));
     QVERIFY(readAll(dir.filePath("s.ini")).contains("[Settings]"));
 }
@@ -51,13 +53,13 @@ void TestSettings::roundTripAndAbsentKeys()
 void TestSettings::valuesWithSpacesAndSymbolsSurvive()
 {
     QTemporaryDir dir;
-    IniSettingsStore store(dir.filePath("s.ini"));
+    IniSettingsStore store(dir.filePath("s.ini"), SettingsKeys::Section);
     const QString path = "/media/cd rom/it's \"odd\"; naïve\\AVSEQ01.DAT";
     const QString caption = "Line one\nline two = with, commas";
     store.Save("Bookmarkpath", path);
     store.Save("Pictextcopy", caption);
     store.Save("My Documents", "1");
-    IniSettingsStore again(dir.filePath("s.ini"));
+    IniSettingsStore again(dir.filePath("s.ini"), SettingsKeys::Section);
     QCOMPARE(again.Get("Bookmarkpath"), path);
     QCOMPARE(again.Get("Pictextcopy"), caption);
     QCOMPARE(again.Get("My Documents"), QString("1"));
@@ -66,7 +68,7 @@ void TestSettings::valuesWithSpacesAndSymbolsSurvive()
 void TestSettings::eachSaveReachesTheFileAtOnce()
 {
     QTemporaryDir dir;
-    IniSettingsStore store(dir.filePath("sub/s.ini"));
+    IniSettingsStore store(dir.filePath("sub/s.ini"), SettingsKeys::Section);
     store.Save("Dir", "/home/me/Videos");
     // The program ends its process without any shutdown steps, so the file must hold it now.
     QVERIFY(readAll(dir.filePath("sub/s.ini")).contains("/home/me/Videos"));
@@ -76,7 +78,7 @@ void TestSettings::defaultLocationIsPerUserIni()
 {
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    QCOMPARE(IniSettingsStore::defaultFilePath(),
+    QCOMPARE(IniSettingsStore::userFilePath(Product::Title),
              dir.path() + "/Tamrel VCD Player/Tamrel VCD Player.ini");
     qunsetenv("XDG_CONFIG_HOME");
 }
@@ -97,7 +99,7 @@ void TestSettings::damagedFileReadsAsAbsentAndIsKept()
     QTemporaryDir dir;
     const QString path = dir.filePath("s.ini");
     write(path, content);
-    IniSettingsStore store(path);
+    IniSettingsStore store(path, SettingsKeys::Section);
     QCOMPARE(store.Get("VCD Auto"), QString());
     QCOMPARE(readAll(path), content); // reading never rewrites it
 
@@ -112,7 +114,7 @@ void TestSettings::folderInPlaceOfFile()
 {
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir("s.ini"));
-    IniSettingsStore store(dir.filePath("s.ini"));
+    IniSettingsStore store(dir.filePath("s.ini"), SettingsKeys::Section);
     QCOMPARE(store.Get("Dir"), QString());
     store.Save("Dir", "/x"); // cannot be written; it must not crash or delete the folder
     QVERIFY(QFileInfo(dir.filePath("s.ini")).isDir());
@@ -121,7 +123,7 @@ void TestSettings::folderInPlaceOfFile()
 void TestSettings::seedingFirstRunAndEmptiedCaption()
 {
     QTemporaryDir dir;
-    IniSettingsStore store(dir.filePath("s.ini"));
+    IniSettingsStore store(dir.filePath("s.ini"), SettingsKeys::Section);
     Settings::seed(store);
     QCOMPARE(store.Get("Pictextcopy"), Settings::defaultCaption());
     QCOMPARE(store.Get("Screenshot"), QString("1"));

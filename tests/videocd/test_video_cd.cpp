@@ -1,6 +1,7 @@
 #include "fake_platform.h"
-#include "platform/disc_library.h"
+#include "file_folder.h"
 #include "playback/playback_engine.h"
+#include "playback/playback_panel.h"
 #include "playback/status_text.h"
 #include "videocd/cd_tray.h"
 #include "videocd/track_panel.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -19,14 +19,12 @@ void addUnreadableDrives(FakeRig& rig, const QStringList& ids)
 {
     for (const QString& id : ids)
         rig.drives.list << CdDrive{id, "/nonexistent/" + id, false};
-    DiscLibrary::instance().setDrives(rig.drives.list);
 }
 
-void fillFolder(const QTemporaryDir& dir, int count)
+// f001.mpg, f002.mpg...
+QStringList numberedClips(int count)
 {
-    for (int i = 1; i <= count; ++i)
-        QFile(dir.filePath(QStringLiteral("f%1.mpg").arg(i, 3, 10, QChar('0'))))
-            .open(QIODevice::WriteOnly);
+    return FileFolder::numbered("f", count, ".mpg", 3);
 }
 } // namespace
 
@@ -57,7 +55,7 @@ void TestVideoCd::noDriveAtAllIsQuiet()
     QVERIFY(vcd.Text2.isEmpty());
     QCOMPARE(w.engine().status(), StatusText::Idle);
     QVERIFY(!vcd.noticeShown());
-    QVERIFY(!w.engine().cmdPlay->isEnabled()); // the panel stays disabled
+    QVERIFY(!w.engine().panel().cmdPlay->isEnabled()); // the panel stays disabled
     QVERIFY(rig.player.openedFiles.isEmpty());
     QVERIFY(rig.exitCodes.isEmpty());
 }
@@ -147,13 +145,12 @@ void TestVideoCd::bookmarkCheck()
     QFETCH(QString, storedPath);
     QFETCH(QString, storedId);
     QFETCH(bool, matches);
-    QTemporaryDir dir;
-    QFile(dir.filePath("Track.dat")).open(QIODevice::WriteOnly);
+    FileFolder dir({"Track.dat"});
     FakeRig rig;
     rig.drives.add("sr0", 1234);
     Playerfrm& w = rig.window();
     w.videoCd().txtCDdrive = "SR0";
-    const QString playing = dir.filePath("Track.dat");
+    const QString playing = dir.file("Track.dat");
     rig.settings.values["Bookmarkpath"] = storedPath == "PLAYING"         ? playing
                                           : storedPath == "playing-upper" ? playing.toUpper()
                                                                           : storedPath;
@@ -164,7 +161,9 @@ void TestVideoCd::bookmarkCheck()
     w.mnuvcdbookmark->setEnabled(true);
 
     w.engine().File1().setSingleFile(playing);
-    w.engine().StartListPlayback(); // reaching the playing state runs the check
+    w.engine().StartListPlayback();
+    QVERIFY(w.videoCd().cdis2txt.isEmpty());
+    rig.settle(); // reaching the playing state runs the check
     QCOMPARE(w.videoCd().cdis2txt, QString("1234"));
     QCOMPARE(w.videoCd().Bookcurrtxt, QString("754.3"));
     QCOMPARE(w.mnuvcdbookmark->isEnabled(), matches);
@@ -179,11 +178,9 @@ void TestVideoCd::bookmarkCheck()
 
 void TestVideoCd::failedDeviceTestNeitherShowsBoxNorEnds()
 {
-    QTemporaryDir dir;
-    fillFolder(dir, 1);
-    FakeRig rig;
-    rig.mci.results["open cdaudio alias cd69 wait shareable"] = 275;
-    Playerfrm& w = rig.load(dir.filePath("f001.mpg"));
+    FileFolder dir(numberedClips(1));
+    FakeRig rig; // the open test fails as on a machine without a drive
+    Playerfrm& w = rig.load(dir.file("f001.mpg"));
     QVERIFY(rig.mci.sent.contains("open cdaudio alias cd69 wait shareable"));
     QVERIFY(rig.exitCodes.isEmpty());
     QCOMPARE(w.engine().status(), StatusText::playing("f001.mpg"));
@@ -192,8 +189,7 @@ void TestVideoCd::failedDeviceTestNeitherShowsBoxNorEnds()
 
 void TestVideoCd::hundredThirtyFiles()
 {
-    QTemporaryDir dir;
-    fillFolder(dir, 130);
+    FileFolder dir(numberedClips(130));
     FakeRig rig;
     Playerfrm& w = rig.window();
     PlaybackEngine& e = w.engine();
@@ -204,20 +200,21 @@ void TestVideoCd::hundredThirtyFiles()
     for (QPushButton* button : w.trackPanel().Songcmd)
         QVERIFY(button->isEnabled());
     w.trackPanel().Songcmd[41]->click();
+    rig.settle();
     QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("42 of 130"));
     QVERIFY(e.selectJumpItem(50)); // entry 51, track 52: no button, label kept
-    QCOMPARE(rig.player.FileName(), dir.filePath("f052.mpg"));
+    QCOMPARE(rig.player.FileName(), dir.file("f052.mpg"));
+    rig.settle();
     QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("42 of 130"));
     w.trackPanel().Songcmd[6]->click();
+    rig.settle();
     QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("07 of 130"));
 }
 
 void TestVideoCd::buttonsLeftEnabledByLongerList()
 {
-    QTemporaryDir longer;
-    fillFolder(longer, 20);
-    QTemporaryDir shorter;
-    fillFolder(shorter, 5);
+    FileFolder longer(numberedClips(20));
+    FileFolder shorter(numberedClips(5));
     FakeRig rig;
     Playerfrm& w = rig.window();
     PlaybackEngine& e = w.engine();
@@ -228,12 +225,13 @@ void TestVideoCd::buttonsLeftEnabledByLongerList()
     QVERIFY(e.File1().setPath(shorter.path()));
     QVERIFY(e.File1().setListIndex(2));
     e.StartListPlayback();
+    rig.settle();
     QVERIFY(w.trackPanel().Songcmd[9]->isEnabled()); // kept from the list of 20
     QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("03 of 5"));
     // Its index does not exist: the current track starts again.
     rig.player.openedFiles.clear();
     w.trackPanel().Songcmd[9]->click();
-    QCOMPARE(rig.player.openedFiles, QStringList{shorter.filePath("f003.mpg")});
+    QCOMPARE(rig.player.openedFiles, QStringList{shorter.file("f003.mpg")});
     QCOMPARE(e.File1().ListIndex(), 2);
 }
 

@@ -1,5 +1,5 @@
+#include "disc_rig.h"
 #include "fake_platform.h"
-#include "platform/disc_library.h"
 #include "playback/playback_engine.h"
 #include "playback/status_text.h"
 #include "videocd/track_panel.h"
@@ -15,11 +15,16 @@ QString disc(const QString& name)
     return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
 }
 
-void setDrives(FakeRig& rig, const QList<CdDrive>& drives)
-{
-    rig.drives.list = drives;
-    DiscLibrary::instance().setDrives(drives);
-}
+// The drives are scripted; their discs are read by the real disc layer.
+struct DiscsRig : FakeRig {
+    explicit DiscsRig(const QList<CdDrive>& list)
+    {
+        drives.list = list;
+        discs.library.setDrives(list);
+        lister = &discs.lister;
+    }
+    DiscRig discs{QString()};
+};
 } // namespace
 
 // Detection on generated disc images: the drives are scripted, the discs are real.
@@ -34,8 +39,7 @@ private slots:
 
 void TestVideoCdDiscs::discInFirstDrivePlaysTrackOne()
 {
-    FakeRig rig;
-    setDrives(rig, {{"img0", disc("vcd-a.cue"), true}});
+    DiscsRig rig(QList<CdDrive>{{"img0", disc("vcd-a.cue"), true}});
     Playerfrm& w = rig.load();
     VideoCdLoader& vcd = w.videoCd();
     QCOMPARE(vcd.txtCDdrive, QString("IMG0"));
@@ -53,8 +57,8 @@ void TestVideoCdDiscs::discInFirstDrivePlaysTrackOne()
 
 void TestVideoCdDiscs::discInSecondDriveFoundByRetry()
 {
-    FakeRig rig;
-    setDrives(rig, {{"sr0", "/nonexistent/sr0", false}, {"img0", disc("mode1.iso"), true}});
+    DiscsRig rig(
+        QList<CdDrive>{{"sr0", "/nonexistent/sr0", false}, {"img0", disc("mode1.iso"), true}});
     Playerfrm& w = rig.load();
     VideoCdLoader& vcd = w.videoCd();
     QCOMPARE(vcd.List1, (QStringList{"sr0", "img0", "sr0", "img0"}));
@@ -69,8 +73,7 @@ void TestVideoCdDiscs::discInSecondDriveFoundByRetry()
 void TestVideoCdDiscs::discWithoutMovieFolder()
 {
     for (const char* image : {"no-mpegav.iso", "empty-mpegav.iso", "stub.cue"}) {
-        FakeRig rig;
-        setDrives(rig, {{"img0", disc(image), true}});
+        DiscsRig rig(QList<CdDrive>{{"img0", disc(image), true}});
         Playerfrm& w = rig.load();
         QCOMPARE(w.engine().status(), StatusText::NoMovies);
         QVERIFY2(rig.player.openedFiles.isEmpty(), image);
@@ -79,8 +82,7 @@ void TestVideoCdDiscs::discWithoutMovieFolder()
 
 void TestVideoCdDiscs::patternChosenEarlierIsKept()
 {
-    FakeRig rig;
-    setDrives(rig, {{"img0", disc("vcd-a.cue"), true}});
+    DiscsRig rig(QList<CdDrive>{{"img0", disc("vcd-a.cue"), true}});
     Playerfrm& w = rig.window();
     w.engine().File1().setPattern("*.mp3");
     w.Command29();

@@ -1,0 +1,41 @@
+#include "platform/disc_path.h"
+
+#include <QRegularExpression>
+
+namespace {
+const QRegularExpression& rootPattern()
+{
+    static const QRegularExpression root(QStringLiteral("^([A-Za-z][A-Za-z0-9]*):\\\\"));
+    return root;
+}
+} // namespace
+
+std::optional<DiscPath> DiscPath::parse(const QString& path)
+{
+    const QRegularExpressionMatch match = rootPattern().match(path);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return DiscPath{match.captured(1),
+                    path.mid(match.capturedEnd()).split('\\', Qt::SkipEmptyParts)};
+}
+
+bool DiscPath::isDiscPath(const QString& path)
+{
+    return rootPattern().match(path).hasMatch();
+}
+
+bool DiscPath::isDriveId(const QString& id)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z][A-Za-z0-9]*$"));
+    return pattern.match(id).hasMatch();
+}
+
+QString DiscPath::toString() const
+{
+    return driveId + QStringLiteral(":\\") + components.join('\\');
+}
+
+QString DiscPath::movieFolder(const QString& driveId)
+{
+    return DiscPath{driveId, {QStringLiteral("Mpegav")}}.toString();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class DiscLibrary;
+
+// Lists the plain files of a folder for the play list.
+class FolderLister {
+public:
+    virtual ~FolderLister();
+    // Names of the plain files in a folder, or nothing when it does not exist or can't be read.
+    virtual std::optional<QStringList> listFiles(const QString& folder) const = 0;
+};
+
+// Ordinary folders from the file system; disc folders ("SR0:\Mpegav") from the discs in the
+// library's drives (none without a library).
+class MediaFolderLister : public FolderLister {
+public:
+    explicit MediaFolderLister(const DiscLibrary* discs = nullptr) : m_discs(discs) {}
+    std::optional<QStringList> listFiles(const QString& folder) const override;
+
+private:
+    const DiscLibrary* m_discs;
+};
