@@ -5,6 +5,7 @@
 #include "platform/mpv_player.h"
 #include "platform/system_folders.h"
 #include "settings/settings_keys.h"
+#include "widgets/window_font.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -38,6 +39,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(SettingsKeys::ApplicationTitle));
+    applyWindowFont(app);
     // libmpv refuses to start under a locale whose decimal point is not ".".
     std::setlocale(LC_NUMERIC, "C");
 
