@@ -8,6 +8,7 @@
 #include "platform/system_folders.h"
 #include "settings/product.h"
 #include "settings/settings_keys.h"
+#include "widgets/window_font.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -41,6 +42,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(Product::Title);
+    applyWindowFont(app);
 
     // The drives are looked for once, here; the disc library outlives everything that reads
     // discs, the player's streams included.
