@@ -23,7 +23,7 @@ namespace {
 // What the windows are built on. It owns every window built from it.
 struct WindowStock {
     FakeRig rig;
-    PlayList list;
+    PlayList list{rig.folderLister};
     std::vector<std::unique_ptr<QWidget>> windows;
 
     QWidget* keep(QWidget* window)
