@@ -14,6 +14,7 @@ function(tamrel_add_disc_test name label)
 endfunction()
 
 tamrel_add_disc_test(test_iso9660_directory unit)
+tamrel_add_disc_test(test_disc_path unit)
 tamrel_add_disc_test(test_mci_interpreter unit)
 tamrel_add_disc_test(test_cd_drives real)
 tamrel_add_disc_test(test_disc_reader real)
