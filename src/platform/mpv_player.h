@@ -1,28 +1,24 @@
 #pragma once
 
 #include "platform/media_player.h"
+#include "platform/mpv_audio_filters.h"
 #include "platform/mpv_handle.h"
+#include "platform/mpv_load_sequence.h"
 
 #include <QPointer>
-#include <QRect>
 #include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <initializer_list>
-#include <optional>
-#include <utility>
-#include <vector>
 
 class DiscLibrary;
-class MpvVideoWidget;
-class QEvent;
-class QLayout;
-class QShortcut;
-class QSlider;
-class QToolButton;
+class MpvFullScreen;
+class MpvPlayerView;
 
 // MediaPlayer on libmpv. All members run on the GUI thread; mpv's threads only post a queued
 // call that drains mpv's event queue here, so state changes arrive as ordinary Qt signals.
+// The player wires its parts: the load sequence decides, the view shows the picture and the
+// control bar, the full-screen part covers the window, the filter chain shapes the sound.
 class MpvPlayer : public MediaPlayer {
     Q_OBJECT
 public:
@@ -41,27 +37,27 @@ public:
     ~MpvPlayer() override;
 
     void setFileName(const QString& path) override;
-    QString FileName() const override { return fileName_; }
+    QString FileName() const override { return m_fileName; }
     void Play() override;
     void Pause() override;
     void Stop() override;
-    double Duration() const override;
-    double CurrentPosition() const override;
+    double Duration() const override { return m_sequence.duration(); }
+    double CurrentPosition() const override { return m_sequence.position(); }
     void setCurrentPosition(double seconds) override;
-    int PlayState() const override { return state_; }
-    int DisplaySize() const override { return displaySize_; }
+    int PlayState() const override { return m_sequence.playState(); }
+    int DisplaySize() const override { return m_displaySize; }
     void setDisplaySize(int size) override;
-    void setEnableFullScreenControls(bool enable) override { enableFullScreenControls_ = enable; }
-    bool ShowControls() const override { return showControls_; }
+    void setEnableFullScreenControls(bool enable) override { m_enableFullScreenControls = enable; }
+    bool ShowControls() const override { return m_showControls; }
     void setShowControls(bool show) override;
-    int Balance() const override { return balance_; }
+    int Balance() const override { return m_balance; }
     void setBalance(int balance) override;
     bool SetFocus() override;
     QWidget* videoWidget() override;
 
     // False when libmpv could not be set up; the player then never plays anything.
-    bool isValid() const { return mpv_ != nullptr; }
-    bool EnableFullScreenControls() const { return enableFullScreenControls_; }
+    bool isValid() const { return m_mpv != nullptr; }
+    bool EnableFullScreenControls() const { return m_enableFullScreenControls; }
 
     // Sets, or with an empty filter removes, one labelled stage of the audio filter chain,
     // e.g. setAudioStage("tone", "lavfi=[...]"). Stages keep the order they were first
@@ -78,93 +74,35 @@ signals:
     // code (MPV_ERROR_*).
     void loadFailed(const QString& path, int error);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
+    void watchEvents();
     void createView();
     void drainEvents();
-    void handleEvent(const mpv_event& event);
-    void handleEndFile(const mpv_event_end_file& end);
-    void handlePropertyChange(std::uint64_t id, const mpv_event_property& property);
-    void onFrameRendered();
-    void onRenderContextReady();
 
-    void load(bool paused, bool stopped);
-    void startLoad();
-    void failLoadLater(int error);
-    void setPause(bool paused);
-    void seekTo(double seconds);
-    void setState(int state);
+    void carryOut(const MpvLoadSequence::Actions& actions);
+    void carryOut(const MpvLoadAction& action);
+    void refreshControls();
     void togglePause();
     void command(std::uint64_t replyId, std::initializer_list<QByteArray> args);
     void setMpvProperty(const char* name, const QByteArray& value, std::uint64_t replyId = 0);
-    void applyAudioStages();
-    void applyDisplaySize();
 
+    void applyDisplaySize();
     void enterFullScreen();
     void leaveFullScreen();
-    void scheduleCover();
-    void coverWindow();
-    void ensureShortcuts();
-    void updateControls();
 
-    const Options options_;
-    MpvHandlePtr mpv_;
-    std::atomic<bool> drainQueued_{false};
+    const Options m_options;
+    MpvHandlePtr m_mpv;
+    std::atomic<bool> m_drainQueued{false};
 
-    QPointer<QWidget> view_;
-    QPointer<QWidget> video_;
-    QPointer<MpvVideoWidget> glVideo_;
-    QPointer<QWidget> controls_;
-    QPointer<QToolButton> playPauseButton_;
-    QPointer<QSlider> positionSlider_;
-    QPointer<QWidget> shortcutWindow_;
-    QPointer<QShortcut> escapeShortcut_;
-    QPointer<QShortcut> fullScreenShortcut_;
+    MpvLoadSequence m_sequence;
+    QPointer<MpvPlayerView> m_view;
+    MpvFullScreen* m_fullScreen = nullptr;
+    MpvAudioFilterChain m_audioFilters;
 
-    QString fileName_;
-    int state_ = Stopped;
-    // What the player asked mpv for; mpv's own state follows asynchronously.
-    bool paused_ = false;
-    bool stopped_ = false;
-    // Stopped and not moved since: the position is the medium's start.
-    bool heldAtStart_ = false;
-    // The latest load, from loadfile until its file ends or fails.
-    bool loading_ = false;
-    // Waiting for the render context before the latest load can be sent.
-    bool loadDeferred_ = false;
-    bool awaitingLoadReply_ = false;
-    std::uint64_t loadSerial_ = 0;
-    // Playlist entry of the latest load, and the entry mpv last started; events between
-    // START_FILE and END_FILE belong to the started one.
-    std::int64_t currentEntry_ = -1;
-    std::int64_t activeEntry_ = -1;
-    bool clearPlaylistOnStart_ = false;
-    bool loaded_ = false;
-    bool restarted_ = false;
-    bool endedAtEof_ = false;
-    bool videoConfigured_ = false;
-    bool firstFramePending_ = false;
-
-    double mpvDuration_ = 0;
-    double mpvPosition_ = 0;
-    double durationAfterEnd_ = 0;
-    std::optional<double> seekTarget_;
-
-    int displaySize_ = FitToSize;
-    int sizeBeforeFullScreen_ = FitToSize;
-    bool fullScreen_ = false;
-    bool coverQueued_ = false;
-    QPointer<QWidget> fullScreenWindow_;
-    QPointer<QWidget> fullScreenParent_;
-    QPointer<QLayout> suspendedLayout_;
-    QRect geometryBeforeFullScreen_;
-    Qt::WindowStates windowStateBeforeFullScreen_;
-
-    bool showControls_ = true;
-    std::optional<bool> barShowsPause_;
-    bool enableFullScreenControls_ = true;
-    int balance_ = BalanceBoth;
-    std::vector<std::pair<QString, QString>> audioStages_;
+    QString m_fileName;
+    int m_displaySize = FitToSize;
+    int m_sizeBeforeFullScreen = FitToSize;
+    bool m_showControls = true;
+    bool m_enableFullScreenControls = true;
+    int m_balance = BalanceBoth;
 };

@@ -13,16 +13,16 @@ MpvVideoWidget::MpvVideoWidget(mpv_handle* mpv, QWidget* parent) : QWidget(paren
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
 
-    window_ = new MpvVideoWindow(mpv, this);
-    connect(window_, &MpvVideoWindow::renderContextReady, this,
+    m_window = new MpvVideoWindow(mpv, this);
+    connect(m_window, &MpvVideoWindow::renderContextReady, this,
             &MpvVideoWidget::renderContextReady);
-    connect(window_, &MpvVideoWindow::frameShown, this, &MpvVideoWidget::frameRendered);
+    connect(m_window, &MpvVideoWindow::frameShown, this, &MpvVideoWidget::frameRendered);
     // A click on the picture focuses it, as it would any widget with a strong focus policy.
-    connect(window_, &MpvVideoWindow::pressed, this, [this] { setFocus(Qt::MouseFocusReason); });
+    connect(m_window, &MpvVideoWindow::pressed, this, [this] { setFocus(Qt::MouseFocusReason); });
 
     // The container owns the window. It must not take the focus itself: it would hand it to
     // the native window, away from the widgets.
-    QWidget* container = QWidget::createWindowContainer(window_, this);
+    QWidget* container = QWidget::createWindowContainer(m_window, this);
     container->setFocusPolicy(Qt::NoFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -36,11 +36,11 @@ MpvVideoWidget::~MpvVideoWidget()
 
 void MpvVideoWidget::releaseRenderContext()
 {
-    if (window_)
-        window_->releaseRenderContext();
+    if (m_window)
+        m_window->releaseRenderContext();
 }
 
 bool MpvVideoWidget::hasRenderContext() const
 {
-    return window_ && window_->hasRenderContext();
+    return m_window && m_window->hasRenderContext();
 }

@@ -30,5 +30,5 @@ signals:
     void frameRendered();
 
 private:
-    QPointer<MpvVideoWindow> window_;
+    QPointer<MpvVideoWindow> m_window;
 };

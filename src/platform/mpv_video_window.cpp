@@ -18,7 +18,7 @@ void* getProcAddress(void*, const char* name)
 } // namespace
 
 MpvVideoWindow::MpvVideoWindow(mpv_handle* mpv, QWidget* keyTarget)
-    : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate), mpv_(mpv), keyTarget_(keyTarget)
+    : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate), m_mpv(mpv), m_keyTarget(keyTarget)
 {
     // The keyboard stays with the top-level window, where the widgets' shortcuts and key
     // filters live; a focused native child would see the keys first.
@@ -33,21 +33,21 @@ MpvVideoWindow::~MpvVideoWindow()
 
 void MpvVideoWindow::releaseRenderContext()
 {
-    if (render_) {
+    if (m_render) {
         // Works without the native window too: QOpenGLWindow then uses an offscreen surface.
         makeCurrent();
         freeRenderContext();
         doneCurrent();
     }
-    mpv_ = nullptr;
+    m_mpv = nullptr;
 }
 
 void MpvVideoWindow::freeRenderContext()
 {
-    if (!render_)
+    if (!m_render)
         return;
-    mpv_render_context_set_update_callback(render_.get(), nullptr, nullptr);
-    render_.reset();
+    mpv_render_context_set_update_callback(m_render.get(), nullptr, nullptr);
+    m_render.reset();
 }
 
 void MpvVideoWindow::initializeGL()
@@ -57,7 +57,7 @@ void MpvVideoWindow::initializeGL()
     connect(
         context(), &QOpenGLContext::aboutToBeDestroyed, this,
         [this] {
-            if (!render_)
+            if (!m_render)
                 return;
             makeCurrent();
             freeRenderContext();
@@ -65,7 +65,7 @@ void MpvVideoWindow::initializeGL()
         },
         Qt::DirectConnection);
 
-    if (!mpv_ || render_)
+    if (!m_mpv || m_render)
         return;
     mpv_opengl_init_params glInit{&getProcAddress, nullptr};
     mpv_render_param params[] = {
@@ -74,12 +74,12 @@ void MpvVideoWindow::initializeGL()
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     mpv_render_context* created = nullptr;
-    if (mpv_render_context_create(&created, mpv_, params) < 0) {
+    if (mpv_render_context_create(&created, m_mpv, params) < 0) {
         qWarning("mpv: could not create the OpenGL render context; video stays black");
         return;
     }
-    render_.reset(created);
-    mpv_render_context_set_update_callback(render_.get(), &MpvVideoWindow::onMpvUpdate, this);
+    m_render.reset(created);
+    mpv_render_context_set_update_callback(m_render.get(), &MpvVideoWindow::onMpvUpdate, this);
     emit renderContextReady();
 }
 
@@ -88,24 +88,24 @@ void MpvVideoWindow::onMpvUpdate(void* window)
     // Runs on one of mpv's threads: only hand over to the GUI thread. Posted calls die with
     // the window, and the callback is cleared before the render context is freed.
     auto* self = static_cast<MpvVideoWindow*>(window);
-    if (!self->updateQueued_.exchange(true))
+    if (!self->m_updateQueued.exchange(true))
         QMetaObject::invokeMethod(self, &MpvVideoWindow::processMpvUpdate, Qt::QueuedConnection);
 }
 
 void MpvVideoWindow::processMpvUpdate()
 {
-    updateQueued_ = false;
-    if (!render_)
+    m_updateQueued = false;
+    if (!m_render)
         return;
-    if (mpv_render_context_update(render_.get()) & MPV_RENDER_UPDATE_FRAME) {
-        frameWaiting_ = true;
+    if (mpv_render_context_update(m_render.get()) & MPV_RENDER_UPDATE_FRAME) {
+        m_frameWaiting = true;
         update();
     }
 }
 
 void MpvVideoWindow::paintGL()
 {
-    if (!render_) {
+    if (!m_render) {
         QOpenGLFunctions* gl = context()->functions();
         gl->glClearColor(0, 0, 0, 1);
         gl->glClear(GL_COLOR_BUFFER_BIT);
@@ -120,28 +120,28 @@ void MpvVideoWindow::paintGL()
         {MPV_RENDER_PARAM_FLIP_Y, &flipY},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    mpv_render_context_render(render_.get(), params);
-    if (frameWaiting_) {
-        frameWaiting_ = false;
-        frameDrawn_ = true;
+    mpv_render_context_render(m_render.get(), params);
+    if (m_frameWaiting) {
+        m_frameWaiting = false;
+        m_frameDrawn = true;
     }
 }
 
 void MpvVideoWindow::onFrameSwapped()
 {
     // Lets mpv time its frame presentation against the real swaps.
-    if (render_)
-        mpv_render_context_report_swap(render_.get());
-    if (frameDrawn_) {
-        frameDrawn_ = false;
+    if (m_render)
+        mpv_render_context_report_swap(m_render.get());
+    if (m_frameDrawn) {
+        m_frameDrawn = false;
         emit frameShown();
     }
 }
 
 void MpvVideoWindow::forwardKey(QKeyEvent* event)
 {
-    if (keyTarget_)
-        QCoreApplication::sendEvent(keyTarget_, event);
+    if (m_keyTarget)
+        QCoreApplication::sendEvent(m_keyTarget, event);
     else
         event->ignore();
 }

@@ -23,7 +23,7 @@ public:
 
     // Frees the render context (making the GL context current for it) and forgets mpv.
     void releaseRenderContext();
-    bool hasRenderContext() const { return render_ != nullptr; }
+    bool hasRenderContext() const { return m_render != nullptr; }
 
 signals:
     // mpv can now open video: the GL context exists (the window has been exposed).
@@ -47,11 +47,11 @@ private:
     void freeRenderContext();
     void forwardKey(QKeyEvent* event);
 
-    mpv_handle* mpv_;
-    QPointer<QWidget> keyTarget_;
-    MpvRenderContextPtr render_;
-    bool frameWaiting_ = false;
-    bool frameDrawn_ = false;
+    mpv_handle* m_mpv;
+    QPointer<QWidget> m_keyTarget;
+    MpvRenderContextPtr m_render;
+    bool m_frameWaiting = false;
+    bool m_frameDrawn = false;
     // Coalesces update notifications from mpv's render thread into one queued call.
-    std::atomic<bool> updateQueued_{false};
+    std::atomic<bool> m_updateQueued{false};
 };

@@ -40,6 +40,29 @@ struct Recorder {
     }
 };
 
+// Signals a player sends once it is being destroyed, recorded by an object that outlives it.
+class LateSignals : public QObject {
+public:
+    bool playerGone = false;
+    QStringList received;
+
+    void attach(MpvPlayer* player)
+    {
+        connect(player, &MediaPlayer::PlayStateChange, this,
+                [this](long from, long to) { note(QStringLiteral("%1>%2").arg(from).arg(to)); });
+        connect(player, &MediaPlayer::EndOfStream, this, [this] { note("EndOfStream"); });
+        connect(player, &MpvPlayer::loadFailed, this, [this] { note("loadFailed"); });
+        connect(player, &MpvPlayer::firstFrameShown, this, [this] { note("firstFrameShown"); });
+    }
+
+private:
+    void note(const QString& signal)
+    {
+        if (playerGone)
+            received << signal;
+    }
+};
+
 struct Tone {
     double hz = 0;
     double rms = 0;
@@ -432,29 +455,47 @@ private slots:
 
     void destroyWhileBusy_data()
     {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("fast");
+        // When the player is destroyed: after opening it, once it plays, or by a listener of
+        // one of its signals.
         QTest::addColumn<QString>("moment");
-        QTest::newRow("opening") << "opening";
-        QTest::newRow("playing") << "playing";
-        QTest::newRow("inside EndOfStream") << "eos";
+        QTest::newRow("opening") << "long.mpg" << false << "opening";
+        QTest::newRow("playing") << "long.mpg" << false << "playing";
+        QTest::newRow("inside EndOfStream") << "vcd.dat" << true << "eos";
+        // firstFrameShown would follow the change to playing.
+        QTest::newRow("inside PlayStateChange") << "vcd.dat" << true << "state";
+        QTest::newRow("inside loadFailed") << "random.mpg" << true << "fail";
     }
     void destroyWhileBusy()
     {
+        QFETCH(QString, file);
+        QFETCH(bool, fast);
         QFETCH(QString, moment);
-        auto player = makePlayer(moment == "eos" ? kFast : kRealTime);
+        LateSignals late; // outlives the player, and so do its connections' context
+        auto player = makePlayer(fast ? kFast : kRealTime);
+        late.attach(player.get());
         bool destroyed = false;
         QObject::connect(player.get(), &QObject::destroyed, [&] { destroyed = true; });
-        if (moment == "eos") {
-            QObject::connect(player.get(), &MediaPlayer::EndOfStream, player.get(),
-                             [&player] { player.reset(); });
-        }
-        player->setFileName(media(moment == "eos" ? "vcd.dat" : "long.mpg"));
+        const auto destroy = [&] {
+            late.playerGone = true;
+            player.reset();
+        };
+        if (moment == "eos")
+            QObject::connect(player.get(), &MediaPlayer::EndOfStream, &late, destroy);
+        if (moment == "state")
+            QObject::connect(player.get(), &MediaPlayer::PlayStateChange, &late, destroy);
+        if (moment == "fail")
+            QObject::connect(player.get(), &MpvPlayer::loadFailed, &late, destroy);
+        player->setFileName(media(file));
         if (moment == "playing")
             QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 5000);
-        if (moment != "eos")
-            player.reset();
+        if (moment == "opening" || moment == "playing")
+            destroy();
         QTRY_VERIFY_WITH_TIMEOUT(destroyed, 5000);
-        // Late notifications from mpv's threads must find nothing to call.
-        QTest::qWait(200);
+        // Late notifications from mpv's threads and queued calls must find nothing to call.
+        QTest::qWait(300);
+        QVERIFY2(late.received.isEmpty(), qPrintable(late.received.join(", ")));
     }
 
     void displaySize_data()
