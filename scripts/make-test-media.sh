@@ -57,6 +57,11 @@ spawn ff -f lavfi -i "testsrc2=size=320x240:rate=25" -f lavfi -i "sine=frequency
 spawn ff -f lavfi -i "sine=frequency=440:sample_rate=44100" -f lavfi -i "sine=frequency=1000:sample_rate=44100" \
     -filter_complex "[0:a][1:a]join=inputs=2:channel_layout=stereo[a]" -map "[a]" \
     -t 2 -c:a pcm_s16le $bitexact "$out/leftright.wav"
+# Left channel 80 Hz (where bass works), right channel 5 kHz (where treble works), quiet
+# enough that +12 dB does not clip.
+spawn ff -f lavfi -i "sine=frequency=80:sample_rate=44100" -f lavfi -i "sine=frequency=5000:sample_rate=44100" \
+    -filter_complex "[0:a][1:a]join=inputs=2:channel_layout=stereo,volume=0.2[a]" -map "[a]" \
+    -t 3 -c:a pcm_s16le $bitexact "$out/lowhigh.wav"
 reap
 
 spawn small_mpg 1.5 300 "$out/clips/a.mpg"

@@ -38,3 +38,17 @@ QString MpvAudioFilterChain::channelFilter(int balance)
         return QStringLiteral("lavfi=[aformat=channel_layouts=stereo,pan=stereo|c0=c1|c1=c1]");
     return {};
 }
+
+QString MpvAudioFilterChain::toneFilter(double bassDb, double trebleDb)
+{
+    // ffmpeg's shelving filters at their own corners (100 Hz and 3 kHz); the gains are
+    // written with a decimal point whatever the locale.
+    QStringList filters;
+    if (bassDb != 0)
+        filters << QStringLiteral("bass=g=") + QString::number(bassDb, 'f', 1);
+    if (trebleDb != 0)
+        filters << QStringLiteral("treble=g=") + QString::number(trebleDb, 'f', 1);
+    if (filters.isEmpty())
+        return {};
+    return QStringLiteral("lavfi=[") + filters.join(QLatin1Char(',')) + QLatin1Char(']');
+}

@@ -14,6 +14,8 @@ public:
 
     // The stage that picks the channels for Balance.
     static constexpr const char* ChannelStage = "chan";
+    // Bass and treble shelving filters.
+    static constexpr const char* ToneStage = "tone";
 
     // Sets, or with an empty filter removes, the stage `label`. False when that changes nothing.
     bool setStage(const QString& label, const QString& filter);
@@ -23,6 +25,8 @@ public:
     static QString textOf(const std::vector<Stage>& stages);
     // The channel stage's filter for a Balance value: "" (no stage) for both channels.
     static QString channelFilter(int balance);
+    // The tone stage's filter for two gains in dB: "" (no stage) when both are 0.
+    static QString toneFilter(double bassDb, double trebleDb);
 
 private:
     std::vector<Stage> m_stages;

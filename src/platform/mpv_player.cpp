@@ -322,6 +322,12 @@ void MpvPlayer::setBalance(int balance)
                   MpvAudioFilterChain::channelFilter(m_balance));
 }
 
+void MpvPlayer::setTone(double bassDb, double trebleDb)
+{
+    setAudioStage(QString::fromLatin1(MpvAudioFilterChain::ToneStage),
+                  MpvAudioFilterChain::toneFilter(bassDb, trebleDb));
+}
+
 void MpvPlayer::setAudioStage(const QString& label, const QString& filter)
 {
     // The whole chain at once: mpv swaps it in place while playing.

@@ -4,6 +4,7 @@
 #include "platform/mpv_audio_filters.h"
 #include "platform/mpv_handle.h"
 #include "platform/mpv_load_sequence.h"
+#include "platform/tone_control.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -19,7 +20,7 @@ class MpvPlayerView;
 // call that drains mpv's event queue here, so state changes arrive as ordinary Qt signals.
 // The player wires its parts: the load sequence decides, the view shows the picture and the
 // control bar, the full-screen part covers the window, the filter chain shapes the sound.
-class MpvPlayer : public MediaPlayer {
+class MpvPlayer : public MediaPlayer, public ToneControl {
     Q_OBJECT
 public:
     struct Options {
@@ -63,6 +64,8 @@ public:
     // e.g. setAudioStage("tone", "lavfi=[...]"). Stages keep the order they were first
     // added in and can change during playback without interrupting it.
     void setAudioStage(const QString& label, const QString& filter);
+    // The tone stage of the filter chain (none while both gains are 0).
+    void setTone(double bassDb, double trebleDb) override;
     // The mpv property as text, or a null string when unavailable. Synchronous: meant for
     // diagnostics and tests, not for anything called often.
     QString mpvProperty(const char* name) const;

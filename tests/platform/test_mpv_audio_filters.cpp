@@ -17,6 +17,8 @@ private slots:
     void chain();
     void channelFilter_data();
     void channelFilter();
+    void toneFilter_data();
+    void toneFilter();
 };
 
 void TestMpvAudioFilters::chain_data()
@@ -83,6 +85,29 @@ void TestMpvAudioFilters::channelFilter()
     }
     // Mono sources are made stereo before pan picks a channel.
     QCOMPARE(filter, "lavfi=[aformat=channel_layouts=stereo," + pan + "]");
+}
+
+void TestMpvAudioFilters::toneFilter_data()
+{
+    QTest::addColumn<double>("bass");
+    QTest::addColumn<double>("treble");
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("flat: no stage") << 0.0 << 0.0 << "";
+    QTest::newRow("bass only") << 12.0 << 0.0 << "lavfi=[bass=g=12.0]";
+    QTest::newRow("treble only") << 0.0 << -12.0 << "lavfi=[treble=g=-12.0]";
+    QTest::newRow("both, tenths") << -0.2 << 3.4 << "lavfi=[bass=g=-0.2,treble=g=3.4]";
+}
+
+// Gains are written with a decimal point whatever the locale, since mpv parses them in C.
+void TestMpvAudioFilters::toneFilter()
+{
+    QFETCH(double, bass);
+    QFETCH(double, treble);
+    QFETCH(QString, filter);
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German));
+    QCOMPARE(MpvAudioFilterChain::toneFilter(bass, treble), filter);
+    QLocale::setDefault(before);
 }
 
 QTEST_GUILESS_MAIN(TestMpvAudioFilters)

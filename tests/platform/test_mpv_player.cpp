@@ -403,7 +403,73 @@ private slots:
         QVERIFY2(std::abs(tones[1].hz - rightHz) < rightHz * 0.03, qPrintable(describe()));
     }
 
-    void balanceChangeKeepsPlaying()
+    // The tone stage shapes what is heard: bass lifts or cuts the 80 Hz left channel, treble the
+    // 5 kHz right one, each leaving the other alone; set on an open medium, nothing is cut.
+    void toneShapesTheSound_data()
+    {
+        QTest::addColumn<double>("bassDb");
+        QTest::addColumn<double>("trebleDb");
+        QTest::addColumn<bool>("whilePlaying");
+        QTest::addColumn<double>("lowGain");  // rms against the flat sound, at least (>1) or
+        QTest::addColumn<double>("highGain"); // at most (<1); 1: unchanged within 10 %
+        QTest::newRow("flat") << 0.0 << 0.0 << false << 1.0 << 1.0;
+        QTest::newRow("bass +12 dB") << 12.0 << 0.0 << false << 2.5 << 1.0;
+        QTest::newRow("bass -12 dB") << -12.0 << 0.0 << false << 0.4 << 1.0;
+        QTest::newRow("treble +12 dB") << 0.0 << 12.0 << false << 1.0 << 2.5;
+        QTest::newRow("both, set while open") << 12.0 << -12.0 << true << 2.5 << 0.4;
+    }
+    void toneShapesTheSound()
+    {
+        QFETCH(double, bassDb);
+        QFETCH(double, trebleDb);
+        QFETCH(bool, whilePlaying);
+        QFETCH(double, lowGain);
+        QFETCH(double, highGain);
+        const auto play = [&](double bass, double treble, bool late) -> Recording {
+            QTemporaryDir dir;
+            const QString wav = dir.filePath("out.wav");
+            auto player = makePlayer(
+                {"ao=pcm", "ao-pcm-file=" + wav, "ao-pcm-waveheader=yes", "audio-format=s16"});
+            Recorder rec;
+            rec.attach(player.get());
+            if (!late)
+                player->setTone(bass, treble);
+            player->setFileName(media("lowhigh.wav"));
+            if (late) {
+                player->Pause();
+                if (!QTest::qWaitFor([&] { return player->PlayState() == MediaPlayer::Paused; },
+                                     5000))
+                    return {};
+                player->setTone(bass, treble);
+                player->Play();
+            }
+            if (!QTest::qWaitFor([&] { return rec.eos == 1; }, 5000))
+                return {};
+            player.reset();
+            // Audio already buffered (about 1.5 s for ao=pcm) keeps the old tone after a change.
+            return analyseWav(wav, late ? 0.8 : 0.1, 0.98);
+        };
+        const Recording flat = play(0, 0, false);
+        const Recording shaped = play(bassDb, trebleDb, whilePlaying);
+        QCOMPARE(flat.channels.size(), 2);
+        QCOMPARE(shaped.channels.size(), 2);
+        QVERIFY2(std::abs(shaped.seconds - 3.0) < 0.05,
+                 qPrintable(QString::number(shaped.seconds)));
+        const auto check = [](double gain, double wanted) {
+            if (wanted > 1)
+                return gain >= wanted;
+            if (wanted < 1)
+                return gain <= wanted;
+            return std::abs(gain - 1) < 0.1;
+        };
+        const double low = shaped.channels[0].rms / flat.channels[0].rms;
+        const double high = shaped.channels[1].rms / flat.channels[1].rms;
+        const QString gains = QStringLiteral("low x%1, high x%2").arg(low).arg(high);
+        QVERIFY2(check(low, lowGain), qPrintable(gains));
+        QVERIFY2(check(high, highGain), qPrintable(gains));
+    }
+
+    void balanceAndToneChangesKeepPlaying()
     {
         auto player = makePlayer(kRealTime);
         Recorder rec;
@@ -414,6 +480,7 @@ private slots:
         double last = start;
         for (int balance : {-10000, 10000, 0, 10000}) {
             player->setBalance(balance);
+            player->setTone(balance / 1000.0, -balance / 2000.0);
             QTest::qWait(150);
             const double now = player->CurrentPosition();
             QVERIFY2(now >= last, qPrintable(QStringLiteral("%1 -> %2").arg(last).arg(now)));
