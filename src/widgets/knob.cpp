@@ -187,10 +187,13 @@ void Knob::finishTurn()
 {
     redraw();
     emit Changed();
-    if (m_dragCounter > FoldAbove)
-        m_dragCounter = FoldTo;
-    else if (m_dragCounter < -FoldAbove)
-        m_dragCounter = -FoldTo;
+    // Folding alone would leave the last drawn value 51 steps ahead of the counter, and the
+    // next move of a clockwise drag would turn the knob back a step.
+    const qint32 folded = m_dragCounter > FoldAbove    ? FoldTo
+                          : m_dragCounter < -FoldAbove ? -FoldTo
+                                                       : m_dragCounter;
+    m_knob.shiftLastDrawnValue(folded - m_dragCounter);
+    m_dragCounter = folded;
 }
 
 qint32 Knob::dragDelta(QPointF position) const

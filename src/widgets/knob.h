@@ -37,6 +37,10 @@ public:
     // the caller.
     void drawKnob(QSizeF box, qint32 value, int mode, qint32 step, int sizeClass);
 
+    // The drag counter jumped by `delta` without a turn (folded back towards 0): the value
+    // last drawn moves with it, so the next drag compares like with like.
+    void shiftLastDrawnValue(qint32 delta) { m_lastValue += delta; }
+
     qint32 GetValue(int mode) const;
     // Puts the pointer at the angle of `value`; the next drawKnob keeps it in range.
     void SetValue(int mode, qint32 value);
