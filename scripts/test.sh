@@ -7,6 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 
 "$here/setup.sh" --packages-only
+"$here/make-test-locale.sh"
 "$here/check-format.sh"
 
 "$here/setup.sh" "$root/build"

@@ -4,6 +4,7 @@
 #include "about/help_window.h"
 #include "app/popup_menu.h"
 #include "app/window_modes.h"
+#include "bookmarks/bookmark.h"
 #include "media_files/folder_chooser.h"
 #include "platform/mci.h"
 #include "platform/media_player.h"
@@ -51,6 +52,7 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     createCommandButtons();
     m_modes = new WindowModes(this, *m_services.player, cmdOnTop);
     createMenu();
+    createBookmark();
     createVideoCd();
 
     for (QTimer* timer : {&Timer1, &Timer2, &Timer3})
@@ -98,8 +100,6 @@ void Playerfrm::createCommandButtons()
     cmdCapture = make("cmdCapture", QString(), "Capture screen shot", {5475, 80, 480, 375});
     cmdCapture->setIcon(style()->standardIcon(QStyle::SP_DesktopIcon));
     cmdCapture->setEnabled(false);
-    cmdBookmark = make("cmdBookmark", "Bookmark", "Add to Bookmark", {6015, 80, 975, 375});
-    cmdBookmark->setEnabled(false);
     cmdExit = make("cmdExit", QString(), "Exit Program", {10965, 80, 570, 375});
     cmdExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
 
@@ -134,17 +134,22 @@ void Playerfrm::createMenu()
             [this] { setAudioChannel(MediaPlayer::BalanceBoth); });
 }
 
+void Playerfrm::createBookmark()
+{
+    m_bookmark = new Bookmark(Frame1, {mnuaddbookmark, mnuvcdbookmark, MnuClearbookmark},
+                              {*m_services.player, *m_services.settings, *m_services.drives,
+                               [this] { return m_videoCd->txtCDdrive; },
+                               [this] { return m_videoCd->driveKnown(); },
+                               [this] { return m_engine->Filepathtxt(); }},
+                              this);
+    cmdBookmark = m_bookmark->cmdBookmark;
+}
+
 void Playerfrm::createVideoCd()
 {
-    VideoCdLoader::Controls controls{cmdBookmark,
-                                     mnuaddbookmark,
-                                     mnuvcdbookmark,
-                                     MnuClearbookmark,
-                                     cmdCapture,
-                                     mnucapturescreen,
+    VideoCdLoader::Controls controls{*m_bookmark, cmdCapture, mnucapturescreen,
                                      [this] { DisableTrackControls(); }};
-    m_videoCd = new VideoCdLoader(*m_services.drives, *m_engine, *m_services.player,
-                                  *m_services.settings, std::move(controls), this, this);
+    m_videoCd = new VideoCdLoader(*m_services.drives, *m_engine, std::move(controls), this, this);
     m_tray = new CdTray(
         cmdOpencdrom, *m_services.mci, [this] { Command29(); },
         [this] { m_engine->FocusPlayer(); });
@@ -153,9 +158,7 @@ void Playerfrm::createVideoCd()
 
 void Playerfrm::openChooser()
 {
-    cmdBookmark->setEnabled(false);
-    mnuvcdbookmark->setEnabled(false);
-    mnuaddbookmark->setEnabled(false);
+    m_bookmark->turnOff();
     FolderChooser::open(ChooserTarget{m_engine->File1(), *m_services.player, *m_services.settings,
                                       [this] { m_engine->StartListPlayback(); },
                                       [this] {
@@ -333,9 +336,7 @@ void Playerfrm::setTrayEnabled(bool enabled)
 
 void Playerfrm::disableBookmarkCommands()
 {
-    cmdBookmark->setEnabled(false);
-    mnuaddbookmark->setEnabled(false);
-    mnuvcdbookmark->setEnabled(false);
+    m_bookmark->turnOff();
 }
 
 void Playerfrm::CheckDiscAndBookmark()

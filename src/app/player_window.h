@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class Bookmark;
 class CdTray;
 class LayoutResizer;
 class PlaybackEngine;
@@ -41,6 +42,7 @@ public:
     PopupMenu& menu() { return *m_menu; }
     WindowModes& modes() { return *m_modes; }
     VideoCdLoader& videoCd() { return *m_videoCd; }
+    Bookmark& bookmark() { return *m_bookmark; }
 
     // The Menu button: the popup menu at the mouse position.
     void cmdMenu_Click();
@@ -86,6 +88,7 @@ private:
     void createFrontPanel();
     void createCommandButtons();
     void createMenu();
+    void createBookmark();
     void createVideoCd();
     void openChooser();
     void setAudioChannel(int balance);
@@ -111,6 +114,7 @@ private:
     PopupMenu* m_menu = nullptr;
     WindowModes* m_modes = nullptr;
     VideoCdLoader* m_videoCd = nullptr;
+    Bookmark* m_bookmark = nullptr;
     CdTray* m_tray = nullptr;
     LayoutResizer* m_resizer = nullptr;
     bool m_closing = false;

@@ -326,7 +326,10 @@ void PlaybackEngine::Timersongna_Timer()
 {
     if (m_player.DisplaySize() != MediaPlayer::FullScreen)
         m_player.setShowControls(false);
-    m_panel.lblTime->setText(TimeFormat::elapsed(m_player.CurrentPosition()));
+    const QString elapsed = TimeFormat::elapsed(m_player.CurrentPosition());
+    if (elapsed != m_panel.lblTime->text())
+        UiTrace::report("time", elapsed);
+    m_panel.lblTime->setText(elapsed);
 }
 
 void PlaybackEngine::tmrWrong_Format_Timer()

@@ -1,12 +1,10 @@
 #include "videocd/video_cd_loader.h"
 
+#include "bookmarks/bookmark.h"
 #include "platform/cd_drives.h"
 #include "platform/disc_path.h"
-#include "platform/media_player.h"
-#include "platform/settings_store.h"
 #include "playback/playback_engine.h"
 #include "playback/status_text.h"
-#include "settings/settings_keys.h"
 #include "videocd/cd_notice.h"
 
 #include <QAction>
@@ -15,11 +13,10 @@
 
 const QString VideoCdLoader::NoDrive = QStringLiteral("CD Drive");
 
-VideoCdLoader::VideoCdLoader(CdDrives& drives, PlaybackEngine& engine, MediaPlayer& player,
-                             SettingsStore& settings, Controls controls, QWidget* window,
-                             QObject* parent)
-    : QObject(parent), txtCDdrive(NoDrive), m_drives(drives), m_engine(engine), m_player(player),
-      m_settings(settings), m_controls(std::move(controls)), m_window(window)
+VideoCdLoader::VideoCdLoader(CdDrives& drives, PlaybackEngine& engine, Controls controls,
+                             QWidget* window, QObject* parent)
+    : QObject(parent), txtCDdrive(NoDrive), m_drives(drives), m_engine(engine),
+      m_controls(std::move(controls)), m_window(window)
 {
 }
 
@@ -50,20 +47,6 @@ bool VideoCdLoader::pointListAtDiscFolder()
     return !Text2.isEmpty() && list.setPath(Text2) && list.setListIndex(0);
 }
 
-void VideoCdLoader::setBookmarkControlsForLoadedDisc()
-{
-    m_controls.cmdBookmark->setEnabled(true);
-    m_controls.mnuaddbookmark->setEnabled(true);
-    m_controls.mnuvcdbookmark->setEnabled(false);
-}
-
-void VideoCdLoader::disableBookmarkControlsWithoutDrive()
-{
-    m_controls.cmdBookmark->setEnabled(false);
-    m_controls.mnuaddbookmark->setEnabled(false);
-    m_controls.MnuClearbookmark->setEnabled(false);
-}
-
 void VideoCdLoader::showNotice()
 {
     if (!m_notice)
@@ -88,10 +71,10 @@ void VideoCdLoader::Command29()
     m_engine.setStatus(StatusText::Loading);
     showNotice();
     if (txtCDdrive != NoDrive) {
-        setBookmarkControlsForLoadedDisc();
+        m_controls.bookmark.videoCdFolderLoaded(true);
         m_engine.StartListPlayback();
     } else {
-        disableBookmarkControlsWithoutDrive();
+        m_controls.bookmark.videoCdFolderLoaded(false);
     }
 }
 
@@ -101,10 +84,10 @@ void VideoCdLoader::Command32()
     m_engine.File1().setPath(QCoreApplication::applicationDirPath());
     PickFirstCdDrive();
     if (txtCDdrive == NoDrive) {
-        disableBookmarkControlsWithoutDrive();
+        m_controls.bookmark.videoCdFolderLoaded(false);
         return;
     }
-    setBookmarkControlsForLoadedDisc();
+    m_controls.bookmark.videoCdFolderLoaded(true);
     if (!pointListAtDiscFolder()) {
         RetrySecondCdDrive();
         return;
@@ -121,7 +104,7 @@ void VideoCdLoader::RetrySecondCdDrive()
         failLoading(StatusText::NoMovies);
         return;
     }
-    setBookmarkControlsForLoadedDisc();
+    m_controls.bookmark.videoCdFolderLoaded(true);
     showNotice();
     m_engine.StartListPlayback();
 }
@@ -133,15 +116,13 @@ void VideoCdLoader::failLoading(const QString& status)
     m_engine.disarmWatchdog();
     m_controls.cmdCapture->setEnabled(false);
     m_controls.mnucapturescreen->setEnabled(false);
-    m_controls.mnuvcdbookmark->setEnabled(false);
-    m_controls.cmdBookmark->setEnabled(false);
-    m_controls.mnuaddbookmark->setEnabled(false);
+    m_controls.bookmark.turnOff();
 }
 
 void VideoCdLoader::Command30()
 {
     if (pointListAtDiscFolder()) {
-        setBookmarkControlsForLoadedDisc();
+        m_controls.bookmark.videoCdFolderLoaded(true);
         return;
     }
     failLoading(StatusText::Idle);
@@ -153,18 +134,7 @@ void VideoCdLoader::CheckDiscAndBookmark()
     // The device test stays, but a machine without a CD drive plays files all the same:
     // its failure neither shows a box nor ends the program.
     m_engine.SendMCIString(QStringLiteral("open cdaudio alias cd69 wait shareable"), false);
-    cdis2txt = QString::number(m_drives.SerNum(txtCDdrive));
-    Bookcurrtxt = m_settings.Get(SettingsKeys::Bookmark);
-    cdistxt = m_settings.Get(SettingsKeys::Bookmarkid);
-    Filepath2txt = m_settings.Get(SettingsKeys::Bookmarkpath);
-    if (m_player.FileName() == Filepath2txt && cdistxt == cdis2txt) {
-        m_controls.mnuvcdbookmark->setEnabled(true);
-        m_controls.MnuClearbookmark->setEnabled(true);
-        m_controls.cmdBookmark->setEnabled(false);
-        m_controls.mnuaddbookmark->setEnabled(false);
-    } else {
-        m_controls.mnuvcdbookmark->setEnabled(false);
-    }
+    m_controls.bookmark.CheckAvailability();
 }
 
 bool VideoCdLoader::noticeShown() const

@@ -111,14 +111,23 @@ double changedShare(const QImage& a, const QImage& b, const QRect& area)
 
 bool GuiSession::waitForLine(const QString& line, int timeoutMs)
 {
+    return waitForLineWhere([&line](const QString& printed) { return printed == line; }, timeoutMs)
+        .has_value();
+}
+
+std::optional<QString>
+GuiSession::waitForLineWhere(const std::function<bool(const QString&)>& wanted, int timeoutMs)
+{
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < timeoutMs) {
+    for (;;) {
         while (m_player.canReadLine())
             m_lines << QString::fromUtf8(m_player.readLine()).trimmed();
-        if (m_lines.contains(line))
-            return true;
+        for (auto it = m_lines.crbegin(); it != m_lines.crend(); ++it)
+            if (wanted(*it))
+                return *it;
+        if (clock.elapsed() >= timeoutMs)
+            return std::nullopt;
         m_player.waitForReadyRead(100);
     }
-    return false;
 }

@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 // The real player executable on the test's X display, under a window manager, driven and
 // watched from outside with xdotool and screen grabs.
@@ -24,6 +26,9 @@ public:
     QProcess& player() { return m_player; }
     // Waits until the player (started with TAMREL_TRACE=1) printed this line.
     bool waitForLine(const QString& line, int timeoutMs = 10000);
+    // Waits until a printed line satisfies `wanted`; the last such line, or nothing.
+    std::optional<QString> waitForLineWhere(const std::function<bool(const QString&)>& wanted,
+                                            int timeoutMs = 10000);
     QStringList lines() const { return m_lines; }
 
 private:

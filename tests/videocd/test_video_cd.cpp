@@ -1,3 +1,4 @@
+#include "bookmarks/bookmark.h"
 #include "fake_platform.h"
 #include "file_folder.h"
 #include "playback/playback_engine.h"
@@ -162,10 +163,10 @@ void TestVideoCd::bookmarkCheck()
 
     w.engine().File1().setSingleFile(playing);
     w.engine().StartListPlayback();
-    QVERIFY(w.videoCd().cdis2txt.isEmpty());
+    QVERIFY(w.bookmark().cdis2txt.isEmpty());
     rig.settle(); // reaching the playing state runs the check
-    QCOMPARE(w.videoCd().cdis2txt, QString("1234"));
-    QCOMPARE(w.videoCd().Bookcurrtxt, QString("754.3"));
+    QCOMPARE(w.bookmark().cdis2txt, QString("1234"));
+    QCOMPARE(w.bookmark().Bookcurrtxt, QString("754.3"));
     QCOMPARE(w.mnuvcdbookmark->isEnabled(), matches);
     if (matches) {
         QVERIFY(w.MnuClearbookmark->isEnabled());
@@ -184,7 +185,7 @@ void TestVideoCd::failedDeviceTestNeitherShowsBoxNorEnds()
     QVERIFY(rig.mci.sent.contains("open cdaudio alias cd69 wait shareable"));
     QVERIFY(rig.exitCodes.isEmpty());
     QCOMPARE(w.engine().status(), StatusText::playing("f001.mpg"));
-    QCOMPARE(w.videoCd().cdis2txt, QString("0")); // "CD Drive" has no serial
+    QCOMPARE(w.bookmark().cdis2txt, QString("0")); // "CD Drive" has no serial
 }
 
 void TestVideoCd::hundredThirtyFiles()
