@@ -335,6 +335,7 @@ bool AlsaMixerDevice::attach(bool userWrite)
     const auto now = AttachBackoff::Clock::now();
     if (!m_backoff.mayAttempt(now, userWrite))
         return false;
+    ++m_attachAttempts;
     m_mixer = openDefaultMixer();
     if (!m_mixer) {
         m_backoff.failed(now);

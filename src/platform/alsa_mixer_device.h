@@ -99,6 +99,9 @@ public:
     void stopWaveInput() override { m_waveInput.stop(); }
     QString waveInputErrorText(int code) const override { return AlsaWaveInput::errorText(code); }
 
+    // How often attaching was tried, so that a test can see the backoff at work.
+    int attachAttempts() const { return m_attachAttempts; }
+
 private:
     struct MixerDeleter {
         void operator()(snd_mixer_t* mixer) const;
@@ -129,5 +132,6 @@ private:
     MixerPtr m_mixer;
     std::array<AttachedElement, 4> m_elements{};
     AttachBackoff m_backoff;
+    int m_attachAttempts = 0;
     AlsaWaveInput m_waveInput;
 };
