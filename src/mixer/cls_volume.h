@@ -64,5 +64,51 @@ public:
     static double toneGainDb(qint32 level);
 
 private:
-    // To be completed by the implementation.
+    using Line = MixerDevice::Line;
+    using Control = MixerDevice::Control;
+    // One control looked up at construction. A slot whose lookup failed keeps bounds 0..0 and
+    // is still read and written, which then fails and gives 0.
+    struct Slot {
+        Line line;
+        Control control;
+        MixerDevice::Bounds bounds{};
+    };
+    // The tone stage standing in for a bass or treble control that the mixer lacks.
+    struct SoftTone {
+        bool active = false;
+        qint32 level = FlatTone;
+    };
+    static constexpr int WaveBufferCount = 2;
+    static constexpr int WaveBufferBytes = 8192;
+
+    bool GetMixerControl(Slot& slot);
+    qint32 GetControlValue(const Slot& slot);
+    void SetControlValue(const Slot& slot, qint32 value);
+    bool GetMuteState(const Slot& slot);
+    void SetMuteState(const Slot& slot, bool mute);
+    bool StartWaveInput();
+    void StopWaveInput();
+    qint32 ReadPeakMeter(const Slot& meter, bool startsInput);
+
+    void lookUpTone(Slot& slot, SoftTone& tone);
+    qint32 toneOrControl(const Slot& slot, const SoftTone& tone);
+    void setToneOrControl(const Slot& slot, SoftTone& tone, qint32 level);
+    void showWaveError(int code);
+
+    MixerDevice& m_device;
+    ToneControl* m_tone;
+    ErrorBox m_showError;
+    Slot m_speakerVolume{Line::Speaker, Control::Volume};
+    Slot m_waveVolume{Line::Wave, Control::Volume};
+    Slot m_speakerMute{Line::Speaker, Control::Mute};
+    Slot m_waveMute{Line::Wave, Control::Mute};
+    Slot m_speakerBass{Line::Speaker, Control::Bass};
+    Slot m_waveBass{Line::Wave, Control::Bass};
+    Slot m_speakerTreble{Line::Speaker, Control::Treble};
+    Slot m_waveTreble{Line::Wave, Control::Treble};
+    Slot m_inputMeter{Line::WaveIn, Control::PeakMeter};
+    Slot m_outputMeter{Line::Wave, Control::PeakMeter};
+    SoftTone m_softBass;
+    SoftTone m_softTreble;
+    bool m_inputRunning = false;
 };
