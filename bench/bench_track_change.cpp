@@ -69,12 +69,15 @@ int main(int argc, char* argv[])
     MciInterpreter mci(discs.drives);
     FakeSettingsStore settings;
     FakeSystemFolders folders;
+    FakeMixerDevice mixer;
     Playerfrm window(PlatformServices{.player = &player,
                                       .settings = &settings,
                                       .mci = &mci,
                                       .folders = &folders,
                                       .drives = &discs.drives,
                                       .folderLister = &discs.lister,
+                                      .mixer = &mixer,
+                                      .tone = &player,
                                       .endProcess = [](int) {}});
     PlaybackEngine& engine = window.engine();
     std::function<void()> change;

@@ -1,4 +1,5 @@
 #include "app/player_window.h"
+#include "platform/alsa_mixer_device.h"
 #include "platform/cd_drives.h"
 #include "platform/disc_library.h"
 #include "platform/folder_lister.h"
@@ -54,12 +55,15 @@ int main(int argc, char* argv[])
                               SettingsKeys::Section);
     MciInterpreter mci(drives);
     LinuxSystemFolders folders;
+    AlsaMixerDevice mixer;
     PlatformServices services{.player = &player,
                               .settings = &settings,
                               .mci = &mci,
                               .folders = &folders,
                               .drives = &drives,
                               .folderLister = &folderLister,
+                              .mixer = &mixer,
+                              .tone = &player,
                               .endProcess = endNow};
     Playerfrm window(std::move(services));
 

@@ -6,6 +6,7 @@
 #include "app/window_modes.h"
 #include "bookmarks/bookmark.h"
 #include "media_files/folder_chooser.h"
+#include "mixer/volume_panel.h"
 #include "platform/mci.h"
 #include "platform/media_player.h"
 #include "platform/settings_store.h"
@@ -32,6 +33,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
+#include <QWindow>
 
 Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     : QWidget(parent), m_services(std::move(services))
@@ -54,6 +56,8 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     createMenu();
     createBookmark();
     createVideoCd();
+    m_volume = new VolumePanel(
+        this, {*m_services.mixer, m_services.tone, [this] { m_engine->FocusPlayer(); }});
 
     for (QTimer* timer : {&Timer1, &Timer2, &Timer3})
         timer->setInterval(100);
@@ -227,7 +231,34 @@ void Playerfrm::HideCapture()
     mnucapturescreen->setVisible(false);
 }
 
-void Playerfrm::SetupToneLabels() {}
+void Playerfrm::SetupToneLabels()
+{
+    m_volume->SetupToneLabels();
+}
+
+void Playerfrm::scheduleVolumeRefresh()
+{
+    if (m_volumeRefreshQueued)
+        return;
+    m_volumeRefreshQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_volumeRefreshQueued = false;
+        m_volume->Refresh();
+    });
+}
+
+void Playerfrm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    scheduleVolumeRefresh();
+}
+
+void Playerfrm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        scheduleVolumeRefresh();
+}
 
 void Playerfrm::Command29()
 {
@@ -274,6 +305,10 @@ void Playerfrm::closeEvent(QCloseEvent* event)
 
 bool Playerfrm::eventFilter(QObject* watched, QEvent* event)
 {
+    // The window uncovered (or mapped again after being minimised): the panel repaints, so it
+    // takes the mixer's levels. Exposures of the video's own native window are not ours.
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
+        scheduleVolumeRefresh();
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);

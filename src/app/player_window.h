@@ -15,6 +15,7 @@ class PlaybackPanel;
 class PopupMenu;
 class TrackPanel;
 class VideoCdLoader;
+class VolumePanel;
 class WindowModes;
 class QAction;
 class QFrame;
@@ -43,6 +44,7 @@ public:
     WindowModes& modes() { return *m_modes; }
     VideoCdLoader& videoCd() { return *m_videoCd; }
     Bookmark& bookmark() { return *m_bookmark; }
+    VolumePanel& volumePanel() { return *m_volume; }
 
     // The Menu button: the popup menu at the mouse position.
     void cmdMenu_Click();
@@ -82,6 +84,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -92,6 +96,9 @@ private:
     void createVideoCd();
     void openChooser();
     void setAudioChannel(int balance);
+    // The volume panel follows the mixer whenever the window is shown, uncovered or
+    // activated; several of these at once refresh it once.
+    void scheduleVolumeRefresh();
     void endProcess();
 
     // PlaybackHooks
@@ -117,5 +124,7 @@ private:
     Bookmark* m_bookmark = nullptr;
     CdTray* m_tray = nullptr;
     LayoutResizer* m_resizer = nullptr;
+    VolumePanel* m_volume = nullptr;
+    bool m_volumeRefreshQueued = false;
     bool m_closing = false;
 };

@@ -5,9 +5,11 @@
 class CdDrives;
 class FolderLister;
 class MediaPlayer;
+class MixerDevice;
 class SettingsStore;
 class MciCommands;
 class SystemFolders;
+class ToneControl;
 
 // Everything the main window reaches of the system, injected at start-up so the whole
 // window can be built with fakes in tests or with the real services.
@@ -19,6 +21,9 @@ struct PlatformServices {
     CdDrives* drives = nullptr;
     // Lists the play list's folders, ordinary ones and those on discs.
     const FolderLister* folderLister = nullptr;
+    MixerDevice* mixer = nullptr;
+    // The sound path's own tone stage, where the mixer has no bass or treble; may be null.
+    ToneControl* tone = nullptr;
     // Ends the process at once; the exit paths call nothing else after it.
     std::function<void(int)> endProcess;
 };

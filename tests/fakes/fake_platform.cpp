@@ -34,6 +34,8 @@ PlatformServices FakeRig::services()
                             .folders = &folders,
                             .drives = &drives,
                             .folderLister = lister,
+                            .mixer = &mixer,
+                            .tone = tone,
                             .endProcess = [this](int code) { exitCodes << code; }};
 }
 

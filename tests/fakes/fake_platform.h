@@ -3,6 +3,7 @@
 #include "app/player_window.h"
 #include "fake_cd_drives.h"
 #include "fake_media_player.h"
+#include "fake_mixer_device.h"
 #include "platform/folder_lister.h"
 #include "platform/mci.h"
 #include "platform/settings_store.h"
@@ -73,6 +74,10 @@ struct FakeRig {
     FakeSystemFolders folders;
     FakeCdDrives drives;
     FakeFolderLister folderLister;
+    FakeMixerDevice mixer;
+    FakeToneControl toneControl;
+    // The tone stage where the mixer has no bass or treble; a test may take it away.
+    ToneControl* tone = &toneControl;
     // What the play list lists folders with; a test may point it at a real lister.
     const FolderLister* lister = &folderLister;
     QList<int> exitCodes;
