@@ -3,6 +3,7 @@
 #include "platform/platform_services.h"
 #include "playback/playback_hooks.h"
 
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -13,6 +14,7 @@ class LayoutResizer;
 class PlaybackEngine;
 class PlaybackPanel;
 class PopupMenu;
+class Settingfrm;
 class TrackPanel;
 class VideoCdLoader;
 class WindowModes;
@@ -91,6 +93,7 @@ private:
     void createBookmark();
     void createVideoCd();
     void openChooser();
+    void openSettings();
     void setAudioChannel(int balance);
     void endProcess();
 
@@ -117,5 +120,6 @@ private:
     Bookmark* m_bookmark = nullptr;
     CdTray* m_tray = nullptr;
     LayoutResizer* m_resizer = nullptr;
+    QPointer<Settingfrm> m_settingsDialog; // loaded on first use, deleted when it closes
     bool m_closing = false;
 };
