@@ -5,6 +5,7 @@
 #include "app/popup_menu.h"
 #include "app/window_modes.h"
 #include "bookmarks/bookmark.h"
+#include "capture/settings_dialog.h"
 #include "media_files/folder_chooser.h"
 #include "mixer/volume_panel.h"
 #include "platform/mci.h"
@@ -127,6 +128,7 @@ void Playerfrm::createMenu()
     connect(mnuOpenVCD, &QAction::triggered, this, &Playerfrm::Command32);
     connect(m_menu->mnuExit, &QAction::triggered, this, &Playerfrm::ExitProgram);
     connect(m_menu->mnuOpenall, &QAction::triggered, this, &Playerfrm::openChooser);
+    connect(m_menu->mnuSetting, &QAction::triggered, this, &Playerfrm::openSettings);
     connect(m_menu->mnuhelp, &QAction::triggered, this, [this] { HelpWindow::showWindow(this); });
     connect(m_menu->mnuprogram, &QAction::triggered, this,
             [this] { AboutWindow::showWindow(this); });
@@ -171,6 +173,17 @@ void Playerfrm::openChooser()
                                           activateWindow();
                                       }},
                         this);
+}
+
+void Playerfrm::openSettings()
+{
+    m_modes->leaveOnTop();
+    const auto refreshOsVersion = [this] {
+        OsVersion = m_services.folders->GetOSVersion();
+        return OsVersion;
+    };
+    Settingfrm::open(m_settingsDialog,
+                     {*m_services.settings, *m_services.folders, refreshOsVersion}, this);
 }
 
 void Playerfrm::setAudioChannel(int balance)

@@ -3,6 +3,7 @@
 #include "platform/platform_services.h"
 #include "playback/playback_hooks.h"
 
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -13,6 +14,7 @@ class LayoutResizer;
 class PlaybackEngine;
 class PlaybackPanel;
 class PopupMenu;
+class Settingfrm;
 class TrackPanel;
 class VideoCdLoader;
 class VolumePanel;
@@ -95,6 +97,7 @@ private:
     void createBookmark();
     void createVideoCd();
     void openChooser();
+    void openSettings();
     void setAudioChannel(int balance);
     // The volume panel follows the mixer whenever the window is shown, uncovered or
     // activated; several of these at once refresh it once.
@@ -126,5 +129,6 @@ private:
     LayoutResizer* m_resizer = nullptr;
     VolumePanel* m_volume = nullptr;
     bool m_volumeRefreshQueued = false;
+    QPointer<Settingfrm> m_settingsDialog; // loaded on first use, deleted when it closes
     bool m_closing = false;
 };

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
+#include <optional>
 
 // Folders and the system family text the capture feature depends on.
 class SystemFolders {
@@ -15,9 +17,20 @@ public:
     virtual QString GetOSVersion() const = 0;
 };
 
+// The part of a system version query's answer that names the system family.
+struct OsVersionRecord {
+    quint32 platformId = 0;
+    quint32 major = 0;
+    quint32 minor = 0;
+};
+
+// The family caption for a version query's answer: "Microsoft Win32s", "9X", "NT", "XP" or
+// empty text (newer systems, unknown platforms, and a query that failed, passed as nullopt).
+QString osVersionCaption(const std::optional<OsVersionRecord>& version);
+
 class LinuxSystemFolders : public SystemFolders {
 public:
     QString GetSpecialFolder(int id) const override;
     QString GetWindowsDir() const override;
-    QString GetOSVersion() const override { return {}; }
+    QString GetOSVersion() const override;
 };

@@ -1,9 +1,12 @@
 #include "about/about_window.h"
 #include "about/help_window.h"
 #include "caption_fit.h"
+#include "capture/settings_dialog.h"
 #include "fake_platform.h"
 #include "media_files/folder_chooser.h"
 #include "playback/play_list.h"
+#include "settings/settings.h"
+#include "settings/settings_keys.h"
 #include "videocd/cd_notice.h"
 #include "widgets/window_font.h"
 
@@ -61,6 +64,15 @@ QWidget* helpWindow(WindowStock& stock)
 QWidget* cdNotice(WindowStock& stock)
 {
     return stock.keep(new CdNotice);
+}
+
+QWidget* settingsDialog(WindowStock& stock)
+{
+    Settings::seed(stock.rig.settings);
+    stock.rig.settings.values[SettingsKeys::Bookmarkpath] = "/home/user/Videos/party.mpg";
+    auto* dialog = new Settingfrm({stock.rig.settings, stock.rig.folders, {}});
+    dialog->Form_Load(); // the folder captions are set by loading
+    return stock.keep(dialog);
 }
 
 // Shown, so that styles are applied and layouts have placed their controls.
@@ -135,6 +147,7 @@ void TestCaptionsFit::captionsFit_data()
     QTest::newRow("frmAbout") << &aboutWindow << QSet<QString>{};
     QTest::newRow("frmHelp") << &helpWindow << QSet<QString>{};
     QTest::newRow("frmInitiali") << &cdNotice << QSet<QString>{};
+    QTest::newRow("Settingfrm") << &settingsDialog << QSet<QString>{};
 }
 
 void TestCaptionsFit::captionsFit()
