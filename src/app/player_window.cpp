@@ -159,14 +159,16 @@ void Playerfrm::createVideoCd()
 void Playerfrm::openChooser()
 {
     m_bookmark->turnOff();
-    FolderChooser::open(ChooserTarget{m_engine->File1(), *m_services.player, *m_services.settings,
-                                      [this] { m_engine->StartListPlayback(); },
-                                      [this] {
-                                          show();
-                                          raise();
-                                          activateWindow();
-                                      }},
-                        this);
+    FolderChooser::open(
+        ChooserTarget{m_engine->File1(), *m_services.player, *m_services.settings,
+                      [this] { m_engine->StartListPlayback(); },
+                      [this] {
+                          show();
+                          raise();
+                          activateWindow();
+                      },
+                      [this](const QString& image) { return m_videoCd->playDiscImage(image); }},
+        this);
 }
 
 void Playerfrm::setAudioChannel(int balance)
@@ -214,7 +216,8 @@ void Playerfrm::Form_Load(const QString& commandLine)
     m_engine->SendMCIString(QStringLiteral("close all"), false);
 
     const QString path = commandLinePath(commandLine);
-    if (path.isEmpty())
+    // A disc image is played as a disc in a drive, any other path as a list of its own.
+    if (path.isEmpty() || m_videoCd->playDiscImage(path))
         return;
     // A path that names no file still reaches the Play command, which reports it.
     m_engine->File1().setSingleFile(path);
