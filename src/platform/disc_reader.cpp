@@ -117,6 +117,12 @@ std::vector<std::string> toStd(const QStringList& components)
     return out;
 }
 
+bool isRegularFile(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 std::unique_ptr<SectorSource> openIso(const QString& source)
 {
     const QByteArray path = QFile::encodeName(source);
@@ -148,6 +154,9 @@ std::unique_ptr<SectorSource> open(const QString& source)
         return nullptr;
     initLibcdio();
     const QString suffix = QFileInfo(source).suffix().toLower();
+    // An image that is a folder, a pipe or a device is no image; a pipe would block the open.
+    if (DiscImage::isImagePath(source) && !isRegularFile(source))
+        return nullptr;
     if (suffix == QLatin1String("iso"))
         return openIso(source);
     if (suffix == QLatin1String("toc")) {

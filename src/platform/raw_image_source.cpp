@@ -47,7 +47,9 @@ class ConcatenatedFiles {
 public:
     bool append(const QString& path)
     {
-        FileHandle file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+        // O_NONBLOCK: a pipe named like a data file must not block the open.
+        FileHandle file(
+            ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         struct stat info {};
         if (file.fd() < 0 || ::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode))
             return false;
