@@ -195,6 +195,10 @@ QString Playerfrm::commandLinePath(const QString& commandLine)
 
 void Playerfrm::Form_Load(const QString& commandLine)
 {
+    // A disc image named on the command line is in its drive before the drives are first
+    // looked at, so detection finds it like a disc left in the drive.
+    const QString path = commandLinePath(commandLine);
+    const bool discImage = m_videoCd->insertDiscImage(path);
     m_resizer->record();
     OsVersion = m_services.folders->GetOSVersion();
     if (OsVersion == QLatin1String("XP"))
@@ -215,10 +219,14 @@ void Playerfrm::Form_Load(const QString& commandLine)
     }
     m_engine->SendMCIString(QStringLiteral("close all"), false);
 
-    const QString path = commandLinePath(commandLine);
-    // A disc image is played as a disc in a drive, any other path as a list of its own.
-    if (path.isEmpty() || m_videoCd->playDiscImage(path))
+    if (path.isEmpty())
         return;
+    if (discImage) {
+        // Played above, unless detection is off; the image the user named plays all the same.
+        if (!Settings::vcdAutoDetection(*m_services.settings))
+            Command29();
+        return;
+    }
     // A path that names no file still reaches the Play command, which reports it.
     m_engine->File1().setSingleFile(path);
     m_engine->StartListPlayback();

@@ -78,12 +78,19 @@ void VideoCdLoader::useSuperVideoCdPattern(bool superVideoCd)
     }
 }
 
-bool VideoCdLoader::playDiscImage(const QString& path)
+bool VideoCdLoader::insertDiscImage(const QString& path)
 {
-    if (!m_drives.insertImage(path))
+    if (path.isEmpty() || !m_drives.insertImage(path))
         return false;
     // The drive list starts again, so that its first entry is the drive that took the image.
     List1.clear();
+    return true;
+}
+
+bool VideoCdLoader::playDiscImage(const QString& path)
+{
+    if (!insertDiscImage(path))
+        return false;
     Command29();
     return true;
 }

@@ -38,8 +38,10 @@ public:
     void Command29();
     void Command30();
     void Command32();
-    // A disc image the user opened goes into a drive and is detected and played like a disc
-    // just put in the first drive. False, doing nothing, for a path that is no disc image.
+    // A disc image the user opened goes into a drive, as a disc just put in the first drive.
+    // False, doing nothing, for a path that is no disc image.
+    bool insertDiscImage(const QString& path);
+    // The same, then the disc is detected and played.
     bool playDiscImage(const QString& path);
     bool PickFirstCdDrive();
     void RetrySecondCdDrive();
