@@ -2,6 +2,7 @@
 // with the real libmpv player (no video output, no sound) inside the real main window.
 //   bench_track_change folder DIR [RUNS]          Next Track through a folder of clips
 //   bench_track_change disc IMAGE KEY [RUNS]      a track key on a disc image drive
+//   bench_track_change image IMAGE KEY [RUNS]     the same, the image opened as an argument
 #include "app/player_window.h"
 #include "disc_rig.h"
 #include "fake_platform.h"
@@ -57,14 +58,16 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     const QString mode = argc > 2 ? argv[1] : QString();
-    if (mode != "folder" && mode != "disc") {
-        std::fprintf(stderr, "usage: %s folder DIR [RUNS] | disc IMAGE KEY [RUNS]\n", argv[0]);
+    if (mode != "folder" && mode != "disc" && mode != "image") {
+        std::fprintf(stderr, "usage: %s folder DIR [RUNS] | disc|image IMAGE KEY [RUNS]\n",
+                     argv[0]);
         return 2;
     }
-    const bool disc = mode == "disc";
+    const bool opened = mode == "image"; // as the command line opens it, not a drive list
+    const bool disc = mode == "disc" || opened;
     const int runs = std::atoi(argc > (disc ? 4 : 3) ? argv[disc ? 4 : 3] : "21");
 
-    DiscRig discs(disc ? QString(argv[2]) : QString());
+    DiscRig discs(disc && !opened ? QString(argv[2]) : QString());
     MpvPlayer player(MpvPlayer::Options{false, {"ao=null"}, &discs.library});
     MciInterpreter mci(discs.drives);
     FakeSettingsStore settings;
@@ -83,7 +86,8 @@ int main(int argc, char* argv[])
     std::function<void()> change;
     if (disc) {
         const QChar key = QString(argv[3]).front();
-        timeToPlaying(player, [&] { window.Form_Load(QString()); });
+        const QString argument = opened ? QString(argv[2]) : QString();
+        timeToPlaying(player, [&] { window.Form_Load(argument); });
         change = [&window, key] { window.trackPanel().Form_KeyPress(key); };
     } else {
         engine.File1().setPattern("*.mpg;*.dat");

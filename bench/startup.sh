@@ -68,3 +68,6 @@ compare "Video CD track 1, vo=null" \
 "$build/bench/bench_play_folder" 20000 9
 "$build/bench/bench_track_change" folder "$build/test-media/clips" 21
 "$build/bench/bench_track_change" disc "$build/demo-disc/demo-vcd.cue" 5 21
+
+# Disc images opened as discs: the argument against TAMREL_CD_DRIVES, and a track key on an SVCD.
+"$root/bench/disc_images.sh" "$build" "$runs"

@@ -13,6 +13,13 @@
 #   truncated.cue/.bin  vcd-a cut in the middle of track 2
 #   stub.cue/.bin       vcd-a cut before its volume descriptor
 #   clipN.mpg           the MPEG sources of the tracks, for byte comparisons
+#   vcd11, vcd2, svcd   a VCD 1.1 (clip1, clip2), a VCD 2.0 (clip1..clip3) and a Super Video
+#                       CD (MPEG2/AVSEQ01..03.MPG = svcd1..svcd3.mpg) in every form vcdimager
+#                       writes: NAME.cue/.bin, NAME-2336.cue/.bin (2336-byte sectors),
+#                       NAME.toc (cdrdao, data files NAME_NN*.img) and NAME.nrg (Nero)
+#   cd-i.cue/.bin       vcd-a with a CD-i volume descriptor instead of an ISO 9660 one
+#   audio.cue/.bin      a CD-DA disc of one audio track
+#   empty-mpeg2.iso     a Super Video CD's folders with no track in MPEG2
 # $bitexact is meant to split into separate ffmpeg arguments:
 # shellcheck disable=SC2086
 set -eu
@@ -42,6 +49,20 @@ p1=$!
 clip 9 660 3 pal-vcd
 wait $p1
 
+# Super Video CD tracks: MPEG-2, kept short so that the setup stays quick.
+svcd_clip() { # n tone-hz
+    ffmpeg -nostdin -hide_banner -loglevel error -y \
+        -f lavfi -i "testsrc2=size=480x576:rate=25:duration=2" \
+        -f lavfi -i "sine=frequency=$2:sample_rate=44100:duration=2" \
+        -vf "drawtext=fontfile=$font:text='SVCD $1':fontsize=64:fontcolor=white:box=1:boxcolor=black:x=(w-tw)/2:y=(h-th)/2" \
+        -target pal-svcd -shortest $bitexact "svcd$1.mpg"
+}
+svcd_clip 1 500 &
+p1=$!
+svcd_clip 2 600
+wait $p1
+svcd_clip 3 700
+
 # vcdimager's -T option is unreliable (mktime with an unset tm_isdst shifts the hour at
 # random), so the clock is frozen instead: the volume descriptor dates fix the serial.
 vcd() { # date cue bin label clips...
@@ -61,6 +82,32 @@ cut_image() { # name sectors
 }
 cut_image truncated 700
 cut_image stub 10
+
+# One disc in each form vcdimager writes, from one description of it.
+all_forms() { # name type clips...
+    name=$1 type=$2
+    shift 2
+    vcdxgen --type="$type" --iso-volume-label="$(echo "$name" | tr a-z A-Z)" \
+        --output-file="$name.xml" "$@" > /dev/null
+    build() { faketime -f "2001-02-03 04:05:06" vcdxbuild --quiet "$@" "$name.xml" > /dev/null 2>&1; }
+    build --cue-file="$name.cue" --bin-file="$name.bin"
+    build --sector-2336 --cue-file="$name-2336.cue" --bin-file="$name-2336.bin"
+    build --image-type=cdrdao --cdrdao-file="$name"
+    build --image-type=nrg --image-option=nrg="$name.nrg"
+    rm -f "$name.xml"
+    [ -s "$name.bin" ] && [ -s "$name-2336.bin" ] && [ -s "$name.toc" ] && [ -s "$name.nrg" ]
+}
+all_forms vcd11 vcd11 clip1.mpg clip2.mpg
+all_forms vcd2 vcd2 clip1.mpg clip2.mpg clip3.mpg
+all_forms svcd svcd svcd1.mpg svcd2.mpg svcd3.mpg
+
+# No ISO 9660 volume: a CD-i disc (its volume descriptor says "CD-I ") and an audio CD.
+cp vcd-a.bin cd-i.bin
+printf 'CD-I ' | dd of=cd-i.bin bs=1 seek=$((16 * 2352 + 25)) conv=notrunc status=none
+sed "s/vcd-a\.bin/cd-i.bin/" vcd-a.cue > cd-i.cue
+ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi \
+    -i "sine=frequency=440:sample_rate=44100:duration=3" -ac 2 -f s16le audio.bin
+printf 'FILE "audio.bin" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n' > audio.cue
 
 # Plain ISO 9660 images. xorriso takes its dates from SOURCE_DATE_EPOCH and the files'.
 iso() { # image root extra-options...
@@ -89,6 +136,10 @@ iso no-mpegav.iso iso-root
 rm -rf iso-root && mkdir -p iso-root/MPEGAV
 printf 'no tracks here\n' > iso-root/MPEGAV/README.TXT
 iso empty-mpegav.iso iso-root
+
+rm -rf iso-root && mkdir -p iso-root/MPEG2 iso-root/SVCD
+printf 'INFO\n' > iso-root/SVCD/INFO.SVD
+iso empty-mpeg2.iso iso-root
 rm -rf iso-root
 
 echo "$stamp" > .done

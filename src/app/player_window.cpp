@@ -165,14 +165,16 @@ void Playerfrm::createVideoCd()
 void Playerfrm::openChooser()
 {
     m_bookmark->turnOff();
-    FolderChooser::open(ChooserTarget{m_engine->File1(), *m_services.player, *m_services.settings,
-                                      [this] { m_engine->StartListPlayback(); },
-                                      [this] {
-                                          show();
-                                          raise();
-                                          activateWindow();
-                                      }},
-                        this);
+    FolderChooser::open(
+        ChooserTarget{m_engine->File1(), *m_services.player, *m_services.settings,
+                      [this] { m_engine->StartListPlayback(); },
+                      [this] {
+                          show();
+                          raise();
+                          activateWindow();
+                      },
+                      [this](const QString& image) { return m_videoCd->playDiscImage(image); }},
+        this);
 }
 
 void Playerfrm::openSettings()
@@ -210,6 +212,10 @@ QString Playerfrm::commandLinePath(const QString& commandLine)
 
 void Playerfrm::Form_Load(const QString& commandLine)
 {
+    // A disc image named on the command line is in its drive before the drives are first
+    // looked at, so detection finds it like a disc left in the drive.
+    const QString path = commandLinePath(commandLine);
+    const bool discImage = m_videoCd->insertDiscImage(path);
     m_resizer->record();
     OsVersion = m_services.folders->GetOSVersion();
     if (OsVersion == QLatin1String("XP"))
@@ -230,9 +236,14 @@ void Playerfrm::Form_Load(const QString& commandLine)
     }
     m_engine->SendMCIString(QStringLiteral("close all"), false);
 
-    const QString path = commandLinePath(commandLine);
     if (path.isEmpty())
         return;
+    if (discImage) {
+        // Played above, unless detection is off; the image the user named plays all the same.
+        if (!Settings::vcdAutoDetection(*m_services.settings))
+            Command29();
+        return;
+    }
     // A path that names no file still reaches the Play command, which reports it.
     m_engine->File1().setSingleFile(path);
     m_engine->StartListPlayback();

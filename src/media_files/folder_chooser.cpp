@@ -1,5 +1,6 @@
 #include "media_files/folder_chooser.h"
 
+#include "platform/disc_image.h"
 #include "platform/media_paths.h"
 #include "platform/media_player.h"
 #include "platform/settings_store.h"
@@ -191,6 +192,9 @@ void FolderChooser::createControls()
         addOption("optVCD", QStringLiteral("Video CD"), VideoCdPattern, {1560, 3480, 975, 255});
     optAVI = addOption("optAVI", QStringLiteral("AVI"), AviPattern, {3000, 3480, 735, 255});
     optMP3 = addOption("optMP3", QStringLiteral("MP3"), Mp3Pattern, {4080, 3480, 855, 255});
+    // Beneath the media types: images are discs, not files for the play list.
+    optImages = addOption("optImages", QStringLiteral("Disc images"), DiscImagePattern,
+                          {240, 3750, 1335, 255});
     {
         const QSignalBlocker quiet(optAllmedia); // the list starts with this pattern anyway
         optAllmedia->setChecked(true);
@@ -499,9 +503,25 @@ bool FolderChooser::eventFilter(QObject* watched, QEvent* event)
 
 // Commands
 
+// A disc image listed at `row` goes into a drive as a disc: the play list, its pattern and the
+// player are left to the disc's detection.
+bool FolderChooser::playDiscImage(int row, Finish& finish)
+{
+    const QString name =
+        row >= 0 && row < FileFolder->count() ? FileFolder->item(row)->text() : QString();
+    if (!m_target.playDiscImage || !DiscImage::isImagePath(name))
+        return false;
+    finish.close();
+    finish.showMainWindow();
+    m_target.playDiscImage(MediaPaths::join(m_folder, name));
+    return true;
+}
+
 void FolderChooser::cmdOKdirectory_Click()
 {
     Finish finish(*this);
+    if (playDiscImage(0, finish))
+        return;
     PlayList& list = m_target.list;
     if (!list.setPath(m_folder))
         return;
@@ -519,6 +539,8 @@ void FolderChooser::cmdOkFile_Click()
     Finish finish(*this);
     PlayList& list = m_target.list;
     const int row = FileFolder->currentRow();
+    if (playDiscImage(row, finish))
+        return;
     const QString name = row >= 0 ? FileFolder->item(row)->text() : QString();
     list.setPattern(m_pattern);
     m_target.player.Stop();
@@ -540,6 +562,8 @@ void FolderChooser::cmdSaveDefault_Click()
     Finish finish(*this);
     PlayList& list = m_target.list;
     m_target.settings.Save(QLatin1String(SettingsKeys::Dir), Text1->text());
+    if (playDiscImage(0, finish))
+        return;
     if (!list.setPath(m_folder))
         return;
     finish.close();

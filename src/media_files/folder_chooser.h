@@ -18,14 +18,16 @@ class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// What the chooser works on: the main window's play list and player, the settings, and how to
-// start playing the list and bring the main window back.
+// What the chooser works on: the main window's play list and player, the settings, how to
+// start playing the list and bring the main window back, and how to play a disc image as a
+// disc (false when the path is none).
 struct ChooserTarget {
     PlayList& list;
     MediaPlayer& player;
     SettingsStore& settings;
     std::function<void()> startListPlayback;
     std::function<void()> showMainWindow;
+    std::function<bool(const QString& path)> playDiscImage = {};
 };
 
 // A drive in the drive list: a mounted volume's root folder and the text shown for it.
@@ -50,6 +52,7 @@ public:
     static constexpr const char* VideoCdPattern = "*.dat";
     static constexpr const char* Mp3Pattern = "*.mp3";
     static constexpr const char* AviPattern = "*.avi";
+    static constexpr const char* DiscImagePattern = "*.cue;*.bin;*.nrg;*.toc;*.iso";
 
     explicit FolderChooser(ChooserTarget target, QWidget* parent = nullptr);
     ~FolderChooser() override;
@@ -102,6 +105,7 @@ public:
     QRadioButton* optVCD;
     QRadioButton* optAVI;
     QRadioButton* optMP3;
+    QRadioButton* optImages;
     QPushButton* cmdOKdirectory;
     QPushButton* cmdOkFile;
     QPushButton* cmdSaveDefault;
@@ -115,6 +119,7 @@ private:
     class Finish;
 
     void createControls();
+    bool playDiscImage(int row, Finish& finish);
     void Drive1_Change(int index);
     void Drive1_GotFocus();
     void Dir1_Click(QTreeWidgetItem* item);

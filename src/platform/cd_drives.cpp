@@ -1,5 +1,6 @@
 #include "platform/cd_drives.h"
 
+#include "platform/disc_image.h"
 #include "platform/disc_library.h"
 #include "platform/disc_reader.h"
 
@@ -10,6 +11,11 @@
 
 CdDrives::~CdDrives() = default;
 
+std::optional<QString> CdDrives::insertImage(const QString&)
+{
+    return std::nullopt;
+}
+
 LinuxCdDrives::LinuxCdDrives(DiscLibrary& library, DriveDiscovery discovery)
     : m_library(library), m_discovery(std::move(discovery))
 {
@@ -18,7 +24,7 @@ LinuxCdDrives::LinuxCdDrives(DiscLibrary& library, DriveDiscovery discovery)
 
 QList<CdDrive> LinuxCdDrives::drives()
 {
-    const QList<CdDrive> found = m_discovery.discover();
+    const QList<CdDrive> found = m_opened.arrange(m_discovery.discover());
     m_library.setDrives(found);
     return found;
 }
@@ -72,4 +78,16 @@ bool LinuxCdDrives::closeTray(const QString& id)
     }
     m_library.releaseDrive(drive->id);
     return DiscReader::closeTray(drive->source);
+}
+
+std::optional<QString> LinuxCdDrives::insertImage(const QString& path)
+{
+    if (!DiscImage::isImagePath(path))
+        return std::nullopt;
+    const CdDrive drive = m_opened.insert(DiscImage::discSource(path), m_discovery.discover());
+    // Streams still reading the disc that goes out are cut off, like a tray that opens.
+    m_library.releaseDrive(drive.id);
+    drives();
+    m_library.setDiscInserted(drive.id, true);
+    return drive.id;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/cd_drive.h"
 #include "platform/drive_discovery.h"
+#include "platform/opened_images.h"
 
 #include <QList>
 #include <QString>
@@ -22,11 +23,16 @@ public:
     virtual bool canOpen(const QString& id) const = 0;
     virtual bool openTray(const QString& id) = 0;
     virtual bool closeTray(const QString& id) = 0;
+    // Puts a disc image the user opened into a drive that then comes first, its disc in
+    // (DiscImage::isImagePath): that drive's identifier. Nothing for any other path, or where
+    // drives take no images.
+    virtual std::optional<QString> insertImage(const QString& path);
 };
 
 // Drives of this machine as `discovery` finds them, kept in the disc library so that disc
 // paths of their identifiers resolve. An image drive's tray is virtual: opening it takes the
-// disc out until it is closed again. The drives found at construction are known at once.
+// disc out until it is closed again. The drives found at construction are known at once;
+// images opened later join them (OpenedImages).
 class LinuxCdDrives : public CdDrives {
 public:
     LinuxCdDrives(DiscLibrary& library, DriveDiscovery discovery);
@@ -36,8 +42,10 @@ public:
     bool canOpen(const QString& id) const override;
     bool openTray(const QString& id) override;
     bool closeTray(const QString& id) override;
+    std::optional<QString> insertImage(const QString& path) override;
 
 private:
     DiscLibrary& m_library;
     DriveDiscovery m_discovery;
+    OpenedImages m_opened;
 };

@@ -39,3 +39,8 @@ QString DiscPath::movieFolder(const QString& driveId)
 {
     return DiscPath{driveId, {QStringLiteral("Mpegav")}}.toString();
 }
+
+QString DiscPath::superVideoCdFolder(const QString& driveId)
+{
+    return DiscPath{driveId, {QStringLiteral("MPEG2")}}.toString();
+}

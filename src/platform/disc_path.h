@@ -22,4 +22,6 @@ struct DiscPath {
 
     // The movie folder of a Video CD in the drive: "SR0:\Mpegav".
     static QString movieFolder(const QString& driveId);
+    // The movie folder of a Super Video CD: "SR0:\MPEG2".
+    static QString superVideoCdFolder(const QString& driveId);
 };

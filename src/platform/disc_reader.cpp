@@ -1,5 +1,8 @@
 #include "platform/disc_reader.h"
 
+#include "platform/disc_image.h"
+#include "platform/raw_image_source.h"
+
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <cdio/cdio.h>
@@ -114,6 +117,33 @@ std::vector<std::string> toStd(const QStringList& components)
     return out;
 }
 
+bool isRegularFile(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::unique_ptr<SectorSource> openIso(const QString& source)
+{
+    const QByteArray path = QFile::encodeName(source);
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return nullptr;
+    IsoPtr iso(iso9660_open(path.constData()));
+    if (!iso)
+        return nullptr;
+    return std::make_unique<IsoSectorSource>(std::move(iso),
+                                             static_cast<std::uint64_t>(info.st_size));
+}
+
+std::unique_ptr<SectorSource> openCdio(const QString& source, driver_id_t driver)
+{
+    CdioPtr cdio(cdio_open(QFile::encodeName(source).constData(), driver));
+    if (!cdio)
+        return nullptr;
+    return std::make_unique<CdioSectorSource>(std::move(cdio));
+}
+
 } // namespace
 
 namespace DiscReader {
@@ -123,29 +153,29 @@ std::unique_ptr<SectorSource> open(const QString& source)
     if (source.isEmpty())
         return nullptr;
     initLibcdio();
-    const QByteArray path = QFile::encodeName(source);
     const QString suffix = QFileInfo(source).suffix().toLower();
-    if (suffix == QLatin1String("iso")) {
-        struct stat info {};
-        if (::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
-            return nullptr;
-        IsoPtr iso(iso9660_open(path.constData()));
-        if (!iso)
-            return nullptr;
-        return std::make_unique<IsoSectorSource>(std::move(iso),
-                                                 static_cast<std::uint64_t>(info.st_size));
-    }
-    driver_id_t driver = DRIVER_DEVICE;
-    if (suffix == QLatin1String("cue") || suffix == QLatin1String("bin"))
-        driver = DRIVER_BINCUE;
-    else if (suffix == QLatin1String("nrg"))
-        driver = DRIVER_NRG;
-    else if (suffix == QLatin1String("toc"))
-        driver = DRIVER_CDRDAO;
-    CdioPtr cdio(cdio_open(path.constData(), driver));
-    if (!cdio)
+    // An image that is a folder, a pipe or a device is no image; a pipe would block the open.
+    if (DiscImage::isImagePath(source) && !isRegularFile(source))
         return nullptr;
-    return std::make_unique<CdioSectorSource>(std::move(cdio));
+    if (suffix == QLatin1String("iso"))
+        return openIso(source);
+    if (suffix == QLatin1String("toc")) {
+        const std::optional<QStringList> files = RawImage::tocFiles(source);
+        return files ? RawImage::open(*files) : openCdio(source, DRIVER_CDRDAO);
+    }
+    if (suffix == QLatin1String("cue")) {
+        const std::optional<QStringList> files = RawImage::cueSheetFiles(source);
+        return files ? RawImage::open(*files) : openCdio(source, DRIVER_BINCUE);
+    }
+    if (suffix == QLatin1String("bin")) {
+        // libcdio opens a bin only through the cue sheet of the same name.
+        const QString disc = DiscImage::discSource(source);
+        return disc.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive) ? RawImage::open({disc})
+                                                                         : open(disc);
+    }
+    if (suffix == QLatin1String("nrg"))
+        return openCdio(source, DRIVER_NRG);
+    return openCdio(source, DRIVER_DEVICE);
 }
 
 std::optional<QStringList> listFiles(SectorSource& disc, const QStringList& folder)

@@ -1,5 +1,6 @@
 #include "platform/drive_discovery.h"
 
+#include "platform/disc_image.h"
 #include "platform/disc_path.h"
 #include "platform/disc_reader.h"
 
@@ -37,8 +38,7 @@ DriveDiscovery::DriveDiscovery(std::optional<QString> driveList, QString sysBloc
 
 bool DriveDiscovery::isImageFile(const QString& path)
 {
-    static const QStringList suffixes{"cue", "bin", "nrg", "toc", "iso"};
-    return suffixes.contains(QFileInfo(path).suffix().toLower());
+    return DiscImage::isImagePath(path);
 }
 
 QList<CdDrive> DriveDiscovery::parseDriveList(const QString& list)

@@ -10,8 +10,10 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QPushButton>
+#include <utility>
 
 const QString VideoCdLoader::NoDrive = QStringLiteral("CD Drive");
+const QString VideoCdLoader::SuperVideoCdPattern = QStringLiteral("*.mpg");
 
 VideoCdLoader::VideoCdLoader(CdDrives& drives, PlaybackEngine& engine, Controls controls,
                              QWidget* window, QObject* parent)
@@ -43,8 +45,54 @@ bool VideoCdLoader::PickFirstCdDrive()
 
 bool VideoCdLoader::pointListAtDiscFolder()
 {
+    const std::optional<DiscPath> folder = DiscPath::parse(Text2);
+    if (!folder)
+        return false;
+    const QString superVideoCd = DiscPath::superVideoCdFolder(folder->driveId);
     PlayList& list = m_engine.File1();
-    return !Text2.isEmpty() && list.setPath(Text2) && list.setListIndex(0);
+    useSuperVideoCdPattern(Text2 == superVideoCd);
+    if (!list.setPath(Text2)) {
+        // A disc without MPEGAV may be a Super Video CD; one with both is played as a Video CD.
+        if (Text2 == superVideoCd)
+            return false;
+        useSuperVideoCdPattern(true);
+        if (!list.setPath(superVideoCd))
+            return false;
+        Text2 = superVideoCd;
+    }
+    return list.setListIndex(0);
+}
+
+// The play list's pattern stays the user's for Video CDs (a pattern chosen in the chooser
+// still decides what their MPEGAV holds) and is the .MPG pattern only while a Super Video
+// CD's folder is listed.
+void VideoCdLoader::useSuperVideoCdPattern(bool superVideoCd)
+{
+    PlayList& list = m_engine.File1();
+    if (superVideoCd && list.Pattern() != SuperVideoCdPattern) {
+        m_patternBeforeSuperVideoCd = list.Pattern();
+        list.setPattern(SuperVideoCdPattern);
+    } else if (!superVideoCd && m_patternBeforeSuperVideoCd &&
+               list.Pattern() == SuperVideoCdPattern) {
+        list.setPattern(*std::exchange(m_patternBeforeSuperVideoCd, std::nullopt));
+    }
+}
+
+bool VideoCdLoader::insertDiscImage(const QString& path)
+{
+    if (path.isEmpty() || !m_drives.insertImage(path))
+        return false;
+    // The drive list starts again, so that its first entry is the drive that took the image.
+    List1.clear();
+    return true;
+}
+
+bool VideoCdLoader::playDiscImage(const QString& path)
+{
+    if (!insertDiscImage(path))
+        return false;
+    Command29();
+    return true;
 }
 
 void VideoCdLoader::showNotice()

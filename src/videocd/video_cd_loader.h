@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class Bookmark;
 class CdDrives;
@@ -13,13 +14,15 @@ class QAction;
 class QPushButton;
 class QWidget;
 
-// Finds the Video CD in the CD drives, points the play list at its movie folder and plays
-// it; and, each time the player starts playing, tests the CD audio device and has the
-// bookmark checked against what plays.
+// Finds the Video CD (or Super Video CD) in the CD drives, points the play list at its movie
+// folder and plays it; and, each time the player starts playing, tests the CD audio device and has
+// the bookmark checked against what plays.
 class VideoCdLoader : public QObject {
     Q_OBJECT
 public:
     static const QString NoDrive; // "CD Drive": no CD drive found yet
+    // A Super Video CD's tracks: the .MPG files of its MPEG2 folder.
+    static const QString SuperVideoCdPattern;
 
     struct Controls {
         Bookmark& bookmark;
@@ -35,6 +38,11 @@ public:
     void Command29();
     void Command30();
     void Command32();
+    // A disc image the user opened goes into a drive, as a disc just put in the first drive.
+    // False, doing nothing, for a path that is no disc image.
+    bool insertDiscImage(const QString& path);
+    // The same, then the disc is detected and played.
+    bool playDiscImage(const QString& path);
     bool PickFirstCdDrive();
     void RetrySecondCdDrive();
     void CheckDiscAndBookmark();
@@ -52,6 +60,7 @@ private:
     enum class Scan { NoDrives, NoEntry, Chosen };
     Scan scanAndChoose(int entry);
     bool pointListAtDiscFolder();
+    void useSuperVideoCdPattern(bool superVideoCd);
     void showNotice();
     void failLoading(const QString& status);
 
@@ -60,4 +69,6 @@ private:
     Controls m_controls;
     QWidget* m_window;
     QPointer<CdNotice> m_notice;
+    // The play list's pattern before a Super Video CD replaced it; it returns for other discs.
+    std::optional<QString> m_patternBeforeSuperVideoCd;
 };

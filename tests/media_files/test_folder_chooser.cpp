@@ -60,8 +60,12 @@ struct Rig {
     {
         if (!storedDir.isNull())
             settings.values[SettingsKeys::Dir] = storedDir;
-        return FolderChooser::open(
-            {list, player, settings, [this] { events << "start"; }, [this] { events << "show"; }});
+        return FolderChooser::open({list, player, settings, [this] { events << "start"; },
+                                    [this] { events << "show"; },
+                                    [this](const QString& image) {
+                                        events << "disc " + image;
+                                        return true;
+                                    }});
     }
 };
 
@@ -91,6 +95,9 @@ private slots:
     void driveOfPath();
     void driveChanges();
     void fiftyThousandFiles();
+    void discImageFilter();
+    void discImageCommands_data();
+    void discImageCommands();
 
 private:
     QString m_startDir;
@@ -508,3 +515,73 @@ void TestFolderChooser::fiftyThousandFiles()
 
 QTEST_MAIN(TestFolderChooser)
 #include "test_folder_chooser.moc"
+
+// The fifth type filter, after the four media types, which keep their order and texts.
+void TestFolderChooser::discImageFilter()
+{
+    QTemporaryDir dir;
+    QVERIFY(FileFolder::touch(
+        dir.path(), {"k.cue", "k.bin", "x.NRG", "y.toc", "z.iso", "s.mp3", "a.dat", "n.cue.txt"}));
+    Rig rig;
+    QPointer<FolderChooser> chooser = rig.open(dir.path());
+    QStringList options;
+    for (QRadioButton* option : chooser->findChildren<QRadioButton*>())
+        options << option->objectName() + '=' + option->text();
+    QCOMPARE(options, (QStringList{"optAllmedia=All Media", "optVCD=Video CD", "optAVI=AVI",
+                                   "optMP3=MP3", "optImages=Disc images"}));
+    QCOMPARE(itemsOf(chooser->FileFolder), (QStringList{"a.dat", "s.mp3"}));
+    chooser->optImages->click();
+    QCOMPARE(chooser->pattern(), QString("*.cue;*.bin;*.nrg;*.toc;*.iso"));
+    QCOMPARE(itemsOf(chooser->FileFolder),
+             (QStringList{"k.bin", "k.cue", "x.NRG", "y.toc", "z.iso"}));
+    // Inside the dialog, clear of the other filters and of the buttons.
+    const QRect images = chooser->optImages->geometry();
+    QVERIFY(chooser->rect().contains(images));
+    for (QWidget* other : QList<QWidget*>{chooser->optAllmedia, chooser->optVCD, chooser->optAVI,
+                                          chooser->optMP3, chooser->cmdOKdirectory})
+        QVERIFY(!images.intersects(other->geometry()));
+}
+
+void TestFolderChooser::discImageCommands_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("disc"); // handed over as a disc
+    QTest::newRow("Play seleced file") << int(PlayFile) << "k.cue";
+    QTest::newRow("double-click") << int(DoubleClick) << "k.cue";
+    QTest::newRow("Play this folder: its first image") << int(PlayFolder) << "k.bin";
+    QTest::newRow("Save as Default: its first image") << int(SaveDefault) << "k.bin";
+}
+
+// A chosen image is played as a disc: the play list, its pattern and the player are left to
+// the disc's detection.
+void TestFolderChooser::discImageCommands()
+{
+    QFETCH(int, command);
+    QFETCH(QString, disc);
+    QTemporaryDir playing, dir;
+    QVERIFY(FileFolder::touch(playing.path(), {"now.dat"}));
+    QVERIFY(FileFolder::touch(dir.path(), {"k.bin", "k.cue", "x.nrg"}));
+    Rig rig;
+    QVERIFY(rig.list.setPath(playing.path()));
+    QPointer<FolderChooser> chooser = rig.open(dir.path());
+    chooser->optImages->click();
+    chooser->FileFolder->setCurrentRow(1);
+    if (command == DoubleClick) {
+        QVERIFY(QTest::qWaitForWindowExposed(chooser));
+        QListWidget* files = chooser->FileFolder;
+        const QPoint at = files->visualItemRect(files->item(1)).center();
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, at);
+    } else {
+        QPushButton* button = command == PlayFile     ? chooser->cmdOkFile
+                              : command == PlayFolder ? chooser->cmdOKdirectory
+                                                      : chooser->cmdSaveDefault;
+        button->click();
+    }
+    QCOMPARE(rig.events, (QStringList{"show", "disc " + dir.filePath(disc)}));
+    QCOMPARE(rig.list.Path(), playing.path());
+    QCOMPARE(rig.list.Pattern(), QString("*.dat"));
+    QVERIFY(rig.player.calls.isEmpty());
+    QCOMPARE(rig.settings.saves, command == SaveDefault ? QStringList{"Dir"} : QStringList());
+    QVERIFY(deleted(chooser));
+}

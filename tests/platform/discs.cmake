@@ -15,6 +15,7 @@ endfunction()
 
 tamrel_add_disc_test(test_iso9660_directory unit)
 tamrel_add_disc_test(test_disc_path unit)
+tamrel_add_disc_test(test_disc_images unit)
 tamrel_add_disc_test(test_mci_interpreter unit)
 tamrel_add_disc_test(test_cd_drives real)
 tamrel_add_disc_test(test_disc_reader real)

@@ -207,6 +207,33 @@ private slots:
                  long(MciInterpreter::DeviceNotAvailable));
     }
 
+    // An image opened at run time: its drive comes first for the device commands too, and a
+    // second image cuts off what was read from the first.
+    void openedImageDrive()
+    {
+        DiscRig rig(disc("vcd-b.cue"));
+        MciInterpreter mci(rig.drives);
+        QCOMPARE(rig.drives.insertImage(disc("clip1.mpg")), std::nullopt);
+        QCOMPARE(rig.drives.insertImage(disc("vcd-a.cue")), QString("img1"));
+        QCOMPARE(describe(rig.drives.drives()),
+                 QString("img1=%1 image, img0=%2 image").arg(disc("vcd-a.cue"), disc("vcd-b.cue")));
+        std::unique_ptr<DiscStream> stream = rig.library.openFile("IMG1:\\Mpegav\\AVSEQ01.DAT");
+        QVERIFY(stream);
+        char buffer[100];
+        QCOMPARE(stream->read(0, buffer, 100), 100);
+
+        QCOMPARE(mci.send("Set CDAudio Door Open Wait"), 0);
+        QCOMPARE(rig.drives.SerNum("img1"), 0);
+        QVERIFY(rig.drives.SerNum("img0") != 0); // the tray that moved is the first drive's
+        // Opening an image puts it in, whatever the tray did before.
+        QCOMPARE(rig.drives.insertImage(disc("svcd.nrg")), QString("img1"));
+        QVERIFY(rig.drives.SerNum("img1") != 0);
+        QCOMPARE(stream->read(0, buffer, 100), -1);
+        QCOMPARE(rig.lister.listFiles("IMG1:\\MPEG2")->size(), 3);
+        QVERIFY(!rig.lister.listFiles("IMG1:\\Mpegav"));
+        QCOMPARE(rig.drives.drives().size(), 2);
+    }
+
     void unreadableSources()
     {
         QTemporaryDir dir;

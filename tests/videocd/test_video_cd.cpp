@@ -22,6 +22,11 @@ void addUnreadableDrives(FakeRig& rig, const QStringList& ids)
         rig.drives.list << CdDrive{id, "/nonexistent/" + id, false};
 }
 
+QStringList dat()
+{
+    return {"AVSEQ01.DAT", "AVSEQ02.DAT"};
+}
+
 // f001.mpg, f002.mpg...
 QStringList numberedClips(int count)
 {
@@ -44,6 +49,9 @@ private slots:
     void buttonsLeftEnabledByLongerList();
     void trayCaptionCycle();
     void trayMenuItemToggles();
+    void movieFolderOfTheDisc_data();
+    void movieFolderOfTheDisc();
+    void imagesNeedDrivesThatTakeThem();
 };
 
 void TestVideoCd::noDriveAtAllIsQuiet()
@@ -269,3 +277,67 @@ void TestVideoCd::trayMenuItemToggles()
 
 QTEST_MAIN(TestVideoCd)
 #include "test_video_cd.moc"
+
+void TestVideoCd::movieFolderOfTheDisc_data()
+{
+    QTest::addColumn<QStringList>("mpegav"); // "-": no such folder
+    QTest::addColumn<QStringList>("mpeg2");
+    QTest::addColumn<QString>("folder"); // empty: no movies
+    QTest::addColumn<QStringList>("tracks");
+    const QStringList none{"-"};
+    const QStringList dat{"AVSEQ02.DAT", "AVSEQ01.DAT"};
+    const QStringList mpg{"AVSEQ01.MPG", "avseq02.mpg", "README.TXT"};
+    QTest::newRow("Video CD") << dat << none << "SR0:\\Mpegav"
+                              << QStringList{"AVSEQ01.DAT", "AVSEQ02.DAT"};
+    QTest::newRow("Super Video CD")
+        << none << mpg << "SR0:\\MPEG2" << QStringList{"AVSEQ01.MPG", "avseq02.mpg"};
+    QTest::newRow("both: the Video CD")
+        << dat << mpg << "SR0:\\Mpegav" << QStringList{"AVSEQ01.DAT", "AVSEQ02.DAT"};
+    QTest::newRow("empty MPEGAV beside MPEG2")
+        << QStringList{} << mpg << QString() << QStringList{};
+    QTest::newRow("empty MPEG2") << none << QStringList{} << QString() << QStringList{};
+    QTest::newRow("MPEG2 without .MPG")
+        << none << QStringList{"AVSEQ01.DAT"} << QString() << QStringList{};
+    QTest::newRow("neither") << none << none << QString() << QStringList{};
+}
+
+// A Super Video CD's MPEG2 folder is its movie folder only when there is no MPEGAV.
+void TestVideoCd::movieFolderOfTheDisc()
+{
+    QFETCH(QStringList, mpegav);
+    QFETCH(QStringList, mpeg2);
+    QFETCH(QString, folder);
+    QFETCH(QStringList, tracks);
+    FakeRig rig;
+    rig.drives.add("sr0");
+    if (mpegav != QStringList{"-"})
+        rig.folderLister.discFolders["SR0:\\Mpegav"] = mpegav;
+    if (mpeg2 != QStringList{"-"})
+        rig.folderLister.discFolders["SR0:\\MPEG2"] = mpeg2;
+    Playerfrm& w = rig.load();
+    if (folder.isEmpty()) {
+        QCOMPARE(w.engine().status(), StatusText::NoMovies);
+        QVERIFY(rig.player.openedFiles.isEmpty());
+        return;
+    }
+    QCOMPARE(w.videoCd().Text2, folder);
+    QCOMPARE(w.engine().File1().entries(), tracks);
+    QCOMPARE(rig.player.openedFiles, QStringList{folder + '\\' + tracks.front()});
+    QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString("01 of 2"));
+    // The Video CD pattern is back for the next disc.
+    rig.folderLister.discFolders.clear();
+    rig.folderLister.discFolders["SR0:\\Mpegav"] = dat();
+    w.Command29();
+    rig.settle();
+    QCOMPARE(w.engine().File1().Pattern(), QString("*.dat"));
+    QCOMPARE(w.videoCd().Text2, QString("SR0:\\Mpegav"));
+}
+
+// Drives that take no images leave an image path to the play list.
+void TestVideoCd::imagesNeedDrivesThatTakeThem()
+{
+    FakeRig rig;
+    Playerfrm& w = rig.load("/discs/karaoke.cue");
+    QCOMPARE(w.engine().File1().entries(), QStringList{"karaoke.cue"});
+    QVERIFY(!w.videoCd().playDiscImage("/discs/karaoke.cue"));
+}
