@@ -3,6 +3,7 @@
 // (or a disk that is full) are reported while playback goes on.
 
 #include "capture_rig.h"
+#include "platform/mpv_player.h"
 #include "platform/screen_grabber.h"
 #include "playback/playback_engine.h"
 
@@ -73,6 +74,16 @@ struct BmpHeader {
     }
 };
 
+// Pixels of strong colour (the test clip's bars), not black, grey or white.
+int colouredPixels(const QImage& image)
+{
+    int coloured = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            coloured += image.pixelColor(x, y).hsvSaturation() > 150;
+    return coloured;
+}
+
 bool near(const QColor& a, const QColor& b)
 {
     return qAbs(a.red() - b.red()) < 8 && qAbs(a.green() - b.green()) < 8 &&
@@ -113,6 +124,8 @@ class TestCaptureReal : public QObject {
     Q_OBJECT
 private slots:
     void grabShowsTheScreen();
+    void playerFrameOfTheVideo_data();
+    void playerFrameOfTheVideo();
     void chainWritesA24BitBitmapOfTheScreen();
     void unwritableDestinations_data();
     void unwritableDestinations();
@@ -130,6 +143,43 @@ void TestCaptureReal::grabShowsTheScreen()
     QCOMPARE(grab.size(), screen->geometry().size() * screen->devicePixelRatio());
     QVERIFY(near(grab.pixelColor(200, 195), Marker));
     QVERIFY(!near(grab.pixelColor(20, 20), Marker));
+}
+
+void TestCaptureReal::playerFrameOfTheVideo_data()
+{
+    QTest::addColumn<bool>("drawn");
+    QTest::newRow("video drawn in the window") << true;
+    QTest::newRow("no video output") << false;
+}
+
+// The stand-in for a screen the display will not hand out: the frame libmpv shows.
+void TestCaptureReal::playerFrameOfTheVideo()
+{
+    QFETCH(bool, drawn);
+    const QString clip = qEnvironmentVariable("TAMREL_TEST_MEDIA") + "/long.mpg";
+    QVERIFY(QFile::exists(clip));
+    MpvPlayer player(MpvPlayer::Options{drawn, {"ao=null"}, nullptr});
+    QWidget window;
+    player.videoWidget()->setParent(&window);
+    player.videoWidget()->setGeometry(0, 0, 480, 360);
+    window.resize(480, 360);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(player.videoFrame(), QImage()); // nothing open yet
+    player.setFileName(clip);
+    QTRY_COMPARE_WITH_TIMEOUT(player.PlayState(), int(MediaPlayer::Playing), 10000);
+    QTest::qWait(500);
+    player.Pause();
+    QTest::qWait(200);
+    const QImage frame = player.videoFrame();
+    if (!drawn && frame.isNull())
+        QSKIP("libmpv keeps no frame without a video output");
+    QVERIFY(!frame.isNull());
+    const QSize size(player.mpvProperty("width").toInt(), player.mpvProperty("height").toInt());
+    QCOMPARE(frame.size(), size);
+    QVERIFY(colouredPixels(frame) > frame.width() * frame.height() / 10);
+    const QImage fitted = QtScreenGrabber::fitToScreen(frame, {1280, 800});
+    QCOMPARE(fitted.size(), QSize(1280, 800));
 }
 
 void TestCaptureReal::chainWritesA24BitBitmapOfTheScreen()
