@@ -234,7 +234,7 @@ void CaptureChain::SetWallpaper()
     const QString picture = CaptureDestination::screenShotIn(m_services.folders.GetWindowsDir());
     if (picture.isEmpty())
         return;
-    if (!m_services.wallpaper) {
+    if (!m_services.wallpaper || !QFileInfo::exists(picture)) {
         reportFailure(cannotSetWallpaper());
         return;
     }

@@ -80,6 +80,7 @@ private slots:
     void destinations_data();
     void destinations();
     void twoCapturesInOneSecondKeepBoth();
+    void grabGoesToTheDialogsPathCaptionToTheWindows();
     void failuresAreReportedAndPlaybackResumes_data();
     void failuresAreReportedAndPlaybackResumes();
     void onTopLeftAndNotRestored();
@@ -241,6 +242,26 @@ void TestCaptureChain::twoCapturesInOneSecondKeepBoth()
              QColor(Qt::darkGreen).rgb());
     QCOMPARE(QImage(rig.root.filePath("Documents/120726_9-5-7.bmp")).pixel(5, 5),
              qRgb(40, 90, 200));
+}
+
+void TestCaptureChain::grabGoesToTheDialogsPathCaptionToTheWindows()
+{
+    CaptureRig rig;
+    Playerfrm& w = rig.start();
+    QVERIFY(rig.capture()); // loads the settings dialog, hidden, with the desktop's path
+    // The store changed behind the loaded dialog: the window follows it, the dialog does not.
+    rig.fake.settings.values[SettingsKeys::Screenshot] = "0";
+    rig.fake.settings.values[SettingsKeys::Wallpaper] = "1";
+    rig.fake.grabber.picture.fill(Qt::darkGreen);
+    QVERIFY(rig.capture());
+    QCOMPARE(w.txtcopyrname, rig.windowsDir() + "/ScreenShot.bmp");
+    const QImage grabbed(rig.desktop() + "/ScreenShot.bmp");
+    QCOMPARE(grabbed.size(), QSize(640, 480)); // the new grab, not captioned
+    QCOMPARE(grabbed.pixel(5, 5), QColor(Qt::darkGreen).rgb());
+    QCOMPARE(rig.filesWritten(), QStringList{"Desktop/ScreenShot.bmp"});
+    QTest::qWait(20);
+    QCOMPARE(rig.fake.wallpaper.paths, QStringList()); // no picture to show
+    QCOMPARE(w.engine().status(), QString("The picture could not be made the wallpaper."));
 }
 
 void TestCaptureChain::failuresAreReportedAndPlaybackResumes_data()
