@@ -157,7 +157,8 @@ public:
     Attempt(const LinuxWallpaper::Options& options, const QString& path, Wallpaper::Done done,
             QObject* parent)
         : QObject(parent), m_options(options),
-          m_bus(options.bus.value_or(QDBusConnection::sessionBus())), m_path(path),
+          // Only asked for when no bus was given: reaching it may start one.
+          m_bus(options.bus ? *options.bus : QDBusConnection::sessionBus()), m_path(path),
           m_done(std::move(done))
     {
     }
