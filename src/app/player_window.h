@@ -67,7 +67,8 @@ public:
     static QString commandLinePath(const QString& commandLine);
 
     QString OsVersion;
-    QString txtcopyrname;
+    QString txtcopyrname; // the capture's bitmap, kept up to date by the capture chain
+    // The capture chain's three steps; the chain starts and stops them.
     QTimer Timer1;
     QTimer Timer2;
     QTimer Timer3;
