@@ -6,7 +6,9 @@
 #include "platform/ini_settings_store.h"
 #include "platform/mci_interpreter.h"
 #include "platform/mpv_player.h"
+#include "platform/screen_grabber.h"
 #include "platform/system_folders.h"
+#include "platform/wallpaper.h"
 #include "settings/product.h"
 #include "settings/settings_keys.h"
 #include "widgets/window_font.h"
@@ -56,6 +58,9 @@ int main(int argc, char* argv[])
     MciInterpreter mci(drives);
     LinuxSystemFolders folders;
     AlsaMixerDevice mixer;
+    // Where the display hands out no picture of the screen (Wayland), the player's own frame.
+    QtScreenGrabber grabber([&player] { return player.videoFrame(); });
+    LinuxWallpaper wallpaper(LinuxWallpaper::fromEnvironment());
     PlatformServices services{.player = &player,
                               .settings = &settings,
                               .mci = &mci,
@@ -64,6 +69,8 @@ int main(int argc, char* argv[])
                               .folderLister = &folderLister,
                               .mixer = &mixer,
                               .tone = &player,
+                              .grabber = &grabber,
+                              .wallpaper = &wallpaper,
                               .endProcess = endNow};
     Playerfrm window(std::move(services));
 
