@@ -6,6 +6,7 @@
 #include "app/window_modes.h"
 #include "bookmarks/bookmark.h"
 #include "capture/settings_dialog.h"
+#include "desktop/playback_transport.h"
 #include "media_files/folder_chooser.h"
 #include "mixer/volume_panel.h"
 #include "platform/mci.h"
@@ -59,6 +60,10 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     createVideoCd();
     m_volume = new VolumePanel(
         this, {*m_services.mixer, m_services.tone, [this] { m_engine->FocusPlayer(); }});
+    m_transport = new PlaybackTransport({*this, *m_engine, *m_services.player, *m_modes,
+                                         [this] { return cmdFullscreen->isEnabled(); },
+                                         [this] { ExitProgram(); }},
+                                        this);
 
     for (QTimer* timer : {&Timer1, &Timer2, &Timer3})
         timer->setInterval(100);

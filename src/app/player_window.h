@@ -11,6 +11,7 @@
 class Bookmark;
 class CdTray;
 class LayoutResizer;
+class MediaTransport;
 class PlaybackEngine;
 class PlaybackPanel;
 class PopupMenu;
@@ -47,6 +48,8 @@ public:
     VideoCdLoader& videoCd() { return *m_videoCd; }
     Bookmark& bookmark() { return *m_bookmark; }
     VolumePanel& volumePanel() { return *m_volume; }
+    // Playback as the desktop's media controls see it.
+    MediaTransport& transport() { return *m_transport; }
 
     // The Menu button: the popup menu at the mouse position.
     void cmdMenu_Click();
@@ -128,6 +131,7 @@ private:
     CdTray* m_tray = nullptr;
     LayoutResizer* m_resizer = nullptr;
     VolumePanel* m_volume = nullptr;
+    MediaTransport* m_transport = nullptr;
     bool m_volumeRefreshQueued = false;
     QPointer<Settingfrm> m_settingsDialog; // loaded on first use, deleted when it closes
     bool m_closing = false;
