@@ -19,6 +19,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -44,9 +45,10 @@ MpvPlayer::Options playerOptions(const DiscLibrary& discs)
 // --help and --version answer without a display, before the toolkit starts.
 int answerRequest(CommandLine::Request request, const char* programName)
 {
-    const QString text = request == CommandLine::Request::Help
-                             ? CommandLine::helpText(QString::fromLocal8Bit(programName))
-                             : CommandLine::versionText();
+    const char* slash = std::strrchr(programName, '/');
+    const QString name = QString::fromLocal8Bit(slash ? slash + 1 : programName);
+    const QString text = request == CommandLine::Request::Help ? CommandLine::helpText(name)
+                                                               : CommandLine::versionText();
     std::fputs(text.toLocal8Bit().constData(), stdout);
     return 0;
 }

@@ -33,7 +33,6 @@ protected:
     // Takes what the service handed out for the lock from its answer; false when unusable.
     virtual bool takeToken(const QDBusMessage& reply) = 0;
     virtual QDBusMessage releaseMessage() const = 0;
-    QDBusConnection& bus() { return m_bus; }
 
 private:
     void onAcquireAnswered(QDBusPendingCallWatcher* watcher);

@@ -3,7 +3,6 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QTimer>
-#include <memory>
 #include <vector>
 
 class IdleLock;

@@ -44,6 +44,7 @@ private slots:
     void mediaKeysDriveTheDisc();
     void screenSaverHeldWhilePlaying();
     void secondPlayerTakesAnInstanceName();
+    void noSessionBusIsQuiet_data();
     void noSessionBusIsQuiet();
     void vanishingBusIsQuiet();
 
@@ -206,11 +207,21 @@ void TestDesktopPlayer::secondPlayerTakesAnInstanceName()
     QVERIFY(mpris(instance).call("PlayPause"));
 }
 
+void TestDesktopPlayer::noSessionBusIsQuiet_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("none advertised") << QString();
+    QTest::newRow("a bus that is gone") << "unix:path=/nonexistent/tamrel-bus";
+}
+
 void TestDesktopPlayer::noSessionBusIsQuiet()
 {
+    QFETCH(QString, address);
     QTemporaryDir runtime;
     PlayerProcess player;
-    QVERIFY(player.start({}, {"TAMREL_CD_DRIVES=" + discImage(), "DBUS_SESSION_BUS_ADDRESS",
+    const QString bus = address.isEmpty() ? QString("DBUS_SESSION_BUS_ADDRESS")
+                                          : "DBUS_SESSION_BUS_ADDRESS=" + address;
+    QVERIFY(player.start({}, {"TAMREL_CD_DRIVES=" + discImage(), bus,
                               "XDG_RUNTIME_DIR=" + runtime.path()}));
     QVERIFY(player.waitForLine(Playing1));
     QTest::qWait(300);
