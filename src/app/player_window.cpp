@@ -8,6 +8,7 @@
 #include "capture/capture_chain.h"
 #include "capture/capture_destination.h"
 #include "capture/settings_dialog.h"
+#include "desktop/playback_transport.h"
 #include "media_files/folder_chooser.h"
 #include "mixer/volume_panel.h"
 #include "platform/mci.h"
@@ -61,6 +62,10 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     createVideoCd();
     m_volume = new VolumePanel(
         this, {*m_services.mixer, m_services.tone, [this] { m_engine->FocusPlayer(); }});
+    m_transport = new PlaybackTransport({*this, *m_engine, *m_services.player, *m_modes,
+                                         [this] { return cmdFullscreen->isEnabled(); },
+                                         [this] { ExitProgram(); }},
+                                        this);
 
     createCapture();
     // Created last: it scales the controls that exist when the window loads.

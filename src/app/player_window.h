@@ -13,6 +13,7 @@ class Bookmark;
 class CaptureChain;
 class CdTray;
 class LayoutResizer;
+class MediaTransport;
 class PlaybackEngine;
 class PlaybackPanel;
 class PopupMenu;
@@ -49,6 +50,8 @@ public:
     Bookmark& bookmark() { return *m_bookmark; }
     VolumePanel& volumePanel() { return *m_volume; }
     CaptureChain& capture() { return *m_capture; }
+    // Playback as the desktop's media controls see it.
+    MediaTransport& transport() { return *m_transport; }
 
     // The Menu button: the popup menu at the mouse position.
     void cmdMenu_Click();
@@ -136,6 +139,7 @@ private:
     LayoutResizer* m_resizer = nullptr;
     VolumePanel* m_volume = nullptr;
     CaptureChain* m_capture = nullptr;
+    MediaTransport* m_transport = nullptr;
     bool m_volumeRefreshQueued = false;
     QPointer<Settingfrm> m_settingsDialog; // loaded on first use, deleted when it closes
     bool m_closing = false;
