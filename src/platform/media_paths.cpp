@@ -36,7 +36,9 @@ Split splitFilePath(const QString& path)
 
 std::optional<QString> discPathOnMountedCd(const QString& path, const Mount& mount)
 {
-    static const QRegularExpression cdDevice(QStringLiteral("^sr[0-9]+$"));
+    // The whole name: "$" would also take a trailing newline ("sr0\n").
+    static const QRegularExpression cdDevice(
+        QRegularExpression::anchoredPattern(QStringLiteral("sr[0-9]+")));
     const QString drive = QFileInfo(mount.device).fileName();
     const QString type = mount.fileSystemType.toLower();
     if (!path.endsWith(QLatin1String(".dat"), Qt::CaseInsensitive) ||

@@ -234,6 +234,10 @@ void TestPlayList::movieFilesOnMountedCdGoThroughDiscReader_data()
                                         << "iso9660"
                                         << "/dev/sr0"
                                         << "";
+    QTest::newRow("device name ending in a newline") << "/media/cdrom/a.dat"
+                                                     << "iso9660"
+                                                     << "/dev/sr0\n"
+                                                     << "";
 }
 
 void TestPlayList::movieFilesOnMountedCdGoThroughDiscReader()
