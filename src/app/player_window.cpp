@@ -2,6 +2,7 @@
 
 #include "about/about_window.h"
 #include "about/help_window.h"
+#include "app/command_line.h"
 #include "app/popup_menu.h"
 #include "app/window_modes.h"
 #include "bookmarks/bookmark.h"
@@ -233,11 +234,7 @@ void Playerfrm::cmdMenu_Click()
 
 QString Playerfrm::commandLinePath(const QString& commandLine)
 {
-    if (commandLine == QLatin1String("%1") || commandLine.isEmpty())
-        return {};
-    QString path = commandLine;
-    path.remove(QLatin1Char('"'));
-    return path;
+    return CommandLine::mediaPath(commandLine);
 }
 
 void Playerfrm::Form_Load(const QString& commandLine)

@@ -116,7 +116,12 @@ std::optional<QStringList> DiscLibrary::listFiles(const QString& discFolder) con
     const std::unique_ptr<SectorSource> disc = drive ? openDisc(*drive) : nullptr;
     if (!disc)
         return std::nullopt;
-    return DiscReader::listFiles(*disc, path->components);
+    std::optional<QStringList> names = DiscReader::listFiles(*disc, path->components);
+    // A backslash in a name would split it into two components of the file's disc path, which
+    // then names no file.
+    if (names)
+        names->removeIf([](const QString& name) { return name.contains('\\'); });
+    return names;
 }
 
 std::unique_ptr<DiscStream> DiscLibrary::openFile(const QString& discPath) const
