@@ -6,7 +6,7 @@
 // Input: one byte of choices (image suffix, what lies beside it, how the path is written),
 // then the command-line text in UTF-8 (its file name part also names the image).
 
-#include "app/command_line.h"
+#include "desktop/command_line.h"
 #include "fuzz_support.h"
 #include "platform/disc_image.h"
 

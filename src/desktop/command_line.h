@@ -21,4 +21,8 @@ QString versionText();
 // disc's mount point), and the disc itself is found in its drive at start-up.
 QString mediaArgument(const QStringList& arguments);
 
+// The media path the command-line text names, every double quote removed; empty for an empty
+// text and for the literal "%1" a file association passes when it has no file.
+QString mediaPath(const QString& commandLine);
+
 } // namespace CommandLine
