@@ -11,6 +11,7 @@
 #include "platform/mci_interpreter.h"
 #include "platform/mpv_player.h"
 #include "platform/screen_grabber.h"
+#include "platform/startup_timeline.h"
 #include "platform/system_folders.h"
 #include "platform/wallpaper.h"
 #include "settings/product.h"
@@ -59,6 +60,7 @@ int answerRequest(CommandLine::Request request, const char* programName)
 
 int main(int argc, char* argv[])
 {
+    StartupTimeline::begin();
     const CommandLine::Request request = CommandLine::requestFor(argc > 1 ? argv[1] : nullptr);
     if (request != CommandLine::Request::Run)
         return answerRequest(request, argv[0]);
@@ -68,6 +70,7 @@ int main(int argc, char* argv[])
     // Wayland compositors match the window to its desktop entry (icon, name) by this id.
     QGuiApplication::setDesktopFileName(DesktopEntry::Id);
     applyWindowFont(app);
+    StartupTimeline::mark("QApplication built");
 
     // The drives are looked for once, here; the disc library outlives everything that reads
     // discs, the player's streams included.
@@ -100,7 +103,9 @@ int main(int argc, char* argv[])
                                       desktop->beforeExit();
                                   endNow(code);
                               }};
+    StartupTimeline::mark("platform services built (mpv initialised)");
     Playerfrm window(std::move(services));
+    StartupTimeline::mark("main window built");
     DesktopSession session(window.transport(), SessionBus::connect());
     desktop = &session;
 
@@ -109,6 +114,8 @@ int main(int argc, char* argv[])
         QObject::connect(&player, &MpvPlayer::firstFrameShown, [] { endNow(0); });
 
     window.show();
+    StartupTimeline::mark("main window shown");
     window.Form_Load(CommandLine::mediaArgument(QApplication::arguments()));
+    StartupTimeline::mark("start-up steps done, event loop entered");
     return QApplication::exec();
 }

@@ -1,4 +1,5 @@
 #include "platform/mpv_events.h"
+#include "platform/startup_timeline.h"
 
 Q_LOGGING_CATEGORY(lcMpv, "tamrel.mpv", QtWarningMsg)
 
@@ -123,15 +124,19 @@ MpvLoadSequence::Actions feedMpvEvent(mpv_handle* mpv, const mpv_event& event,
     case MPV_EVENT_COMMAND_REPLY:
         return feedReply(event, sequence);
     case MPV_EVENT_START_FILE:
+        StartupTimeline::mark("mpv: file started");
         return sequence.fileStarted(
             static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
     case MPV_EVENT_FILE_LOADED:
+        StartupTimeline::mark("mpv: file loaded (opened, demuxer ready)");
         sequence.fileLoaded();
         break;
     case MPV_EVENT_VIDEO_RECONFIG:
+        StartupTimeline::mark("mpv: video configured (first frame decoded)");
         sequence.videoReconfigured();
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
+        StartupTimeline::mark("mpv: playback started");
         return sequence.playbackRestarted();
     case MPV_EVENT_END_FILE:
         return sequence.fileEnded(fileEndOf(*static_cast<const mpv_event_end_file*>(event.data)));

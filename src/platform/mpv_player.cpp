@@ -1,4 +1,5 @@
 #include "platform/mpv_player.h"
+#include "platform/startup_timeline.h"
 
 #include "platform/disc_stream_protocol.h"
 #include "platform/media_paths.h"
@@ -56,6 +57,7 @@ MpvPlayer::MpvPlayer(const Options& options, QObject* parent)
     // QApplication has set LC_NUMERIC from the environment.
     std::setlocale(LC_NUMERIC, "C");
 
+    StartupTimeline::mark("mpv: creating the handle");
     m_mpv.reset(mpv_create());
     if (!m_mpv) {
         qCCritical(lcMpv, "mpv_create failed");
@@ -88,6 +90,7 @@ MpvPlayer::MpvPlayer(const Options& options, QObject* parent)
             if (mpv_set_option_string(m_mpv.get(), name.constData(), value.constData()) < 0)
                 qCWarning(lcMpv, "mpv does not accept %s=%s", name.constData(), value.constData());
         }
+        StartupTimeline::mark("mpv: options set");
         if (mpv_initialize(m_mpv.get()) < 0) {
             qCCritical(lcMpv, "mpv_initialize failed");
             m_mpv.reset();
@@ -303,6 +306,7 @@ void MpvPlayer::carryOut(const MpvLoadAction& action)
         setMpvProperty("pause", action.paused ? "yes" : "no");
         break;
     case MpvLoadAction::Loadfile:
+        StartupTimeline::mark("mpv: loadfile sent");
         command(mpvReplyId(MpvRequest::Load, action.serial),
                 {"loadfile", mpvPath(m_fileName), "replace"});
         break;
@@ -331,6 +335,7 @@ void MpvPlayer::carryOut(const MpvLoadAction& action)
         emit loadFailed(m_fileName, action.error);
         break;
     case MpvLoadAction::ReportFirstFrame:
+        StartupTimeline::mark("first frame shown (swapped)");
         emit firstFrameShown();
         break;
     }

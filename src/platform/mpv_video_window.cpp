@@ -1,4 +1,5 @@
 #include "platform/mpv_video_window.h"
+#include "platform/startup_timeline.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -73,6 +74,7 @@ void MpvVideoWindow::initializeGL()
         {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
+    StartupTimeline::mark("GL: creating the render context");
     mpv_render_context* created = nullptr;
     if (mpv_render_context_create(&created, m_mpv, params) < 0) {
         qWarning("mpv: could not create the OpenGL render context; video stays black");
@@ -80,6 +82,7 @@ void MpvVideoWindow::initializeGL()
     }
     m_render.reset(created);
     mpv_render_context_set_update_callback(m_render.get(), &MpvVideoWindow::onMpvUpdate, this);
+    StartupTimeline::mark("GL: render context ready");
     emit renderContextReady();
 }
 
