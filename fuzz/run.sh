@@ -1,7 +1,11 @@
 #!/bin/sh
-# Builds the libFuzzer harnesses with clang (clang, libclang-rt-14-dev) and runs each for
-# SECONDS (default 20). Exits non-zero when a harness crashes; the crashing input is kept in
-# the build folder (FUZZ_BUILD_DIR, default build-fuzz at the repository root).
+# Builds the libFuzzer harnesses of fuzz/ with clang (clang, libclang-rt-14-dev; the CMake
+# project next to this script) and runs each for SECONDS (default 20), two at a time. Exits
+# non-zero when a harness does not build or finds a fault (a crash, a sanitizer report or a
+# broken invariant); its log is shown and the input kept in the build folder as
+# crash_<harness>_* (FUZZ_BUILD_DIR, default build-fuzz at the repository root).
+#
+#   fuzz/run.sh [SECONDS]
 set -eu
 
 seconds=${1:-20}
@@ -10,23 +14,97 @@ out=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 cxx=$(command -v clang++ || command -v clang++-14)
 mkdir -p "$out"
 
-sources="$root/src/platform/sector_source.cpp $root/src/platform/iso9660_directory.cpp
-    $root/src/platform/disc_file_reader.cpp"
-for harness in directory sector_reader; do
-    # $sources splits into separate files on purpose.
-    # shellcheck disable=SC2086
-    "$cxx" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-        -I"$root/src" $sources "$root/fuzz/fuzz_$harness.cpp" -o "$out/fuzz_$harness"
+build() {
+    cmake -S "$root/fuzz" -B "$out" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE= &&
+        cmake --build "$out" -j2
+}
+build > "$out/build.log" 2>&1 || {
+    tail -n 40 "$out/build.log" >&2
+    exit 1
+}
+
+# Seeds: a few inputs of each form; the disc images and sheets the disc tests read.
+"$root/scripts/make-test-discs.sh" "$out/test-discs"
+seeds=$out/seeds
+rm -rf "$seeds"
+mkdir -p "$seeds"/file_pattern "$seeds"/command_line "$seeds"/disc_path "$seeds"/mci \
+    "$seeds"/sheets "$seeds"/disc_image "$seeds"/directory "$seeds"/sector_reader
+printf '*.dat\nAVSEQ01.DAT' > "$seeds/file_pattern/dat"
+printf '*.mp3; *.DAT ;;\nclip.Mp3' > "$seeds/file_pattern/several"
+printf '[!a-c]?.mpg\nd1.MPG' > "$seeds/file_pattern/set"
+printf '\000"/media/my clip.mpg"' > "$seeds/command_line/quoted"
+printf '\011/home/u/karaoke.bin' > "$seeds/command_line/bin-with-cue"
+printf '\000%%1' > "$seeds/command_line/association"
+# Text ends at a backslash and another character; a doubled backslash is a backslash. The
+# last five bytes choose one component, the first mount point, iso9660 and /dev/sr0.
+printf 'SR0:\\\\Mpegav\\\\\\\\AVSEQ01.DAT\\xsr0\\x..clip.dat\\x/dev/sr0:/k/a.cue:/dev/img0\\x\000\001\000\000\001' \
+    > "$seeds/disc_path/movie-file"
+printf '\005close all\000open cdaudio alias cd69 wait shareable\000Set CDAudio Door Open Wait' \
+    > "$seeds/mci/commands"
+printf '\014SET cdaudio\tdoor  closed wait\000play cd69' > "$seeds/mci/door"
+printf '\002FILE "t1.bin" BINARY\n  TRACK 01 MODE2/2336\n    INDEX 01 00:00:00\nFILE t2.bin BINARY\n  TRACK 02 MODE2/2336\n' \
+    > "$seeds/sheets/two-files.cue"
+printf '\001CD_ROM_XA\nTRACK MODE2_RAW\n DATAFILE "a.img"\nTRACK MODE2_RAW // two\n DATAFILE "b.img"\n' \
+    > "$seeds/sheets/two-files.toc"
+for sheet in "$out"/test-discs/*.cue; do
+    { printf '\000' && cat "$sheet"; } > "$seeds/sheets/$(basename "$sheet")"
+done
+for sheet in "$out"/test-discs/*.toc; do
+    { printf '\001' && cat "$sheet"; } > "$seeds/sheets/$(basename "$sheet")"
+done
+for image in vcd11.bin vcd11-2336.bin svcd.bin vcd2_01.img mode1.iso mixed-case.iso \
+    no-mpegav.iso empty-mpegav.iso empty-mpeg2.iso truncated.bin stub.bin; do
+    ln -f "$out/test-discs/$image" "$seeds/disc_image/$image"
 done
 
-for harness in directory sector_reader; do
-    mkdir -p "$out/corpus_$harness"
-    echo "fuzz_$harness: $seconds s"
-    "$out/fuzz_$harness" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
-        -artifact_prefix="$out/crash_${harness}_" -print_final_stats=1 \
-        "$out/corpus_$harness" 2> "$out/fuzz_$harness.log" || {
-        tail -n 40 "$out/fuzz_$harness.log" >&2
-        exit 1
-    }
-    grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "$out/fuzz_$harness.log" || true
+# Per harness: the longest input and a dictionary of its words.
+options() {
+    case $1 in
+    disc_image) echo "-max_len=6000000 -len_control=0 -reload=0 -rss_limit_mb=4096" ;;
+    sheets) echo "-max_len=8192 -dict=$root/fuzz/sheets.dict" ;;
+    mci) echo "-max_len=4096 -dict=$root/fuzz/mci.dict" ;;
+    disc_path | file_pattern | command_line) echo "-max_len=4096 -dict=$root/fuzz/paths.dict" ;;
+    *) echo "-max_len=65536" ;;
+    esac
+}
+
+run() {
+    mkdir -p "$out/corpus_$1"
+    # The options split into words on purpose.
+    # shellcheck disable=SC2046
+    "$out/fuzz_$1" -max_total_time="$seconds" -timeout=10 -artifact_prefix="$out/crash_$1_" \
+        -print_final_stats=1 $(options "$1") "$out/corpus_$1" "$seeds/$1" > "$out/fuzz_$1.log" 2>&1
+}
+
+report() {
+    if [ "$2" -ne 0 ]; then
+        echo "fuzz_$1: FAILED" >&2
+        tail -n 40 "$out/fuzz_$1.log" >&2
+        return 1
+    fi
+    echo "fuzz_$1: $seconds s, $(grep -E '^stat::number_of_executed_units' "$out/fuzz_$1.log" |
+        sed 's/.*: *//') runs"
+}
+
+# Whole images make a corpus of megabytes an entry; each run starts again from the seeds.
+rm -rf "$out/corpus_disc_image"
+
+status=0
+set -- disc_image sheets directory sector_reader file_pattern command_line disc_path mci
+while [ $# -gt 0 ]; do
+    first=$1
+    run "$first" &
+    pid=$!
+    shift
+    if [ $# -gt 0 ]; then
+        second=$1
+        shift
+        code=0
+        run "$second" || code=$?
+        report "$second" "$code" || status=1
+    fi
+    code=0
+    wait "$pid" || code=$?
+    report "$first" "$code" || status=1
 done
+exit $status

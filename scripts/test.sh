@@ -1,7 +1,7 @@
 #!/bin/bash
 # Sets everything up and runs every test: source format check, the normal build with all
 # tests (unit, real, gui), an AddressSanitizer + UndefinedBehaviorSanitizer build with the
-# unit and real tests, and a short fuzzing run of the disc reader.
+# unit and real tests, and a short fuzzing run of the parsers.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
@@ -27,7 +27,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 xvfb-run -a -s "-screen 0 1280x800x24" \
     ctest --test-dir "$root/build-sanitize" --output-on-failure -j2 -L 'unit|real' || status=1
 
-# A short fuzzing run of the disc directory parser and sector reader.
-"$root/fuzz/run.sh" 20 || status=1
+# A short fuzzing run of each parser (fuzz/run.sh): 15 s a harness, two at a time.
+"$root/fuzz/run.sh" 15 || status=1
 
 exit $status

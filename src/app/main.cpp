@@ -1,4 +1,8 @@
 #include "app/player_window.h"
+#include "desktop/command_line.h"
+#include "desktop/desktop_entry.h"
+#include "desktop/desktop_session.h"
+#include "desktop/session_bus.h"
 #include "platform/alsa_mixer_device.h"
 #include "platform/cd_drives.h"
 #include "platform/disc_library.h"
@@ -6,7 +10,9 @@
 #include "platform/ini_settings_store.h"
 #include "platform/mci_interpreter.h"
 #include "platform/mpv_player.h"
+#include "platform/screen_grabber.h"
 #include "platform/system_folders.h"
+#include "platform/wallpaper.h"
 #include "settings/product.h"
 #include "settings/settings_keys.h"
 #include "widgets/window_font.h"
@@ -15,6 +21,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -37,12 +44,29 @@ MpvPlayer::Options playerOptions(const DiscLibrary& discs)
     return options;
 }
 
+// --help and --version answer without a display, before the toolkit starts.
+int answerRequest(CommandLine::Request request, const char* programName)
+{
+    const char* slash = std::strrchr(programName, '/');
+    const QString name = QString::fromLocal8Bit(slash ? slash + 1 : programName);
+    const QString text = request == CommandLine::Request::Help ? CommandLine::helpText(name)
+                                                               : CommandLine::versionText();
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    const CommandLine::Request request = CommandLine::requestFor(argc > 1 ? argv[1] : nullptr);
+    if (request != CommandLine::Request::Run)
+        return answerRequest(request, argv[0]);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(Product::Title);
+    // Wayland compositors match the window to its desktop entry (icon, name) by this id.
+    QGuiApplication::setDesktopFileName(DesktopEntry::Id);
     applyWindowFont(app);
 
     // The drives are looked for once, here; the disc library outlives everything that reads
@@ -56,6 +80,11 @@ int main(int argc, char* argv[])
     MciInterpreter mci(drives);
     LinuxSystemFolders folders;
     AlsaMixerDevice mixer;
+    // Where the display hands out no picture of the screen (Wayland), the player's own frame.
+    QtScreenGrabber grabber([&player] { return player.videoFrame(); });
+    LinuxWallpaper wallpaper(LinuxWallpaper::fromEnvironment());
+    // Built after the window, which it follows; the exit paths reach it from before.
+    DesktopSession* desktop = nullptr;
     PlatformServices services{.player = &player,
                               .settings = &settings,
                               .mci = &mci,
@@ -64,15 +93,22 @@ int main(int argc, char* argv[])
                               .folderLister = &folderLister,
                               .mixer = &mixer,
                               .tone = &player,
-                              .endProcess = endNow};
+                              .grabber = &grabber,
+                              .wallpaper = &wallpaper,
+                              .endProcess = [&desktop](int code) {
+                                  if (desktop)
+                                      desktop->beforeExit();
+                                  endNow(code);
+                              }};
     Playerfrm window(std::move(services));
+    DesktopSession session(window.transport(), SessionBus::connect());
+    desktop = &session;
 
     // Benchmarks measure process start to first picture.
     if (qEnvironmentVariableIsSet("TAMREL_EXIT_AFTER_FIRST_FRAME"))
         QObject::connect(&player, &MpvPlayer::firstFrameShown, [] { endNow(0); });
 
     window.show();
-    const QStringList args = QApplication::arguments();
-    window.Form_Load(args.size() > 1 ? args.at(1) : QString());
+    window.Form_Load(CommandLine::mediaArgument(QApplication::arguments()));
     return QApplication::exec();
 }

@@ -5,7 +5,11 @@
 #include "app/popup_menu.h"
 #include "app/window_modes.h"
 #include "bookmarks/bookmark.h"
+#include "capture/capture_chain.h"
+#include "capture/capture_destination.h"
 #include "capture/settings_dialog.h"
+#include "desktop/command_line.h"
+#include "desktop/playback_transport.h"
 #include "media_files/folder_chooser.h"
 #include "mixer/volume_panel.h"
 #include "platform/mci.h"
@@ -59,9 +63,12 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     createVideoCd();
     m_volume = new VolumePanel(
         this, {*m_services.mixer, m_services.tone, [this] { m_engine->FocusPlayer(); }});
+    m_transport = new PlaybackTransport({*this, *m_engine, *m_services.player, *m_modes,
+                                         [this] { return cmdFullscreen->isEnabled(); },
+                                         [this] { ExitProgram(); }},
+                                        this);
 
-    for (QTimer* timer : {&Timer1, &Timer2, &Timer3})
-        timer->setInterval(100);
+    createCapture();
     // Created last: it scales the controls that exist when the window loads.
     m_resizer = new LayoutResizer(this);
     m_resizer->setObjectName("rgrResizer1");
@@ -162,6 +169,26 @@ void Playerfrm::createVideoCd()
     connect(mnutray, &QAction::triggered, m_tray, &CdTray::cmdOpencdrom_Click);
 }
 
+void Playerfrm::createCapture()
+{
+    CaptureChain::Services services{
+        .player = *m_services.player,
+        .settings = *m_services.settings,
+        .folders = *m_services.folders,
+        .grabber = m_services.grabber,
+        .wallpaper = m_services.wallpaper,
+        .leaveOnTop = [this] { m_modes->leaveOnTop(); },
+        .destination =
+            [this] {
+                return Settingfrm::instance(m_settingsDialog, settingsServices(), this)->Pathtxt;
+            },
+        .report = [this](const QString& text) { m_engine->setStatus(text); },
+    };
+    m_capture = new CaptureChain(this, std::move(services), {Timer1, Timer2, Timer3}, txtcopyrname);
+    connect(cmdCapture, &QPushButton::clicked, m_capture, &CaptureChain::Capture);
+    connect(mnucapturescreen, &QAction::triggered, m_capture, &CaptureChain::Capture);
+}
+
 void Playerfrm::openChooser()
 {
     m_bookmark->turnOff();
@@ -177,15 +204,19 @@ void Playerfrm::openChooser()
         this);
 }
 
-void Playerfrm::openSettings()
+Settingfrm::Services Playerfrm::settingsServices()
 {
-    m_modes->leaveOnTop();
     const auto refreshOsVersion = [this] {
         OsVersion = m_services.folders->GetOSVersion();
         return OsVersion;
     };
-    Settingfrm::open(m_settingsDialog,
-                     {*m_services.settings, *m_services.folders, refreshOsVersion}, this);
+    return {*m_services.settings, *m_services.folders, refreshOsVersion};
+}
+
+void Playerfrm::openSettings()
+{
+    m_modes->leaveOnTop();
+    Settingfrm::open(m_settingsDialog, settingsServices(), this);
 }
 
 void Playerfrm::setAudioChannel(int balance)
@@ -203,11 +234,7 @@ void Playerfrm::cmdMenu_Click()
 
 QString Playerfrm::commandLinePath(const QString& commandLine)
 {
-    if (commandLine == QLatin1String("%1") || commandLine.isEmpty())
-        return {};
-    QString path = commandLine;
-    path.remove(QLatin1Char('"'));
-    return path;
+    return CommandLine::mediaPath(commandLine);
 }
 
 void Playerfrm::Form_Load(const QString& commandLine)
@@ -220,7 +247,8 @@ void Playerfrm::Form_Load(const QString& commandLine)
     OsVersion = m_services.folders->GetOSVersion();
     if (OsVersion == QLatin1String("XP"))
         HideCapture();
-    txtcopyrname = m_services.folders->GetSpecialFolder(SystemFolders::Desktop) + "/ScreenShot.bmp";
+    txtcopyrname = CaptureDestination::screenShotIn(
+        m_services.folders->GetSpecialFolder(SystemFolders::Desktop));
     SetupToneLabels();
     Settings::seed(*m_services.settings);
     if (!Settings::vcdAutoDetection(*m_services.settings)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/settings_dialog.h"
 #include "platform/platform_services.h"
 #include "playback/playback_hooks.h"
 
@@ -9,12 +10,13 @@
 #include <QWidget>
 
 class Bookmark;
+class CaptureChain;
 class CdTray;
 class LayoutResizer;
+class MediaTransport;
 class PlaybackEngine;
 class PlaybackPanel;
 class PopupMenu;
-class Settingfrm;
 class TrackPanel;
 class VideoCdLoader;
 class VolumePanel;
@@ -47,6 +49,9 @@ public:
     VideoCdLoader& videoCd() { return *m_videoCd; }
     Bookmark& bookmark() { return *m_bookmark; }
     VolumePanel& volumePanel() { return *m_volume; }
+    CaptureChain& capture() { return *m_capture; }
+    // Playback as the desktop's media controls see it.
+    MediaTransport& transport() { return *m_transport; }
 
     // The Menu button: the popup menu at the mouse position.
     void cmdMenu_Click();
@@ -65,7 +70,8 @@ public:
     static QString commandLinePath(const QString& commandLine);
 
     QString OsVersion;
-    QString txtcopyrname;
+    QString txtcopyrname; // the capture's bitmap, kept up to date by the capture chain
+    // The capture chain's three steps; the chain starts and stops them.
     QTimer Timer1;
     QTimer Timer2;
     QTimer Timer3;
@@ -96,8 +102,12 @@ private:
     void createMenu();
     void createBookmark();
     void createVideoCd();
+    void createCapture();
     void openChooser();
     void openSettings();
+    // What the settings dialog works with, whether it is opened or only loaded for the
+    // capture's destination path.
+    Settingfrm::Services settingsServices();
     void setAudioChannel(int balance);
     // The volume panel follows the mixer whenever the window is shown, uncovered or
     // activated; several of these at once refresh it once.
@@ -128,6 +138,8 @@ private:
     CdTray* m_tray = nullptr;
     LayoutResizer* m_resizer = nullptr;
     VolumePanel* m_volume = nullptr;
+    CaptureChain* m_capture = nullptr;
+    MediaTransport* m_transport = nullptr;
     bool m_volumeRefreshQueued = false;
     QPointer<Settingfrm> m_settingsDialog; // loaded on first use, deleted when it closes
     bool m_closing = false;

@@ -2,14 +2,28 @@
 
 #include "platform/media_player.h"
 
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QWidget>
 #include <QWindow>
+
+const QString WindowModes::OnTopUnavailableTip =
+    QStringLiteral("Always on Top is not available under Wayland: there the desktop alone "
+                   "decides which window stays above the others");
 
 WindowModes::WindowModes(QWidget* window, MediaPlayer& player, QPushButton* cmdOnTop)
     : QObject(window), m_window(window), m_player(player), m_cmdOnTop(cmdOnTop)
 {
     m_cmdOnTop->setProperty("tag", QStringLiteral("0"));
+    if (!canStayOnTop()) {
+        m_cmdOnTop->setEnabled(false);
+        m_cmdOnTop->setToolTip(OnTopUnavailableTip);
+    }
+}
+
+bool WindowModes::canStayOnTop()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 bool WindowModes::isOnTop() const
@@ -31,6 +45,8 @@ void WindowModes::setStacking(bool onTop)
 
 void WindowModes::OnTopToggle()
 {
+    if (!canStayOnTop())
+        return;
     const bool onTop = !isOnTop();
     m_cmdOnTop->setProperty("tag", onTop ? QStringLiteral("1") : QStringLiteral("0"));
     setStacking(onTop);

@@ -7,11 +7,17 @@ class QPushButton;
 class QWidget;
 
 // Always-on-top and full screen. The on-top state is the tag of the On Top button ("1" on
-// top, "0" not); full screen is the player's display size being 3.
+// top, "0" not); full screen is the player's display size being 3. Under Wayland a window
+// cannot put itself above the others, so On Top is disabled there and says why.
 class WindowModes : public QObject {
     Q_OBJECT
 public:
+    static const QString OnTopUnavailableTip;
+
     WindowModes(QWidget* window, MediaPlayer& player, QPushButton* cmdOnTop);
+
+    // False where the windowing system leaves stacking to the compositor (Wayland).
+    static bool canStayOnTop();
 
     bool isOnTop() const;
     void OnTopToggle();

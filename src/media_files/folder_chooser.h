@@ -1,5 +1,7 @@
 #pragma once
 
+#include "media_files/type_patterns.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -46,13 +48,11 @@ public:
     static constexpr int ClientHeightTwips = 4665;
     static constexpr int LeftTwips = 3720;
     static constexpr int TopTwips = 1335;
-    // "*wma" has no dot on purpose: it takes any name ending in wma.
-    static constexpr const char* AllMediaPattern =
-        "*.mp3;*.dat;*.avi;*.qt;*.mpeg;*.mpg;*.asf;*.wm;*wma;*.wmv;*.cda";
-    static constexpr const char* VideoCdPattern = "*.dat";
-    static constexpr const char* Mp3Pattern = "*.mp3";
-    static constexpr const char* AviPattern = "*.avi";
-    static constexpr const char* DiscImagePattern = "*.cue;*.bin;*.nrg;*.toc;*.iso";
+    static constexpr const char* AllMediaPattern = TypePatterns::AllMedia;
+    static constexpr const char* VideoCdPattern = TypePatterns::VideoCd;
+    static constexpr const char* Mp3Pattern = TypePatterns::Mp3;
+    static constexpr const char* AviPattern = TypePatterns::Avi;
+    static constexpr const char* DiscImagePattern = TypePatterns::DiscImage;
 
     explicit FolderChooser(ChooserTarget target, QWidget* parent = nullptr);
     ~FolderChooser() override;

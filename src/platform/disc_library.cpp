@@ -281,7 +281,12 @@ std::optional<QStringList> DiscLibrary::listFiles(const QString& discFolder) con
     const std::optional<Iso9660::VolumeDescriptor> pvd = readVolume(*drive, state, disc.get());
     if (!pvd)
         return std::nullopt;
-    return DiscReader::listFiles(*disc, *pvd, path->components);
+    std::optional<QStringList> names = DiscReader::listFiles(*disc, *pvd, path->components);
+    // A backslash in a name would split it into two components of the file's disc path, which
+    // then names no file.
+    if (names)
+        names->removeIf([](const QString& name) { return name.contains('\\'); });
+    return names;
 }
 
 std::unique_ptr<DiscStream> DiscLibrary::openFile(const QString& discPath) const

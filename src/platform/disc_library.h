@@ -67,7 +67,8 @@ public:
     QList<CdDrive> drives() const;
     std::optional<CdDrive> drive(const QString& id) const;
 
-    // Plain files of a disc folder ("SR0:\Mpegav"), names without version suffixes.
+    // Plain files of a disc folder ("SR0:\Mpegav"), names without version suffixes; only those
+    // a disc path can name.
     std::optional<QStringList> listFiles(const QString& discFolder) const;
     // A file of a disc ("SR0:\Mpegav\AVSEQ01.DAT", names without regard to case).
     std::unique_ptr<DiscStream> openFile(const QString& discPath) const;

@@ -26,7 +26,9 @@ bool DiscPath::isDiscPath(const QString& path)
 
 bool DiscPath::isDriveId(const QString& id)
 {
-    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z][A-Za-z0-9]*$"));
+    // Anchored at the very end: "$" would also take a trailing newline ("sr0\n").
+    static const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z][A-Za-z0-9]*")));
     return pattern.match(id).hasMatch();
 }
 

@@ -36,7 +36,9 @@ Split splitFilePath(const QString& path)
 
 std::optional<QString> discPathOnMountedCd(const QString& path, const Mount& mount)
 {
-    static const QRegularExpression cdDevice(QStringLiteral("^sr[0-9]+$"));
+    // The whole name: "$" would also take a trailing newline ("sr0\n").
+    static const QRegularExpression cdDevice(
+        QRegularExpression::anchoredPattern(QStringLiteral("sr[0-9]+")));
     const QString drive = QFileInfo(mount.device).fileName();
     const QString type = mount.fileSystemType.toLower();
     if (!path.endsWith(QLatin1String(".dat"), Qt::CaseInsensitive) ||
@@ -44,9 +46,13 @@ std::optional<QString> discPathOnMountedCd(const QString& path, const Mount& mou
         !cdDevice.match(drive).hasMatch())
         return std::nullopt;
     const QString relative = QDir(mount.rootPath).relativeFilePath(QDir::cleanPath(path));
-    if (relative.isEmpty() || relative.startsWith(QLatin1String("..")))
+    const QStringList components = relative.split('/', Qt::SkipEmptyParts);
+    // Nothing outside the volume ("..", "../x"; a name may start with ".."), nor for a name
+    // with a backslash, which would split into two components of the disc path.
+    if (components.isEmpty() || components.first() == QLatin1String("..") ||
+        relative.contains('\\'))
         return std::nullopt;
-    return DiscPath{drive.toUpper(), relative.split('/', Qt::SkipEmptyParts)}.toString();
+    return DiscPath{drive.toUpper(), components}.toString();
 }
 
 std::optional<QString> discPathOnMountedCd(const QString& path)

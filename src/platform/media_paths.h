@@ -28,7 +28,8 @@ struct Mount {
 
 // The disc path of a Video CD movie file (.dat) on a mounted CD ("/media/cdrom/MPEGAV/
 // AVSEQ01.DAT" on /dev/sr0 is "SR0:\MPEGAV\AVSEQ01.DAT"): the kernel cannot read its Form 2
-// sectors, so such files are played through the disc reader. Nothing for any other file.
+// sectors, so such files are played through the disc reader. Nothing for any other file, nor
+// for a name with a backslash, which a disc path cannot hold.
 std::optional<QString> discPathOnMountedCd(const QString& path, const Mount& mount);
 std::optional<QString> discPathOnMountedCd(const QString& path);
 

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -199,6 +200,45 @@ QString MpvPlayer::mpvProperty(const char* name) const
         return {};
     MpvStringPtr value(mpv_get_property_string(m_mpv.get(), name));
     return value ? QString::fromUtf8(value.get()) : QString();
+}
+
+QImage MpvPlayer::videoFrame() const
+{
+    if (!m_mpv)
+        return {};
+    const char* args[] = {"screenshot-raw", "video", nullptr};
+    mpv_node result{};
+    if (mpv_command_ret(m_mpv.get(), args, &result) < 0)
+        return {};
+    // The node owns the pixels until it is freed; the image takes a copy first.
+    const std::unique_ptr<mpv_node, void (*)(mpv_node*)> guard(&result, mpv_free_node_contents);
+    if (result.format != MPV_FORMAT_NODE_MAP)
+        return {};
+    std::int64_t width = 0, height = 0, stride = 0;
+    QByteArray format;
+    const mpv_byte_array* data = nullptr;
+    const mpv_node_list* map = result.u.list;
+    for (int i = 0; i < map->num; ++i) {
+        const QByteArray key(map->keys[i]);
+        const mpv_node& value = map->values[i];
+        if (value.format == MPV_FORMAT_INT64 && key == "w")
+            width = value.u.int64;
+        else if (value.format == MPV_FORMAT_INT64 && key == "h")
+            height = value.u.int64;
+        else if (value.format == MPV_FORMAT_INT64 && key == "stride")
+            stride = value.u.int64;
+        else if (value.format == MPV_FORMAT_STRING && key == "format")
+            format = value.u.string;
+        else if (value.format == MPV_FORMAT_BYTE_ARRAY && key == "data")
+            data = value.u.ba;
+    }
+    // "bgr0": blue, green, red and a padding byte, which is RGB32 in a little-endian word.
+    if (format != "bgr0" || !data || width <= 0 || height <= 0 || stride < width * 4 ||
+        std::int64_t(data->size) < stride * height || Q_BYTE_ORDER != Q_LITTLE_ENDIAN)
+        return {};
+    return QImage(static_cast<const uchar*>(data->data), int(width), int(height), qsizetype(stride),
+                  QImage::Format_RGB32)
+        .copy();
 }
 
 // ---- MediaPlayer ---------------------------------------------------------------------------

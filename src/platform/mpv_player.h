@@ -6,6 +6,7 @@
 #include "platform/mpv_load_sequence.h"
 #include "platform/tone_control.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QStringList>
 #include <atomic>
@@ -69,6 +70,9 @@ public:
     // The mpv property as text, or a null string when unavailable. Synchronous: meant for
     // diagnostics and tests, not for anything called often.
     QString mpvProperty(const char* name) const;
+    // The video frame shown now at the video's own size, or a null image without one.
+    // Synchronous: meant for a capture, not for anything called often.
+    QImage videoFrame() const;
 
 signals:
     // The first video frame of the current file has been shown. (MediaPlayer::loadFailed

@@ -8,8 +8,10 @@ class MediaPlayer;
 class MixerDevice;
 class SettingsStore;
 class MciCommands;
+class ScreenGrabber;
 class SystemFolders;
 class ToneControl;
+class Wallpaper;
 
 // Everything the main window reaches of the system, injected at start-up so the whole
 // window can be built with fakes in tests or with the real services.
@@ -24,6 +26,10 @@ struct PlatformServices {
     MixerDevice* mixer = nullptr;
     // The sound path's own tone stage, where the mixer has no bass or treble; may be null.
     ToneControl* tone = nullptr;
+    // The screen as it shows now, for a capture; without one a capture reports it has none.
+    ScreenGrabber* grabber = nullptr;
+    // Makes a captured picture the wallpaper; may be null.
+    Wallpaper* wallpaper = nullptr;
     // Ends the process at once; the exit paths call nothing else after it.
     std::function<void(int)> endProcess;
 };

@@ -36,6 +36,8 @@ PlatformServices FakeRig::services()
                             .folderLister = lister,
                             .mixer = &mixer,
                             .tone = tone,
+                            .grabber = screenGrabber,
+                            .wallpaper = &wallpaper,
                             .endProcess = [this](int code) { exitCodes << code; }};
 }
 

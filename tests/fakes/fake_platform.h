@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/player_window.h"
+#include "fake_capture.h"
 #include "fake_cd_drives.h"
 #include "fake_media_player.h"
 #include "fake_mixer_device.h"
@@ -76,6 +77,10 @@ struct FakeRig {
     FakeFolderLister folderLister;
     FakeMixerDevice mixer;
     FakeToneControl toneControl;
+    FakeScreenGrabber grabber;
+    FakeWallpaper wallpaper;
+    // What captures grab the screen with; a test may put the real one in.
+    ScreenGrabber* screenGrabber = &grabber;
     // The tone stage where the mixer has no bass or treble; a test may take it away.
     ToneControl* tone = &toneControl;
     // What the play list lists folders with; a test may point it at a real lister.

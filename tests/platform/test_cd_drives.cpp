@@ -65,6 +65,8 @@ private slots:
         QTest::newRow("node names that are no identifier skipped")
             << "/dev/cd-rw:/dev/0sr:/dev/:/dev/sr0"
             << "sr0=/dev/sr0";
+        QTest::newRow("node name ending in a newline skipped") << "/dev/sr0\n:/dev/sr1"
+                                                               << "sr1=/dev/sr1";
         QTest::newRow("repeated node name skipped") << "/dev/sr0:/tmp/SR0:/dev/sr1"
                                                     << "sr0=/dev/sr0, sr1=/dev/sr1";
         QTest::newRow("missing files kept") << "/nowhere/sr7:/nowhere/a.cue"

@@ -55,7 +55,7 @@ private slots:
                  QString("IMG0:\\MPEGAV\\AVSEQ01.DAT"));
         QCOMPARE((DiscPath{"SR0", {}}).toString(), QString("SR0:\\"));
         QVERIFY(DiscPath::isDriveId("sr10") && DiscPath::isDriveId("IMG0"));
-        for (const char* id : {"", "0sr", "cd-rw", "sr 0", "CD Drive"})
+        for (const char* id : {"", "0sr", "cd-rw", "sr 0", "CD Drive", "sr0\n"})
             QVERIFY2(!DiscPath::isDriveId(id), id);
     }
 };

@@ -234,6 +234,23 @@ void TestPlayList::movieFilesOnMountedCdGoThroughDiscReader_data()
                                         << "iso9660"
                                         << "/dev/sr0"
                                         << "";
+    QTest::newRow("device name ending in a newline") << "/media/cdrom/a.dat"
+                                                     << "iso9660"
+                                                     << "/dev/sr0\n"
+                                                     << "";
+    QTest::newRow("outside, through ..") << "/media/cdrom/../cdrom1/a.dat"
+                                         << "iso9660"
+                                         << "/dev/sr0"
+                                         << "";
+    QTest::newRow("name starting with two dots") << "/media/cdrom/..clip.dat"
+                                                 << "iso9660"
+                                                 << "/dev/sr0"
+                                                 << "SR0:\\..clip.dat";
+    // A disc path would split the name at the backslash and name another file.
+    QTest::newRow("backslash in a name") << "/media/cdrom/MPEGAV/A\\B.DAT"
+                                         << "iso9660"
+                                         << "/dev/sr0"
+                                         << "";
 }
 
 void TestPlayList::movieFilesOnMountedCdGoThroughDiscReader()

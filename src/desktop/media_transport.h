@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// What the desktop (media keys, sound applets, the screen saver) may see and do of the
+// player. Each command runs the same step as the window's own button, so the status line and
+// the enabled controls stay right; implementations never hand out widgets.
+class MediaTransport : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Stopped, Paused, Playing };
+
+    // The medium in the player. `entry` is its place in the play list (-1: none).
+    struct Track {
+        int entry = -1;
+        int count = 0;
+        QString title;            // "My Song.mp3", or "Track 03 of 12" on a disc
+        QString localFile;        // empty for a disc track
+        double lengthSeconds = 0; // 0 while unknown
+    };
+
+    using QObject::QObject;
+
+    virtual State state() const = 0;
+    virtual Track track() const = 0;
+    virtual double positionSeconds() const = 0;
+
+    // Whether each command would do anything now.
+    virtual bool canPlay() const = 0;
+    virtual bool canPause() const = 0;
+    virtual bool canGoNext() const = 0;
+    virtual bool canSeek() const = 0;
+    virtual bool canFullScreen() const = 0;
+    virtual bool isFullScreen() const = 0;
+
+    // Starts playback, or resumes it when paused; nothing while playing.
+    virtual void play() = 0;
+    // Pauses while playing; nothing otherwise.
+    virtual void pause() = 0;
+    virtual void stop() = 0;
+    virtual void next() = 0;
+    // Moves within the current medium; positions outside it are refused.
+    virtual void seekTo(double seconds) = 0;
+    virtual void setFullScreen(bool on) = 0;
+    // Brings the window to the front.
+    virtual void raise() = 0;
+    // The Exit button: stops playback and ends the program.
+    virtual void quit() = 0;
+
+signals:
+    // The state, the track, its length or what the commands may do has changed (perhaps).
+    void changed();
+    // The position jumped (a seek), rather than moving on with playback.
+    void seeked(double seconds);
+};

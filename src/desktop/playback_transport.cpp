@@ -1,0 +1,177 @@
+#include "desktop/playback_transport.h"
+
+#include "app/window_modes.h"
+#include "platform/media_paths.h"
+#include "platform/media_player.h"
+#include "playback/playback_engine.h"
+#include "playback/playback_panel.h"
+#include "playback/status_text.h"
+
+#include <QEvent>
+#include <QPushButton>
+#include <QWidget>
+
+PlaybackTransport::PlaybackTransport(Window window, QObject* parent)
+    : MediaTransport(parent), m_window(std::move(window)),
+      m_sizeBeforeFullScreen(MediaPlayer::FitToSize)
+{
+    // Every play-state change and every track change shows on the status line, and the
+    // controls are switched along with it.
+    connect(&m_window.engine, &PlaybackEngine::statusChanged, this, &MediaTransport::changed);
+    connect(&m_window.player, &MediaPlayer::PlayStateChange, this, &MediaTransport::changed);
+    // Full screen is left inside the player (Esc); the window's state tells.
+    m_window.window.installEventFilter(this);
+}
+
+bool PlaybackTransport::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange)
+        emit changed();
+    return MediaTransport::eventFilter(watched, event);
+}
+
+MediaTransport::State PlaybackTransport::state() const
+{
+    switch (m_window.player.PlayState()) {
+    case MediaPlayer::Playing:
+        return State::Playing;
+    case MediaPlayer::Paused:
+        return State::Paused;
+    default:
+        return State::Stopped;
+    }
+}
+
+QString PlaybackTransport::discTrackTitle(int entry, int count)
+{
+    return QStringLiteral("Track %1 of %2").arg(entry + 1, 2, 10, QLatin1Char('0')).arg(count);
+}
+
+MediaTransport::Track PlaybackTransport::track() const
+{
+    const PlayList& list = m_window.engine.File1();
+    Track track;
+    track.entry = list.ListIndex();
+    track.count = list.ListCount();
+    if (track.entry < 0)
+        return track;
+    const QString path = list.fullPath();
+    if (MediaPaths::isDiscPath(path)) {
+        track.title = discTrackTitle(track.entry, track.count);
+    } else {
+        track.title = StatusText::properCase(list.FileName());
+        track.localFile = path;
+    }
+    // The player may still report the previous medium's length while the next one opens.
+    if (m_window.player.FileName() == path)
+        track.lengthSeconds = qMax(0.0, m_window.player.Duration());
+    return track;
+}
+
+double PlaybackTransport::positionSeconds() const
+{
+    return state() == State::Stopped ? 0.0 : qMax(0.0, m_window.player.CurrentPosition());
+}
+
+bool PlaybackTransport::canPlay() const
+{
+    return state() == State::Paused || m_window.engine.panel().cmdPlay->isEnabled();
+}
+
+bool PlaybackTransport::canPause() const
+{
+    return m_window.engine.panel().cmdPause->isEnabled();
+}
+
+bool PlaybackTransport::canGoNext() const
+{
+    return m_window.engine.panel().cmdNexttrack->isEnabled();
+}
+
+bool PlaybackTransport::canSeek() const
+{
+    return state() != State::Stopped && m_window.player.Duration() > 0;
+}
+
+bool PlaybackTransport::canFullScreen() const
+{
+    return isFullScreen() || m_window.fullScreenAllowed();
+}
+
+bool PlaybackTransport::isFullScreen() const
+{
+    return m_window.player.DisplaySize() == MediaPlayer::FullScreen;
+}
+
+void PlaybackTransport::play()
+{
+    switch (state()) {
+    case State::Playing:
+        return;
+    case State::Paused:
+        // As the space bar does: the player resumes where it was.
+        m_window.player.Play();
+        m_window.engine.FocusPlayer();
+        return;
+    case State::Stopped:
+        if (m_window.engine.panel().cmdPlay->isEnabled())
+            m_window.engine.StartListPlayback();
+        return;
+    }
+}
+
+void PlaybackTransport::pause()
+{
+    if (state() == State::Playing && canPause())
+        m_window.engine.PauseCommand();
+}
+
+void PlaybackTransport::stop()
+{
+    m_window.engine.StopCommand();
+}
+
+void PlaybackTransport::next()
+{
+    if (canGoNext())
+        m_window.engine.NextTrack();
+}
+
+void PlaybackTransport::seekTo(double seconds)
+{
+    if (!canSeek() || seconds < 0 || seconds > m_window.player.Duration())
+        return;
+    // The position bar's step.
+    m_window.player.setCurrentPosition(seconds);
+    m_window.engine.FocusPlayer();
+    emit seeked(seconds);
+}
+
+void PlaybackTransport::setFullScreen(bool on)
+{
+    if (on == isFullScreen())
+        return;
+    if (on) {
+        if (!m_window.fullScreenAllowed())
+            return;
+        m_sizeBeforeFullScreen = m_window.player.DisplaySize();
+        m_window.modes.FullScreen();
+    } else {
+        m_window.player.setDisplaySize(m_sizeBeforeFullScreen);
+        m_sizeBeforeFullScreen = MediaPlayer::FitToSize;
+    }
+    emit changed();
+}
+
+void PlaybackTransport::raise()
+{
+    QWidget& window = m_window.window;
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+void PlaybackTransport::quit()
+{
+    m_window.exitProgram();
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "desktop/media_transport.h"
+
+#include <functional>
+
+class MediaPlayer;
+class PlaybackEngine;
+class QWidget;
+class WindowModes;
+
+// The main window's playback as the desktop sees it: the play list and the player read,
+// the Play, Pause, Stop, Next Track and Full Screen steps run, each only while its button
+// would let the user run it.
+class PlaybackTransport : public MediaTransport {
+    Q_OBJECT
+public:
+    struct Window {
+        QWidget& window;
+        PlaybackEngine& engine;
+        MediaPlayer& player;
+        WindowModes& modes;
+        // Whether the Full Screen button is enabled.
+        std::function<bool()> fullScreenAllowed;
+        // The Exit button's step.
+        std::function<void()> exitProgram;
+    };
+
+    explicit PlaybackTransport(Window window, QObject* parent = nullptr);
+
+    State state() const override;
+    Track track() const override;
+    double positionSeconds() const override;
+    bool canPlay() const override;
+    bool canPause() const override;
+    bool canGoNext() const override;
+    bool canSeek() const override;
+    bool canFullScreen() const override;
+    bool isFullScreen() const override;
+    void play() override;
+    void pause() override;
+    void stop() override;
+    void next() override;
+    void seekTo(double seconds) override;
+    void setFullScreen(bool on) override;
+    void raise() override;
+    void quit() override;
+
+    // "Track 03 of 12", as the track label shows a disc's track.
+    static QString discTrackTitle(int entry, int count);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Window m_window;
+    int m_sizeBeforeFullScreen;
+};
