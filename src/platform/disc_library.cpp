@@ -5,8 +5,8 @@
 #include "platform/disc_reader.h"
 
 #include <algorithm>
-#include <cstring>
 #include <condition_variable>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -84,8 +84,7 @@ struct ReadThreadCount {
 // ends; it owns the file's reader, and with it our handle on the drive, until then.
 class StreamReadThread {
 public:
-    StreamReadThread(std::unique_ptr<DiscFileReader> reader,
-                     std::shared_ptr<ReadThreadCount> count)
+    StreamReadThread(std::unique_ptr<DiscFileReader> reader, std::shared_ptr<ReadThreadCount> count)
         : m_shared(std::make_shared<Shared>())
     {
         m_shared->reader = std::move(reader);

@@ -72,11 +72,10 @@ void TestDriveReads::driveAccount_data()
     QTest::addColumn<int>("spinUps");
     QTest::newRow("reads that follow each other") << QList<Read>{{0, 32}, {32, 32}, {64, 8}} << true
                                                   << QList<bool>{true, true, true} << 1 << 0;
-    QTest::newRow("jumps back and forth")
-        << QList<Read>{{0, 32}, {300, 32}, {32, 32}} << true << QList<bool>{true, true, true} << 3
-        << 0;
-    QTest::newRow("a drive at rest") << QList<Read>{{16, 1}, {17, 1}} << false
-                                     << QList<bool>{true, true} << 1 << 1;
+    QTest::newRow("jumps back and forth") << QList<Read>{{0, 32}, {300, 32}, {32, 32}} << true
+                                          << QList<bool>{true, true, true} << 3 << 0;
+    QTest::newRow("a drive at rest")
+        << QList<Read>{{16, 1}, {17, 1}} << false << QList<bool>{true, true} << 1 << 1;
     QTest::newRow("through the scratch") << QList<Read>{{64, 32}, {96, 32}, {128, 32}, {160, 32}}
                                          << true << QList<bool>{true, false, false, true} << 1 << 0;
 }

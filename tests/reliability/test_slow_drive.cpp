@@ -114,8 +114,8 @@ void TestSlowDrive::scratchedTrackPlaysThrough()
     QVERIFY(QTest::qWaitFor([&] { return program.playingFile(trackFile(3)); }, 20000));
     // Track 3 has nothing to show here: on to its end.
     program.player.setCurrentPosition(program.player.Duration() - 0.5);
-    QVERIFY(QTest::qWaitFor(
-        [&] { return program.player.DisplaySize() == MediaPlayer::DoubleSize; }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return program.player.DisplaySize() == MediaPlayer::DoubleSize; },
+                            10000));
 
     const SimulatedDrive::Record record = run.drive.record();
     qInfo("scratch of %u sectors failing after %.0f ms: %d failed reads, track 2 reached %.2f s "
@@ -130,7 +130,8 @@ void TestSlowDrive::scratchedTrackPlaysThrough()
     // Each unreadable chunk is asked for once, however often the player reads there.
     QVERIFY(record.failedReads >= 1);
     QVERIFY(record.failedReads <= chunksTouched(track, scratch.first, scratch.count));
-    QVERIFY2(stalls.longestGapMs() <= MaxStallMs, qPrintable(QString::number(stalls.longestGapMs())));
+    QVERIFY2(stalls.longestGapMs() <= MaxStallMs,
+             qPrintable(QString::number(stalls.longestGapMs())));
 }
 
 void TestSlowDrive::trackChangeDuringSlowRead_data()
@@ -188,12 +189,12 @@ void TestSlowDrive::trackChangeDuringSlowRead()
     qInfo("track change: playing after %lld ms; the drive sought %d times (%.0f ms) and read "
           "for %.0f ms: bound %.0f ms; the old read was still running: %s; longest stall %lld ms",
           *playingAfter, drive.seeks, drive.seekTime.count(), drive.transferTime.count(),
-          driveMs + TrackChangeAllowanceMs, oldReadStillRuns ? "yes" : "no",
-          stalls.longestGapMs());
+          driveMs + TrackChangeAllowanceMs, oldReadStillRuns ? "yes" : "no", stalls.longestGapMs());
     QVERIFY(*playingAfter <= driveMs + TrackChangeAllowanceMs);
     QVERIFY(oldReadStillRuns);
     QCOMPARE(program.status(), StatusText::playing(trackFile(track)));
-    QVERIFY2(stalls.longestGapMs() <= MaxStallMs, qPrintable(QString::number(stalls.longestGapMs())));
+    QVERIFY2(stalls.longestGapMs() <= MaxStallMs,
+             qPrintable(QString::number(stalls.longestGapMs())));
 }
 
 // After Stop the player holds track 1 at its start and reads it again; the drive is stuck on a
@@ -223,10 +224,10 @@ void TestSlowDrive::trayDuringSlowRead()
           "stall %lld ms",
           ScratchRetries.count(), trayMs, stalls.longestGapMs());
     QVERIFY(trayMs <= TrayMs);
-    QVERIFY2(stalls.longestGapMs() <= MaxStallMs, qPrintable(QString::number(stalls.longestGapMs())));
+    QVERIFY2(stalls.longestGapMs() <= MaxStallMs,
+             qPrintable(QString::number(stalls.longestGapMs())));
     QVERIFY(!program.playing());
     QVERIFY(program.statusIsTruthful());
-    qInfo() << program.statuses;
 
     // The disc goes back in and plays, the scratch no more in the way.
     run.drive.setScratch(std::nullopt);
