@@ -6,6 +6,9 @@
 namespace {
 // 32 sectors: about 74 KB of a movie track per disc access.
 constexpr std::uint32_t ChunkSectors = 32;
+// Unreadable chunks in a row before the rest of the file is given up: a scratch across the
+// track is skipped, a disc that reads nothing any more ends the file within seconds.
+constexpr int MaxUnreadableChunks = 8;
 } // namespace
 
 DiscFileReader::DiscFileReader(std::unique_ptr<SectorSource> source, const IsoEntry& file)
@@ -25,14 +28,28 @@ DiscFileReader::DiscFileReader(std::unique_ptr<SectorSource> source, const IsoEn
 
 bool DiscFileReader::fill(std::uint32_t sector)
 {
-    if (m_chunkSectors > 0 && sector >= m_chunkFirst && sector < m_chunkFirst + m_chunkSectors)
+    // Chunks start at multiples of their size, so an unreadable one is known by its number.
+    const std::uint32_t first = sector - sector % ChunkSectors;
+    if (m_chunkSectors > 0 && first == m_chunkFirst)
         return true;
-    const std::uint32_t count = std::min(ChunkSectors, m_sectors - sector);
-    m_chunk.resize(std::size_t{count} * sectorSize(m_kind));
     m_chunkSectors = 0;
-    if (!m_source->read(m_kind, m_extent + sector, count, m_chunk.data()))
+    if (m_unreadableInARow >= MaxUnreadableChunks)
         return false;
-    m_chunkFirst = sector;
+    const std::uint32_t count = std::min(ChunkSectors, m_sectors - first);
+    m_chunk.resize(std::size_t{count} * sectorSize(m_kind));
+    const std::uint32_t index = first / ChunkSectors;
+    if (m_unreadable.contains(index) ||
+        !m_source->read(m_kind, m_extent + first, count, m_chunk.data())) {
+        // Zeros, which the player skips like any damage in a stream, rather than a failure it
+        // would take for the end of the file and ask for again and again; the drive is not
+        // asked for this chunk again.
+        std::fill(m_chunk.begin(), m_chunk.end(), 0);
+        if (m_unreadable.insert(index).second)
+            ++m_unreadableInARow;
+    } else {
+        m_unreadableInARow = 0;
+    }
+    m_chunkFirst = first;
     m_chunkSectors = count;
     return true;
 }

@@ -13,11 +13,13 @@
 
 class DiscFileReader;
 class SectorSource;
+class StreamReadThread;
 struct DriveSlot;
+struct ReadThreadCount;
 
 // A file of a disc opened for reading, with a handle of its own. Read by one thread at a time
 // (mpv's stream thread); any other thread may cut it off at any time without waiting for a
-// read in progress, after which every read fails.
+// read in progress, which then fails at once, as does every later one.
 class DiscStream {
 public:
     ~DiscStream();
@@ -29,19 +31,20 @@ public:
     // cannot be read (taken out, tray opened, damaged) or the stream was cancelled.
     qint64 read(qint64 offset, char* out, qint64 maxSize);
     // From any thread; never blocks. The read in progress and every later one fail.
-    void cancel() { m_cancelled = true; }
+    void cancel();
 
 private:
     friend class DiscLibrary;
     DiscStream(std::shared_ptr<DriveSlot> slot, quint64 state,
-               std::unique_ptr<DiscFileReader> reader);
+               std::unique_ptr<DiscFileReader> reader,
+               std::shared_ptr<ReadThreadCount> readThreads);
     bool alive() const;
 
     std::shared_ptr<DriveSlot> m_slot;
     const quint64 m_state; // the drive's state when opened; any change cuts the stream off
     const qint64 m_size;
     std::atomic<bool> m_cancelled{false};
-    std::unique_ptr<DiscFileReader> m_reader;
+    std::unique_ptr<StreamReadThread> m_reads;
 };
 
 // The CD drives behind disc paths: drive identifiers (any case) to the discs they hold, so
@@ -53,6 +56,7 @@ public:
 
     // Discs are opened with `openDisc` (tests wrap it); by default DiscReader::open.
     explicit DiscLibrary(DiscOpener openDisc = {});
+    // Cuts off the streams still open and waits for reads that a drive is still busy with.
     ~DiscLibrary();
     DiscLibrary(const DiscLibrary&) = delete;
     DiscLibrary& operator=(const DiscLibrary&) = delete;
@@ -68,7 +72,9 @@ public:
     std::optional<QStringList> listFiles(const QString& discFolder) const;
     // A file of a disc ("SR0:\Mpegav\AVSEQ01.DAT", names without regard to case).
     std::unique_ptr<DiscStream> openFile(const QString& discPath) const;
-    // Volume serial number of the disc in a drive; 0 without a readable disc.
+    // Volume serial number of the disc in a drive; 0 without a readable disc. The disc is read
+    // only when it has not been read since the drive's tray last moved: opening a file or
+    // listing a folder notes the serial of the disc read.
     qint32 serial(const QString& id) const;
 
     // Cuts off every stream of ours on the drive, without waiting for reads in progress.
@@ -84,4 +90,6 @@ private:
     DiscOpener m_openDisc;
     mutable std::mutex m_mutex;
     std::vector<std::shared_ptr<DriveSlot>> m_slots;
+    // The streams' read threads, which may run on after their streams for a slow read.
+    std::shared_ptr<ReadThreadCount> m_readThreads;
 };

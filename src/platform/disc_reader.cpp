@@ -180,7 +180,14 @@ std::unique_ptr<SectorSource> open(const QString& source)
 
 std::optional<QStringList> listFiles(SectorSource& disc, const QStringList& folder)
 {
-    const std::optional<IsoEntry> dir = Iso9660::find(disc, toStd(folder));
+    const std::optional<Iso9660::VolumeDescriptor> pvd = Iso9660::readVolumeDescriptor(disc);
+    return pvd ? listFiles(disc, *pvd, folder) : std::nullopt;
+}
+
+std::optional<QStringList> listFiles(SectorSource& disc, const Iso9660::VolumeDescriptor& pvd,
+                                     const QStringList& folder)
+{
+    const std::optional<IsoEntry> dir = Iso9660::find(disc, pvd, toStd(folder));
     if (!dir || !dir->directory)
         return std::nullopt;
     const std::optional<std::vector<IsoEntry>> entries = Iso9660::readDirectory(disc, *dir);
@@ -195,9 +202,16 @@ std::optional<QStringList> listFiles(SectorSource& disc, const QStringList& fold
 
 std::optional<IsoEntry> findFile(SectorSource& disc, const QStringList& path)
 {
+    const std::optional<Iso9660::VolumeDescriptor> pvd = Iso9660::readVolumeDescriptor(disc);
+    return pvd ? findFile(disc, *pvd, path) : std::nullopt;
+}
+
+std::optional<IsoEntry> findFile(SectorSource& disc, const Iso9660::VolumeDescriptor& pvd,
+                                 const QStringList& path)
+{
     if (path.isEmpty())
         return std::nullopt;
-    std::optional<IsoEntry> entry = Iso9660::find(disc, toStd(path));
+    std::optional<IsoEntry> entry = Iso9660::find(disc, pvd, toStd(path));
     if (!entry || entry->directory)
         return std::nullopt;
     return entry;

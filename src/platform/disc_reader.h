@@ -17,9 +17,13 @@ std::unique_ptr<SectorSource> open(const QString& source);
 
 // Names of the plain files in a folder of the disc, without version suffixes.
 std::optional<QStringList> listFiles(SectorSource& disc, const QStringList& folder);
+std::optional<QStringList> listFiles(SectorSource& disc, const Iso9660::VolumeDescriptor& pvd,
+                                     const QStringList& folder);
 
 // The file at a path of the disc; nothing for a folder or a name that is not there.
 std::optional<IsoEntry> findFile(SectorSource& disc, const QStringList& path);
+std::optional<IsoEntry> findFile(SectorSource& disc, const Iso9660::VolumeDescriptor& pvd,
+                                 const QStringList& path);
 
 // The disc's volume serial number, 0 when it has no readable ISO 9660 volume.
 qint32 serial(SectorSource& disc);

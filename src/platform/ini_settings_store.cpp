@@ -57,11 +57,20 @@ bool IniSettingsStore::fileIsUsable() const
     return looksLikeIniText(file.readAll());
 }
 
+void IniSettingsStore::remember(QSettings& settings) const
+{
+    settings.beginGroup(m_section);
+    for (const QString& key : settings.childKeys())
+        m_known[key] = settings.value(key).toString();
+    settings.endGroup();
+}
+
 QString IniSettingsStore::Get(const QString& key) const
 {
     if (!fileIsUsable())
         return {};
-    const QSettings settings(m_path, QSettings::IniFormat);
+    QSettings settings(m_path, QSettings::IniFormat);
+    remember(settings);
     return settings.value(groupedKey(key)).toString();
 }
 
@@ -81,6 +90,10 @@ void IniSettingsStore::Save(const QString& key, const QString& value)
         keepDamagedFileAside();
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSettings settings(m_path, QSettings::IniFormat);
-    settings.setValue(groupedKey(key), value);
+    remember(settings);
+    m_known[key] = value;
+    for (auto known = m_known.cbegin(); known != m_known.cend(); ++known)
+        if (known.key() == key || !settings.contains(groupedKey(known.key())))
+            settings.setValue(groupedKey(known.key()), known.value());
     settings.sync();
 }

@@ -142,9 +142,13 @@ std::optional<std::vector<IsoEntry>> readDirectory(SectorSource& source, const I
 std::optional<IsoEntry> find(SectorSource& source, const std::vector<std::string>& path)
 {
     const std::optional<VolumeDescriptor> pvd = readVolumeDescriptor(source);
-    if (!pvd)
-        return std::nullopt;
-    std::optional<IsoEntry> current = rootDirectory(*pvd);
+    return pvd ? find(source, *pvd, path) : std::nullopt;
+}
+
+std::optional<IsoEntry> find(SectorSource& source, const VolumeDescriptor& pvd,
+                             const std::vector<std::string>& path)
+{
+    std::optional<IsoEntry> current = rootDirectory(pvd);
     for (const std::string& component : path) {
         if (!current)
             return std::nullopt;

@@ -44,6 +44,9 @@ std::optional<std::vector<IsoEntry>> readDirectory(SectorSource& source, const I
 // Follows path components from the root, each matched without regard to case; an empty path
 // gives the root.
 std::optional<IsoEntry> find(SectorSource& source, const std::vector<std::string>& path);
+// The same from a volume descriptor already read.
+std::optional<IsoEntry> find(SectorSource& source, const VolumeDescriptor& pvd,
+                             const std::vector<std::string>& path);
 
 // ASCII comparison without regard to case.
 bool sameName(std::string_view a, std::string_view b);

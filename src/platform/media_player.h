@@ -57,4 +57,8 @@ public:
 signals:
     void EndOfStream(long result);
     void PlayStateChange(long oldState, long newState);
+    // The medium set by setFileName could not be opened or played (a disc taken away, a file
+    // gone or damaged); `error` is the player's own code. A player that cannot tell may leave
+    // it to the watchdog of the Play command.
+    void loadFailed(const QString& path, int error);
 };

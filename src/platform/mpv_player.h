@@ -75,11 +75,9 @@ public:
     QImage videoFrame() const;
 
 signals:
-    // The first video frame of the current file has been shown.
+    // The first video frame of the current file has been shown. (MediaPlayer::loadFailed
+    // reports an mpv error code, MPV_ERROR_*.)
     void firstFrameShown();
-    // The medium set by setFileName could not be opened or played; error is an mpv error
-    // code (MPV_ERROR_*).
-    void loadFailed(const QString& path, int error);
 
 private:
     void watchEvents();

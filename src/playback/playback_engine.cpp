@@ -54,6 +54,7 @@ void PlaybackEngine::connectSignals()
     connect(&tmrWrong_Format, &QTimer::timeout, this, &PlaybackEngine::tmrWrong_Format_Timer);
     connect(&m_player, &MediaPlayer::EndOfStream, this, &PlaybackEngine::onEndOfStream);
     connect(&m_player, &MediaPlayer::PlayStateChange, this, &PlaybackEngine::onPlayStateChange);
+    connect(&m_player, &MediaPlayer::loadFailed, this, &PlaybackEngine::onLoadFailed);
 }
 
 void PlaybackEngine::setStatus(const QString& text)
@@ -92,6 +93,7 @@ bool PlaybackEngine::loadAndPlay(BarMaximum bar)
         return false;
     // The player knows the length only once the medium is open; the bar takes it then.
     m_pendingBarMaximum = bar;
+    m_awaitingPlaying = true;
     m_player.setFileName(path);
     m_player.Play();
     return true;
@@ -171,9 +173,12 @@ void PlaybackEngine::PrepareTrackChange()
 
 void PlaybackEngine::playEntry(int entry, Focus focus)
 {
+    const QString statusBefore = status();
     PrepareTrackChange();
     m_list.setListIndex(entry); // no such entry: the current one plays again
-    loadAndPlay(BarMaximum::Leave);
+    // A file missing at once leaves the player as it was, and the status line with it.
+    if (!loadAndPlay(BarMaximum::Leave))
+        setStatus(statusBefore);
     m_hooks.EnableTrackControls();
     if (focus == Focus::Player)
         FocusPlayer();
@@ -207,6 +212,7 @@ void PlaybackEngine::StopCommand()
     if (!m_list.FileName().isEmpty())
         m_player.setFileName(m_list.fullPath());
     m_pendingBarMaximum = BarMaximum::Leave;
+    m_awaitingPlaying = false;
     m_player.Stop();
     setStatus(StatusText::Idle);
     m_hooks.setTrayEnabled(true);
@@ -255,6 +261,7 @@ void PlaybackEngine::onEndOfStream()
 void PlaybackEngine::endOfListStop()
 {
     m_pendingBarMaximum = BarMaximum::Leave;
+    m_awaitingPlaying = false;
     m_player.Stop();
     m_hooks.DisableTrackControls();
     m_hooks.setCaptureEnabled(false);
@@ -287,6 +294,7 @@ void PlaybackEngine::onPlaying()
     // A medium longer than the position bar can show (above 32767 s) fails the load that
     // asked for the bar's maximum: chaining ends the list, the Play command its start.
     const BarMaximum bar = std::exchange(m_pendingBarMaximum, BarMaximum::Leave);
+    m_awaitingPlaying = false;
     if (bar != BarMaximum::Leave && !applyBarMaximum()) {
         if (bar == BarMaximum::Chaining) {
             endOfListStop();
@@ -299,6 +307,28 @@ void PlaybackEngine::onPlaying()
     setStatus(StatusText::playing(m_list.FileName()));
     disarmWatchdog();
     m_hooks.CheckDiscAndBookmark();
+    m_hooks.EnableTrackControls();
+}
+
+// A medium that could not be opened after all (a disc path, checked only when the disc is read;
+// a disc or file taken away): the status line must not keep promising it.
+void PlaybackEngine::onLoadFailed()
+{
+    if (!std::exchange(m_awaitingPlaying, false))
+        return;
+    // The Play command's watchdog reports its medium in its own time.
+    if (watchdogArmed())
+        return;
+    // Chaining ends the list, as it does for a file that is missing at once.
+    if (std::exchange(m_pendingBarMaximum, BarMaximum::Leave) == BarMaximum::Chaining) {
+        endOfListStop();
+        return;
+    }
+    // A track change: nothing plays, and any other track may still be chosen.
+    setStatus(StatusText::Idle);
+    m_hooks.setTrayEnabled(true);
+    m_hooks.setCaptureEnabled(false);
+    m_hooks.disableBookmarkCommands();
     m_hooks.EnableTrackControls();
 }
 

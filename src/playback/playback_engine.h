@@ -82,6 +82,7 @@ private:
     void onEndOfStream();
     void onPlayStateChange();
     void onPlaying();
+    void onLoadFailed();
     void endOfListStop();
     void chooseEntryByMode();
     bool moveToFollowingEntry();
@@ -96,6 +97,8 @@ private:
     PlayList m_list;
     PlayOrder m_order;
     BarMaximum m_pendingBarMaximum = BarMaximum::Leave;
+    // Load-and-play handed the player a medium that has not reported playing yet.
+    bool m_awaitingPlaying = false;
     QString m_filePathSeen;
     long m_lastMciResult = 0;
 };
