@@ -3,6 +3,7 @@
 
 #include "disc_rig.h"
 #include "platform/mci_interpreter.h"
+#include "unprivileged.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,23 +25,6 @@ QString describe(const QList<CdDrive>& drives)
     for (const CdDrive& d : drives)
         out << QStringLiteral("%1=%2%3").arg(d.id, d.source, d.isImage ? " image" : "");
     return out.join(", ");
-}
-
-// Runs `check` as user nobody in a child process, so files a root test run could read anyway
-// become unreadable; its result is the child's exit status.
-int asUnprivileged(const std::function<int()>& check)
-{
-    if (::geteuid() != 0)
-        return check();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(100);
-        ::_exit(check());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "platform/ini_settings_store.h"
 #include "settings/settings_keys.h"
+#include "unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,23 +29,6 @@ QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Runs `check` as user nobody in a child process where the test runs as root, who may write
-// any file: the child's exit status.
-int asUnprivileged(const std::function<int()>& check)
-{
-    if (::geteuid() != 0)
-        return check();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(100);
-        ::_exit(check());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
 }
 
 bool change(Change how, const QString& path)

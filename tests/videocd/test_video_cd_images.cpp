@@ -11,6 +11,7 @@
 #include "playback/playback_engine.h"
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
+#include "unprivileged.h"
 #include "videocd/track_panel.h"
 #include "videocd/video_cd_loader.h"
 
@@ -72,23 +73,6 @@ struct Run {
     MciInterpreter mci;
     std::unique_ptr<Playerfrm> window;
 };
-
-// Runs `check` as user nobody in a child process, so that a file a root test run could read
-// anyway becomes unreadable; the child's exit status.
-int asUnprivileged(const std::function<int()>& check)
-{
-    if (::geteuid() != 0)
-        return check();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(100);
-        ::_exit(check());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
-}
 
 const QStringList DiscNames{"vcd11", "vcd2", "svcd"};
 const QStringList ImageForms{".cue", "-2336.cue", ".toc", ".nrg", ".bin", "-2336.bin"};
