@@ -42,7 +42,7 @@ void IdleServices::Log::add(const QString& call)
 namespace {
 
 // Answers after the configured delay, from the service thread's event loop.
-void answerLater(const QDBusContext& context, int delayMs, const QVariant& value)
+void answerLater(QObject* owner, const QDBusContext& context, int delayMs, const QVariant& value)
 {
     const QDBusMessage reply =
         value.isValid() ? context.message().createReply(value) : context.message().createReply();
@@ -50,8 +50,10 @@ void answerLater(const QDBusContext& context, int delayMs, const QVariant& value
         context.connection().send(reply);
         return;
     }
+    // The timer belongs to the answering object, so an answer still pending when the
+    // services go away goes with it.
     QDBusConnection bus = context.connection();
-    QTimer::singleShot(delayMs, [bus, reply]() mutable { bus.send(reply); });
+    QTimer::singleShot(delayMs, owner, [bus, reply]() mutable { bus.send(reply); });
 }
 
 class ScreenSaverObject : public QObject, protected QDBusContext {
@@ -69,7 +71,7 @@ public slots:
         const uint cookie = ++m_lastCookie;
         m_log->add(QStringLiteral("Inhibit %1").arg(cookie));
         setDelayedReply(true);
-        answerLater(*this, m_delayMs, cookie);
+        answerLater(this, *this, m_delayMs, cookie);
         return 0;
     }
     void UnInhibit(uint cookie) { m_log->add(QStringLiteral("UnInhibit %1").arg(cookie)); }
@@ -116,7 +118,7 @@ public slots:
         connection().registerObject(path, request, QDBusConnection::ExportAllSlots);
         m_log->add("portal Inhibit " + path);
         setDelayedReply(true);
-        answerLater(*this, m_delayMs, QVariant::fromValue(QDBusObjectPath(path)));
+        answerLater(this, *this, m_delayMs, QVariant::fromValue(QDBusObjectPath(path)));
         return {};
     }
 
@@ -154,8 +156,11 @@ IdleServices::~IdleServices()
         m_bus.unregisterService(name);
     m_bus.unregisterObject("/org/freedesktop/ScreenSaver", QDBusConnection::UnregisterTree);
     m_bus.unregisterObject("/org/freedesktop/portal/desktop", QDBusConnection::UnregisterTree);
+    // Deleted in their own thread and waited for: a deleteLater could still be queued
+    // when the thread's loop quits, and the objects would never go.
     for (QObject* object : m_objects)
-        QMetaObject::invokeMethod(object, &QObject::deleteLater);
+        QMetaObject::invokeMethod(
+            object, [object] { delete object; }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
 }
