@@ -4,6 +4,8 @@
 # under one window manager, runs interleaved. Each program is started by bench/first_picture, which watches the screen itself
 # (shared-memory grabs) until a coloured picture covers part of it: the same end point for all.
 #   bench/first-picture.sh [BUILD_DIR] [RUNS]
+# BASELINE=/path/to/an/older/tamrel-vcd-player adds that build to the runs, for a before and
+# after of a change measured in the same runs.
 # Installs VLC (Debian's) for itself. VLC refuses to run as root, so every program runs as the
 # unprivileged user "tamrelbench", made here when missing.
 set -euo pipefail
@@ -57,6 +59,12 @@ programs=(
     "cvlc image|cvlc --quiet --aout=dummy vcd://$work/colour-vcd.cue"
     "vlc image|vlc --quiet --no-qt-privacy-ask --aout=dummy vcd://$work/colour-vcd.cue"
 )
+if [ -n "${BASELINE:-}" ]; then
+    programs+=(
+        "baseline clip|env TAMREL_MPV_OPTIONS=ao=null TAMREL_CD_DRIVES= $BASELINE $work/clip.dat"
+        "baseline image|env TAMREL_MPV_OPTIONS=ao=null TAMREL_CD_DRIVES= $BASELINE $work/colour-vcd.cue"
+    )
+fi
 declare -A times
 for run in $(seq "$runs"); do
     for entry in "${programs[@]}"; do

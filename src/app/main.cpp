@@ -9,6 +9,7 @@
 #include "platform/folder_lister.h"
 #include "platform/ini_settings_store.h"
 #include "platform/mci_interpreter.h"
+#include "platform/mpv_library.h"
 #include "platform/mpv_player.h"
 #include "platform/screen_grabber.h"
 #include "platform/startup_timeline.h"
@@ -71,6 +72,7 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(DesktopEntry::Id);
     applyWindowFont(app);
     StartupTimeline::mark("QApplication built");
+    MpvLibrary::loadInBackground();
 
     // The drives are looked for once, here; the disc library outlives everything that reads
     // discs, the player's streams included.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mpv/client.h>
 #include <mpv/render.h>
@@ -23,3 +24,7 @@ struct MpvFreeDeleter {
     void operator()(char* data) const { mpv_free(data); }
 };
 using MpvStringPtr = std::unique_ptr<char, MpvFreeDeleter>;
+
+// Hands out the player's mpv handle, which may still be in the making on another thread: the
+// first call waits for it. Gives nullptr when libmpv could not be set up.
+using MpvHandleSource = std::function<mpv_handle*()>;

@@ -57,56 +57,21 @@ MpvPlayer::MpvPlayer(const Options& options, QObject* parent)
     // QApplication has set LC_NUMERIC from the environment.
     std::setlocale(LC_NUMERIC, "C");
 
-    StartupTimeline::mark("mpv: creating the handle");
-    m_mpv.reset(mpv_create());
-    if (!m_mpv) {
-        qCCritical(lcMpv, "mpv_create failed");
-    } else {
-        const QByteArray volume =
-            QByteArray::number(100.0 * std::pow(10.0, kStartLevelDb / 60.0), 'f', 4);
-        const std::pair<const char*, QByteArray> defaults[] = {
-            {"vo", m_options.renderVideo ? "libmpv" : "null"},
-            {"load-scripts", "no"},
-            {"ytdl", "no"},
-            {"osc", "no"},
-            {"input-default-bindings", "no"},
-            {"input-vo-keyboard", "no"},
-            {"idle", "yes"},
-            {"keep-open", "no"},
-            {"terminal", "no"},
-            // Without a sound device audio-only media still run (silently) to their end.
-            {"audio-fallback-to-null", "yes"},
-            {"volume", volume},
-        };
-        for (const auto& [name, value] : defaults) {
-            if (mpv_set_option_string(m_mpv.get(), name, value.constData()) < 0)
-                qCWarning(lcMpv, "mpv does not accept %s=%s", name, value.constData());
-        }
-        for (const QString& option : m_options.extraOptions) {
-            const qsizetype equals = option.indexOf(QLatin1Char('='));
-            const QByteArray name = option.left(equals).toUtf8();
-            const QByteArray value =
-                equals < 0 ? QByteArray("yes") : option.mid(equals + 1).toUtf8();
-            if (mpv_set_option_string(m_mpv.get(), name.constData(), value.constData()) < 0)
-                qCWarning(lcMpv, "mpv does not accept %s=%s", name.constData(), value.constData());
-        }
-        StartupTimeline::mark("mpv: options set");
-        if (mpv_initialize(m_mpv.get()) < 0) {
-            qCCritical(lcMpv, "mpv_initialize failed");
-            m_mpv.reset();
-        } else if (m_options.discs && !registerDiscStreamProtocol(m_mpv.get(), *m_options.discs)) {
-            qCWarning(lcMpv, "mpv refused the disc stream protocol: discs will not play");
-        }
-    }
-
-    watchEvents();
+    // Opening libmpv and starting its core take longer than building the window, so they
+    // run beside it; the first call that needs the handle waits for what is left.
+    m_handleInMaking = std::async(std::launch::async, [this] {
+        MpvHandlePtr mpv = createHandle();
+        if (mpv)
+            watchEvents(mpv.get());
+        return mpv;
+    });
     createView();
 }
 
 MpvPlayer::~MpvPlayer()
 {
-    if (m_mpv)
-        mpv_set_wakeup_callback(m_mpv.get(), nullptr, nullptr);
+    if (mpv_handle* mpv = handle())
+        mpv_set_wakeup_callback(mpv, nullptr, nullptr);
     leaveFullScreen();
     m_fullScreen->removeShortcuts();
     // The render context must go before the mpv handle it belongs to.
@@ -116,18 +81,73 @@ MpvPlayer::~MpvPlayer()
     m_mpv.reset();
 }
 
-void MpvPlayer::watchEvents()
+mpv_handle* MpvPlayer::handle() const
 {
-    if (!m_mpv)
-        return;
-    mpv_observe_property(m_mpv.get(), MpvDurationProperty, "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(m_mpv.get(), MpvTimePosProperty, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_request_log_messages(m_mpv.get(), "warn");
+    if (m_handleInMaking.valid()) {
+        StartupTimeline::mark("mpv: handle needed");
+        m_mpv = m_handleInMaking.get();
+        StartupTimeline::mark("mpv: handle ready");
+    }
+    return m_mpv.get();
+}
+
+// Runs on the thread that makes the handle: touches nothing of the player but its options.
+MpvHandlePtr MpvPlayer::createHandle() const
+{
+    StartupTimeline::mark("mpv: creating the handle");
+    MpvHandlePtr mpv(mpv_create());
+    if (!mpv) {
+        qCCritical(lcMpv, "mpv_create failed");
+        return mpv;
+    }
+    const QByteArray volume =
+        QByteArray::number(100.0 * std::pow(10.0, kStartLevelDb / 60.0), 'f', 4);
+    const std::pair<const char*, QByteArray> defaults[] = {
+        {"vo", m_options.renderVideo ? "libmpv" : "null"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"osc", "no"},
+        {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"idle", "yes"},
+        {"keep-open", "no"},
+        {"terminal", "no"},
+        // Without a sound device audio-only media still run (silently) to their end.
+        {"audio-fallback-to-null", "yes"},
+        {"volume", volume},
+    };
+    for (const auto& [name, value] : defaults) {
+        if (mpv_set_option_string(mpv.get(), name, value.constData()) < 0)
+            qCWarning(lcMpv, "mpv does not accept %s=%s", name, value.constData());
+    }
+    for (const QString& option : m_options.extraOptions) {
+        const qsizetype equals = option.indexOf(QLatin1Char('='));
+        const QByteArray name = option.left(equals).toUtf8();
+        const QByteArray value = equals < 0 ? QByteArray("yes") : option.mid(equals + 1).toUtf8();
+        if (mpv_set_option_string(mpv.get(), name.constData(), value.constData()) < 0)
+            qCWarning(lcMpv, "mpv does not accept %s=%s", name.constData(), value.constData());
+    }
+    StartupTimeline::mark("mpv: options set");
+    if (mpv_initialize(mpv.get()) < 0) {
+        qCCritical(lcMpv, "mpv_initialize failed");
+        return nullptr;
+    }
+    if (m_options.discs && !registerDiscStreamProtocol(mpv.get(), *m_options.discs))
+        qCWarning(lcMpv, "mpv refused the disc stream protocol: discs will not play");
+    StartupTimeline::mark("mpv: initialised");
+    return mpv;
+}
+
+void MpvPlayer::watchEvents(mpv_handle* mpv)
+{
+    mpv_observe_property(mpv, MpvDurationProperty, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv, MpvTimePosProperty, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_request_log_messages(mpv, "warn");
     // Observed values arrive only when mpv's event queue runs empty: a file that opens
     // and ends within one busy moment of the GUI never reports its duration otherwise.
-    mpv_hook_add(m_mpv.get(), 0, "on_unload", 0);
+    mpv_hook_add(mpv, 0, "on_unload", 0);
     mpv_set_wakeup_callback(
-        m_mpv.get(),
+        mpv,
         [](void* player) {
             // Called on mpv's threads: never call mpv here, only wake the GUI thread.
             // The callback is removed before the player goes away, and calls still
@@ -141,7 +161,8 @@ void MpvPlayer::watchEvents()
 
 void MpvPlayer::createView()
 {
-    m_view = new MpvPlayerView(m_options.renderVideo ? m_mpv.get() : nullptr);
+    m_view = new MpvPlayerView(m_options.renderVideo ? MpvHandleSource([this] { return handle(); })
+                                                     : MpvHandleSource());
     m_fullScreen = new MpvFullScreen(m_view, this);
     connect(m_view, &MpvPlayerView::shown, m_fullScreen, &MpvFullScreen::ensureShortcuts);
     connect(m_view, &MpvPlayerView::pauseToggleRequested, this, &MpvPlayer::togglePause);
@@ -179,39 +200,43 @@ QWidget* MpvPlayer::videoWidget()
 
 void MpvPlayer::command(std::uint64_t replyId, std::initializer_list<QByteArray> args)
 {
-    if (!m_mpv)
+    mpv_handle* mpv = handle();
+    if (!mpv)
         return;
     std::vector<const char*> argv;
     argv.reserve(args.size() + 1);
     for (const QByteArray& arg : args)
         argv.push_back(arg.constData());
     argv.push_back(nullptr);
-    mpv_command_async(m_mpv.get(), replyId, argv.data());
+    mpv_command_async(mpv, replyId, argv.data());
 }
 
 void MpvPlayer::setMpvProperty(const char* name, const QByteArray& value, std::uint64_t replyId)
 {
-    if (!m_mpv)
+    mpv_handle* mpv = handle();
+    if (!mpv)
         return;
     const char* data = value.constData();
-    mpv_set_property_async(m_mpv.get(), replyId, name, MPV_FORMAT_STRING, &data);
+    mpv_set_property_async(mpv, replyId, name, MPV_FORMAT_STRING, &data);
 }
 
 QString MpvPlayer::mpvProperty(const char* name) const
 {
-    if (!m_mpv)
+    mpv_handle* mpv = handle();
+    if (!mpv)
         return {};
-    MpvStringPtr value(mpv_get_property_string(m_mpv.get(), name));
+    MpvStringPtr value(mpv_get_property_string(mpv, name));
     return value ? QString::fromUtf8(value.get()) : QString();
 }
 
 QImage MpvPlayer::videoFrame() const
 {
-    if (!m_mpv)
+    mpv_handle* mpv = handle();
+    if (!mpv)
         return {};
     const char* args[] = {"screenshot-raw", "video", nullptr};
     mpv_node result{};
-    if (mpv_command_ret(m_mpv.get(), args, &result) < 0)
+    if (mpv_command_ret(mpv, args, &result) < 0)
         return {};
     // The node owns the pixels until it is freed; the image takes a copy first.
     const std::unique_ptr<mpv_node, void (*)(mpv_node*)> guard(&result, mpv_free_node_contents);
@@ -249,31 +274,31 @@ QImage MpvPlayer::videoFrame() const
 void MpvPlayer::setFileName(const QString& path)
 {
     m_fileName = path;
-    if (m_mpv)
+    if (handle())
         carryOut(m_sequence.open(mediumOf(path)));
 }
 
 void MpvPlayer::Play()
 {
-    if (m_mpv)
+    if (handle())
         carryOut(m_sequence.play());
 }
 
 void MpvPlayer::Pause()
 {
-    if (m_mpv)
+    if (handle())
         carryOut(m_sequence.pause());
 }
 
 void MpvPlayer::Stop()
 {
-    if (m_mpv)
+    if (handle())
         carryOut(m_sequence.stop());
 }
 
 void MpvPlayer::setCurrentPosition(double seconds)
 {
-    if (m_mpv)
+    if (handle())
         carryOut(m_sequence.seek(seconds));
 }
 
@@ -348,7 +373,7 @@ void MpvPlayer::drainEvents()
     m_drainQueued = false;
     // A signal handler may delete the player; stop touching it then.
     QPointer<MpvPlayer> self(this);
-    while (self && m_mpv) {
+    while (self && handle()) {
         const mpv_event* event = mpv_wait_event(m_mpv.get(), 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <atomic>
 #include <cstdint>
+#include <future>
 #include <initializer_list>
 
 class DiscLibrary;
@@ -58,7 +59,7 @@ public:
     QWidget* videoWidget() override;
 
     // False when libmpv could not be set up; the player then never plays anything.
-    bool isValid() const { return m_mpv != nullptr; }
+    bool isValid() const { return handle() != nullptr; }
     bool EnableFullScreenControls() const { return m_enableFullScreenControls; }
 
     // Sets, or with an empty filter removes, one labelled stage of the audio filter chain,
@@ -80,7 +81,10 @@ signals:
     void firstFrameShown();
 
 private:
-    void watchEvents();
+    // The handle, waiting for it while it is still being made.
+    mpv_handle* handle() const;
+    MpvHandlePtr createHandle() const;
+    void watchEvents(mpv_handle* mpv);
     void createView();
     void drainEvents();
 
@@ -96,7 +100,8 @@ private:
     void leaveFullScreen();
 
     const Options m_options;
-    MpvHandlePtr m_mpv;
+    mutable std::future<MpvHandlePtr> m_handleInMaking;
+    mutable MpvHandlePtr m_mpv;
     std::atomic<bool> m_drainQueued{false};
 
     MpvLoadSequence m_sequence;

@@ -10,10 +10,10 @@
 #include <QToolButton>
 #include <cmath>
 
-MpvPlayerView::MpvPlayerView(mpv_handle* mpv, QWidget* parent) : QWidget(parent)
+MpvPlayerView::MpvPlayerView(MpvHandleSource mpv, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("playerView"));
-    m_picture = createPicture(mpv);
+    m_picture = createPicture(std::move(mpv));
     m_picture->setObjectName(QStringLiteral("playerVideo"));
     m_picture->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setFocusProxy(m_picture);
@@ -26,10 +26,10 @@ MpvPlayerView::MpvPlayerView(mpv_handle* mpv, QWidget* parent) : QWidget(parent)
     layout->addWidget(m_controls);
 }
 
-QWidget* MpvPlayerView::createPicture(mpv_handle* mpv)
+QWidget* MpvPlayerView::createPicture(MpvHandleSource mpv)
 {
     if (mpv) {
-        m_renderedPicture = new MpvVideoWidget(mpv, this);
+        m_renderedPicture = new MpvVideoWidget(std::move(mpv), this);
         return m_renderedPicture;
     }
     auto* placeholder = new QWidget(this);

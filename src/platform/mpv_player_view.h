@@ -17,7 +17,7 @@ class MpvPlayerView : public QWidget {
 public:
     // With `mpv` (initialised with vo=libmpv) mpv draws the picture; without it the picture
     // is a black placeholder.
-    explicit MpvPlayerView(mpv_handle* mpv, QWidget* parent = nullptr);
+    explicit MpvPlayerView(MpvHandleSource mpv, QWidget* parent = nullptr);
 
     // The picture mpv draws into, or null for the placeholder.
     MpvVideoWidget* renderedPicture() const { return m_renderedPicture; }
@@ -38,7 +38,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QWidget* createPicture(mpv_handle* mpv);
+    QWidget* createPicture(MpvHandleSource mpv);
     QWidget* createControls();
 
     QWidget* m_picture = nullptr;

@@ -4,7 +4,7 @@
 
 #include <QVBoxLayout>
 
-MpvVideoWidget::MpvVideoWidget(mpv_handle* mpv, QWidget* parent) : QWidget(parent)
+MpvVideoWidget::MpvVideoWidget(MpvHandleSource mpv, QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     // Seen only until the native window is mapped.
@@ -13,7 +13,7 @@ MpvVideoWidget::MpvVideoWidget(mpv_handle* mpv, QWidget* parent) : QWidget(paren
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
 
-    m_window = new MpvVideoWindow(mpv, this);
+    m_window = new MpvVideoWindow(std::move(mpv), this);
     connect(m_window, &MpvVideoWindow::renderContextReady, this,
             &MpvVideoWidget::renderContextReady);
     connect(m_window, &MpvVideoWindow::frameShown, this, &MpvVideoWidget::frameRendered);

@@ -16,7 +16,7 @@ class MpvVideoWidget : public QWidget {
 public:
     // mpv must have been initialised with vo=libmpv and must outlive the render context;
     // the owner calls releaseRenderContext() before destroying it.
-    explicit MpvVideoWidget(mpv_handle* mpv, QWidget* parent = nullptr);
+    explicit MpvVideoWidget(MpvHandleSource mpv, QWidget* parent = nullptr);
     ~MpvVideoWidget() override;
 
     // Frees the render context (making the GL context current for it) and forgets mpv.

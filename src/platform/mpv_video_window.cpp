@@ -18,8 +18,8 @@ void* getProcAddress(void*, const char* name)
 
 } // namespace
 
-MpvVideoWindow::MpvVideoWindow(mpv_handle* mpv, QWidget* keyTarget)
-    : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate), m_mpv(mpv), m_keyTarget(keyTarget)
+MpvVideoWindow::MpvVideoWindow(MpvHandleSource mpv, QWidget* keyTarget)
+    : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate), m_mpv(std::move(mpv)), m_keyTarget(keyTarget)
 {
     // The keyboard stays with the top-level window, where the widgets' shortcuts and key
     // filters live; a focused native child would see the keys first.
@@ -66,7 +66,10 @@ void MpvVideoWindow::initializeGL()
         },
         Qt::DirectConnection);
 
-    if (!m_mpv || m_render)
+    if (m_render || !m_mpv)
+        return;
+    mpv_handle* mpv = m_mpv();
+    if (!mpv)
         return;
     mpv_opengl_init_params glInit{&getProcAddress, nullptr};
     mpv_render_param params[] = {
@@ -76,7 +79,7 @@ void MpvVideoWindow::initializeGL()
     };
     StartupTimeline::mark("GL: creating the render context");
     mpv_render_context* created = nullptr;
-    if (mpv_render_context_create(&created, m_mpv, params) < 0) {
+    if (mpv_render_context_create(&created, mpv, params) < 0) {
         qWarning("mpv: could not create the OpenGL render context; video stays black");
         return;
     }

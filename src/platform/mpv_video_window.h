@@ -18,7 +18,7 @@ class MpvVideoWindow : public QOpenGLWindow {
 public:
     // mpv must have been initialised with vo=libmpv and must outlive the render context;
     // the owner calls releaseRenderContext() before destroying it.
-    MpvVideoWindow(mpv_handle* mpv, QWidget* keyTarget);
+    MpvVideoWindow(MpvHandleSource mpv, QWidget* keyTarget);
     ~MpvVideoWindow() override;
 
     // Frees the render context (making the GL context current for it) and forgets mpv.
@@ -47,7 +47,7 @@ private:
     void freeRenderContext();
     void forwardKey(QKeyEvent* event);
 
-    mpv_handle* m_mpv;
+    MpvHandleSource m_mpv;
     QPointer<QWidget> m_keyTarget;
     MpvRenderContextPtr m_render;
     bool m_frameWaiting = false;
