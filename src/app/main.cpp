@@ -1,3 +1,4 @@
+#include "app/loader_warm_up.h"
 #include "app/player_window.h"
 #include "desktop/command_line.h"
 #include "desktop/desktop_entry.h"
@@ -9,7 +10,6 @@
 #include "platform/folder_lister.h"
 #include "platform/ini_settings_store.h"
 #include "platform/mci_interpreter.h"
-#include "platform/mpv_library.h"
 #include "platform/mpv_player.h"
 #include "platform/screen_grabber.h"
 #include "platform/startup_timeline.h"
@@ -72,19 +72,23 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(DesktopEntry::Id);
     applyWindowFont(app);
     StartupTimeline::mark("QApplication built");
-    MpvLibrary::loadInBackground();
-
-    // The drives are looked for once, here; the disc library outlives everything that reads
-    // discs, the player's streams included.
+    // The disc library outlives everything that reads discs, the player's streams included.
     DiscLibrary discs;
+    const MpvPlayer::Options mpvOptions = playerOptions(discs);
+    // What the window needs of the dynamic loader is loaded first; the player then opens
+    // libmpv beside the window (both would otherwise wait for each other's loading).
+    AlsaMixerDevice mixer;
+    mixer.attachNow();
+    LoaderWarmUp::loadWhatTheWindowNeeds();
+
+    // The drives are looked for once, here.
     LinuxCdDrives drives(discs, DriveDiscovery::fromEnvironment());
     const MediaFolderLister folderLister(&discs);
-    MpvPlayer player(playerOptions(discs));
+    MpvPlayer player(mpvOptions);
     IniSettingsStore settings(IniSettingsStore::userFilePath(Product::Title),
                               SettingsKeys::Section);
     MciInterpreter mci(drives);
     LinuxSystemFolders folders;
-    AlsaMixerDevice mixer;
     // Where the display hands out no picture of the screen (Wayland), the player's own frame.
     QtScreenGrabber grabber([&player] { return player.videoFrame(); });
     LinuxWallpaper wallpaper(LinuxWallpaper::fromEnvironment());

@@ -99,6 +99,9 @@ public:
     void stopWaveInput() override { m_waveInput.stop(); }
     QString waveInputErrorText(int code) const override { return AlsaWaveInput::errorText(code); }
 
+    // Attaches now instead of at the first call; the start-up does it while nothing else
+    // needs the dynamic loader, which the ALSA plugins use at every attempt.
+    void attachNow() { attach(false); }
     // How often attaching was tried, so that a test can see the backoff at work.
     int attachAttempts() const { return m_attachAttempts; }
 

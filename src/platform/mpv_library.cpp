@@ -1,14 +1,18 @@
-#include "platform/mpv_library.h"
+// libmpv is opened at run time rather than linked: its two hundred libraries take the
+// dynamic loader longer than everything else the program needs, and loaded on a thread
+// they no longer stand between the process start and main(). The mpv_* functions the
+// program calls are defined here and forward to the library once it is open, so the rest
+// of the program uses the ordinary libmpv interface. The first call opens the library;
+// the player makes that call on the thread that creates its handle.
 
 #include "platform/startup_timeline.h"
 
 #include <cstdio>
 #include <dlfcn.h>
-#include <future>
+#include <initializer_list>
 #include <mpv/client.h>
 #include <mpv/render.h>
 #include <mpv/stream_cb.h>
-#include <mutex>
 #include <type_traits>
 
 // Every libmpv function the program calls. A new call elsewhere needs its line here and a
@@ -75,27 +79,11 @@ const MpvFunctions* openLibrary()
     return complete ? &functions : nullptr;
 }
 
-struct Loader {
-    std::once_flag started;
-    std::shared_future<const MpvFunctions*> functions;
-};
-
-Loader& loader()
-{
-    static Loader instance;
-    return instance;
-}
-
-void start(std::launch how)
-{
-    Loader& l = loader();
-    std::call_once(l.started, [&] { l.functions = std::async(how, openLibrary).share(); });
-}
-
+// Opened once, by whichever thread calls first; the others wait for it.
 const MpvFunctions* functions()
 {
-    start(std::launch::deferred);
-    return loader().functions.get();
+    static const MpvFunctions* const library = openLibrary();
+    return library;
 }
 
 // Calls the library's function, or answers as libmpv does for a handle it cannot serve.
@@ -112,15 +100,6 @@ template <typename Slot, typename... Args> auto forward(Slot slot, Args... args)
 }
 
 } // namespace
-
-namespace MpvLibrary {
-
-void loadInBackground()
-{
-    start(std::launch::async);
-}
-
-} // namespace MpvLibrary
 
 extern "C" {
 
