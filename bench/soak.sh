@@ -29,6 +29,8 @@ export TAMREL_SOAK_SEED=$seed TAMREL_SOAK_ACTIONS=$actions
 export TAMREL_SOAK_SECONDS=$((minutes * 60)) TAMREL_SOAK_BASELINE=1000 TAMREL_SOAK_GROWTH=10
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# QtTest ends a test function after 5 minutes by default; this one runs as long as asked.
+export QTEST_FUNCTION_TIMEOUT=$(((minutes * 60 + 1800) * 1000))
 
 status=0
 "$build/tests/soak/test_soak" > "$log" 2>&1 || status=$?

@@ -150,6 +150,7 @@ void TestSoak::randomActionsLeaveTheProgramWorking()
             baseline = SoakDriver::residentBytes();
     }
     const qint64 elapsedMs = clock.elapsed();
+    const qint64 end = SoakDriver::residentBytes();
 
     // The program answers afterwards: the disc goes back in (the tray button works only while
     // nothing plays) and plays from track 1 in order, and a track key plays its track.
@@ -172,7 +173,6 @@ void TestSoak::randomActionsLeaveTheProgramWorking()
              qPrintable(program.state()));
     QTRY_VERIFY_WITH_TIMEOUT(program.window->engine().status().startsWith("Playing"), 5000);
 
-    const qint64 end = SoakDriver::residentBytes();
     const double growth = baseline ? 100.0 * double(end - baseline) / double(baseline) : 0;
     std::printf("soak: %d actions in %.1f s; resident memory after %d actions %.1f MiB, "
                 "at the end %.1f MiB (%+.1f %%)\n",
