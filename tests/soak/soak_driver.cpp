@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <cmath>
+#include <malloc.h>
 #include <numbers>
 #include <unistd.h>
 
@@ -109,6 +110,12 @@ qint64 SoakDriver::residentBytes()
         return 0;
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
+}
+
+qint64 SoakDriver::heapInUseBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
 }
 
 void SoakDriver::send(Action action)

@@ -51,6 +51,9 @@ public:
 
     // The resident set of this process, from /proc/self/statm.
     static qint64 residentBytes();
+    // What the C heap holds allocated now (mallinfo2): grows with what the program keeps,
+    // where the resident set also grows with the heap's fragmentation.
+    static qint64 heapInUseBytes();
 
 private:
     void send(Action action);
