@@ -41,7 +41,11 @@ home=$(as_user mktemp -d)
 display=:87
 Xvfb $display -screen 0 1280x800x24 -ac -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $wm $xvfb 2>/dev/null; rm -rf "$work"; as_user rm -rf "$home"' EXIT
+# A desktop has a sound server; every program finds the same silent one (and plays its own
+# sound nowhere: ao=null, aout=dummy).
+sound=$(as_user env TAMREL_SOUND_DIR="$home/sound" "$root/scripts/sound-server.sh" start)
+pulse=$(sed -n 's/^export PULSE_SERVER=//p' <<<"$sound")
+trap 'kill $wm $xvfb 2>/dev/null; as_user env TAMREL_SOUND_DIR="$home/sound" "$root/scripts/sound-server.sh" stop; rm -rf "$work"; as_user rm -rf "$home"' EXIT
 export DISPLAY=$display
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 openbox >/dev/null 2>&1 &
@@ -71,7 +75,7 @@ for run in $(seq "$runs"); do
         name=${entry%%|*}
         read -r -a command <<<"${entry#*|}"
         t=$(as_user env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home" \
-            DISPLAY=$display "$watch" -- "${command[@]}" 2>/dev/null) || t=fail
+            PULSE_SERVER="$pulse" DISPLAY=$display "$watch" -- "${command[@]}" 2>/dev/null) || t=fail
         times[$name]="${times[$name]:-} $t"
     done
     echo "run $run of $runs done" >&2
