@@ -1,6 +1,7 @@
 #include "platform/disc_reader.h"
 
 #include "platform/disc_image.h"
+#include "platform/nero_image.h"
 #include "platform/raw_image_source.h"
 
 #include <QFileInfo>
@@ -174,7 +175,7 @@ std::unique_ptr<SectorSource> open(const QString& source)
                                                                          : open(disc);
     }
     if (suffix == QLatin1String("nrg"))
-        return openCdio(source, DRIVER_NRG);
+        return NeroImage::chunksInside(source) ? openCdio(source, DRIVER_NRG) : nullptr;
     return openCdio(source, DRIVER_DEVICE);
 }
 

@@ -121,12 +121,13 @@ QList<BadInput> readBadInputs(const QString& corpusDir)
         return inputs;
     while (!list.atEnd()) {
         const QList<QByteArray> fields = list.readLine().trimmed().split('\t');
-        if (fields.size() != 4)
+        if (fields.size() < 4)
             continue;
         BadInput input{QString::fromUtf8(fields[0]),
                        QString::fromUtf8(fields[1]),
                        QString::fromUtf8(fields[2]),
-                       {}};
+                       {},
+                       fields.size() > 4 ? QString::fromUtf8(fields[4]) : QString()};
         for (const QByteArray& path : fields[3].split(':'))
             input.paths << corpusDir + '/' +
                                QFile::decodeName(QByteArray::fromPercentEncoding(path));
@@ -188,6 +189,8 @@ QStringList BadInputRun::arguments() const
     for (const BadInput& input : m_inputs)
         if (input.use() == QLatin1String("arg"))
             arguments << input.paths;
+        else if (input.use() == QLatin1String("arg-here"))
+            arguments << QFileInfo(input.paths.front()).fileName();
     return arguments;
 }
 
@@ -222,6 +225,8 @@ void BadInputRun::start()
         return;
     }
     m_process.setEnvironment(environment());
+    if (m_inputs.front().use() == QLatin1String("arg-here"))
+        m_process.setWorkingDirectory(QFileInfo(m_inputs.front().paths.front()).absolutePath());
     const QString player = qEnvironmentVariable("TAMREL_PLAYER_EXE");
     if (m_inputs.front().asNobody() && ::geteuid() == 0)
         m_process.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
@@ -372,6 +377,11 @@ void BadInputRun::checkStatus()
         fault("the status line stayed on \"" + status + '"');
     else if (!status.isEmpty() && !sensibleStatus(status))
         fault("the status line ended on \"" + status + "\" after " + m_statuses.join(" | "));
+    const bool played = std::any_of(m_statuses.cbegin(), m_statuses.cend(), [](const QString& s) {
+        return s.startsWith(QLatin1String("Playing "));
+    });
+    if (m_inputs.front().expect == QLatin1String("plays") && !played)
+        fault("never played; the status line said " + m_statuses.join(" | "));
 }
 
 void BadInputRun::checkSettings()

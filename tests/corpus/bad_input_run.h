@@ -15,8 +15,9 @@
 struct BadInput {
     QString group;
     QString name;
-    QString how;       // arg, drive, settings, or one of them after "nobody-"
+    QString how;       // arg, arg-here, drive, settings, or one of them after "nobody-"
     QStringList paths; // absolute
+    QString expect;    // "plays", or nothing
     bool asNobody() const { return how.startsWith(QLatin1String("nobody-")); }
     QString use() const { return asNobody() ? how.mid(7) : how; }
 };

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Writes the bad-input corpus into OUT from the generated test discs and clips.
 
-Every case is a line of OUT/cases.tsv: group, name, how the player meets it, and the paths
-(percent-encoded bytes, relative to OUT, ':' between several). "how" is one of
+Every case is a line of OUT/cases.tsv: group, name, how the player meets it, the paths
+(percent-encoded bytes, relative to OUT, ':' between several) and what must happen besides
+("plays": the status line says "Playing" at some time). "how" is one of
   arg       the path is the player's command-line argument
+  arg-here  its file name is, the player starting in its folder (names that start with "-")
   drive     the path is an image drive of TAMREL_CD_DRIVES
   settings  the path is the settings folder (XDG_CONFIG_HOME) of the run
   nobody-*  the same, the player running as user nobody
@@ -36,9 +38,9 @@ class Corpus:
         os.makedirs(os.path.dirname(full), exist_ok=True)
         return full
 
-    def add(self, group, name, how, *paths):
+    def add(self, group, name, how, *paths, expect=""):
         encoded = ":".join(urllib.parse.quote(p, safe="/._-") for p in paths)
-        self.rows.append(f"{group}\t{name}\t{how}\t{encoded}")
+        self.rows.append(f"{group}\t{name}\t{how}\t{encoded}\t{expect}")
 
     def write(self, relative, data):
         with open(self.path(relative), "wb") as f:
@@ -106,12 +108,14 @@ def disc_cases(c, discs):
     iso_data = read(os.path.join(discs, "mode1.iso"))
     sectors = len(bin_data) // RAW
 
+    # As a drive through its cue sheet, and as the argument through its bin (which finds the
+    # cue beside it).
     def bin_case(group, name, data):
         base = f"discs/{group}/{name}"
         c.write(base + ".bin", bytes(data))
         c.write(base + ".cue", cue_text.replace(b'"vcd-a.bin"', f'"{name}.bin"'.encode()))
         c.add(group, name + "-cue", "drive", base + ".cue")
-        c.add(group, name + "-arg", "arg", base + ".cue")
+        c.add(group, name + "-bin", "arg", base + ".bin")
 
     def iso_case(group, name, data):
         rel = c.write(f"discs/{group}/{name}.iso", bytes(data))
@@ -415,7 +419,11 @@ def folder_cases(c, media):
     for label, name in names.items():
         rel = b"folders/names/" + name
         c.write(rel, clip)
-        c.add("names", label, "arg", rel)
+        # The argument loses its double quotes, and "%1" is no file at all. A name that is not
+        # UTF-8 reaches the program with its bad bytes replaced: it cannot be found, and the
+        # player says the file is not supported.
+        expect = "" if label in ("percent-1", "quotes", "invalid-utf8") else "plays"
+        c.add("names", label, "arg-here", rel, expect=expect)
     # Image names that carry the list separator or a newline, as drives.
     c.write(b"folders/names/line\nbreak.iso", b"")
     c.add("names", "newline-image-drive", "drive", b"folders/names/line\nbreak.iso")

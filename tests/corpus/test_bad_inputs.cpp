@@ -24,8 +24,9 @@ int variable(const char* name, int fallback)
     return ok && value > 0 ? value : fallback;
 }
 
-// Images as drives go several to a start; everything else needs a start of its own.
-constexpr int DrivesPerStart = 6;
+// Images as drives go two to a start: the start-up detection reads the first drive and, when
+// it holds no movies, the second. Everything else needs a start of its own.
+constexpr int DrivesPerStart = 2;
 
 std::vector<std::unique_ptr<BadInputRun>> runsFor(const QList<BadInput>& inputs,
                                                   const RunLimits& limits)
@@ -65,7 +66,7 @@ private slots:
 private:
     QMap<QString, QList<BadInput>> m_groups;
     RunLimits m_limits;
-    int m_parallel = 3;
+    int m_parallel = 4;
 };
 
 void TestBadInputs::initTestCase()
@@ -77,7 +78,7 @@ void TestBadInputs::initTestCase()
     for (qsizetype i = 0; i < all.size(); ++i)
         if (i % every == 0 || all[i].asNobody())
             m_groups[all[i].group] << all[i];
-    m_parallel = variable("TAMREL_BAD_INPUTS_PARALLEL", 3);
+    m_parallel = variable("TAMREL_BAD_INPUTS_PARALLEL", 4);
     m_limits.startMs = variable("TAMREL_BAD_INPUTS_START_MS", m_limits.startMs);
     m_limits.watchMs = variable("TAMREL_BAD_INPUTS_WATCH_MS", m_limits.watchMs);
     // Files only root may read, in a folder where nobody may look.
