@@ -81,6 +81,7 @@ void TestBadInputs::initTestCase()
     m_parallel = variable("TAMREL_BAD_INPUTS_PARALLEL", 4);
     m_limits.startMs = variable("TAMREL_BAD_INPUTS_START_MS", m_limits.startMs);
     m_limits.watchMs = variable("TAMREL_BAD_INPUTS_WATCH_MS", m_limits.watchMs);
+    m_limits.answerMs = variable("TAMREL_BAD_INPUTS_ANSWER_MS", m_limits.answerMs);
     // Files only root may read, in a folder where nobody may look.
     const QString closed = corpusDir() + "/private";
     QVERIFY(closeToOthers(closed + "/clip.mpg", 0600));
