@@ -328,6 +328,27 @@ def disc_cases(c, discs):
         "chunks-garbage": nrg[: len(nrg) - 400] + random.Random(13).randbytes(400),
         "footer-only": nrg[-12:],
     }
+    # A sound footer in front of a table whose track entries lie: ETNF entries are five
+    # big-endian words (offset, length, mode, start sector, unused).
+    table_at = struct.unpack(">I", nrg[-4:])[0]
+    etnf_at = table_at + 8
+    etnf_length = struct.unpack(">I", nrg[table_at + 4 : table_at + 8])[0]
+
+    def entry_word(entry, word, value):
+        at = etnf_at + entry * 20 + word * 4
+        return nrg[:at] + struct.pack(">I", value & 0xFFFFFFFF) + nrg[at + 4 :]
+
+    if nrg[table_at : table_at + 4] == b"ETNF" and etnf_length >= 40:
+        nrgs.update({
+            "track-offset-past-end": entry_word(1, 0, 0xFFFFFF00),
+            "track-length-huge": entry_word(1, 1, 0xFFFFFFFF),
+            "track-mode-unknown": entry_word(0, 2, 0x7777),
+            "track-start-huge": entry_word(1, 3, 0x7FFFFFFF),
+            "track-overlaps-table": entry_word(1, 0, table_at - 100),
+            "etnf-length-odd": nrg[: table_at + 4] + struct.pack(">I", etnf_length - 7)
+            + nrg[table_at + 8 :],
+            "etnf-empty": nrg[: table_at + 4] + struct.pack(">I", 0) + nrg[etnf_at + etnf_length :],
+        })
     for name, data in nrgs.items():
         rel = c.write(f"discs/nrg/{name}.nrg", data)
         c.add("nrg", name, "drive", rel)
