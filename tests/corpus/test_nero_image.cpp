@@ -1,7 +1,7 @@
 // Nero image footers and chunk tables: a table that lies outside the file or overruns itself
 // never reaches libcdio (an offset past the end made it ask for exabytes and abort).
 
-#include "platform/nero_image.h"
+#include "platform/disc_reader.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -45,7 +45,7 @@ QByteArray secondForm(quint64 offset, const QByteArray& table = Table)
 bool inside(QByteArray bytes)
 {
     QBuffer image(&bytes);
-    return image.open(QIODevice::ReadOnly) && NeroImage::chunksInside(image);
+    return image.open(QIODevice::ReadOnly) && DiscReader::neroChunksInside(image);
 }
 
 } // namespace
@@ -93,7 +93,7 @@ void TestNeroImage::chunksInside()
 
 void TestNeroImage::missingFileIsNoImage()
 {
-    QVERIFY(!NeroImage::chunksInside(QStringLiteral("/nonexistent/disc.nrg")));
+    QVERIFY(!DiscReader::neroChunksInside(QStringLiteral("/nonexistent/disc.nrg")));
 }
 
 QTEST_APPLESS_MAIN(TestNeroImage)
