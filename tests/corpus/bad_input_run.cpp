@@ -328,9 +328,10 @@ void BadInputRun::processEnded(int exitCode, QProcess::ExitStatus status)
     const bool told = m_state == State::Quitting;
     if (!told)
         fault(QString("ended by itself after %1 ms").arg(m_clock.elapsed()));
-    if (status == QProcess::CrashExit && (!told || m_faults.isEmpty()))
-        fault("crashed");
-    else if (status == QProcess::NormalExit && exitCode != 0)
+    if (status == QProcess::CrashExit && (!told || m_faults.isEmpty())) {
+        m_errors += m_process.readAllStandardError();
+        fault("crashed; its last words: " + QString::fromUtf8(m_errors.right(1500)));
+    } else if (status == QProcess::NormalExit && exitCode != 0)
         fault(QString("exit code %1").arg(exitCode));
     finish();
 }
