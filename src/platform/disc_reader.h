@@ -3,6 +3,7 @@
 #include "platform/iso9660_directory.h"
 #include "platform/sector_source.h"
 
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -35,5 +36,12 @@ QStringList deviceNodes();
 // kernel refuses to eject a drive that is open more than once).
 bool ejectTray(const QString& device);
 bool closeTray(const QString& device);
+
+// A Nero image keeps its table of tracks in chunks at its end, found through a footer ("NERO"
+// and a 32-bit offset, or "NER5" and a 64-bit one). libcdio trusts that offset and the chunk
+// sizes (an offset past the end makes it ask for an allocation of exabytes), so an image is
+// handed to it only when the table lies within the file and ends with its END! chunk.
+bool neroChunksInside(QIODevice& image);
+bool neroChunksInside(const QString& path);
 
 } // namespace DiscReader

@@ -17,9 +17,21 @@ QString properCase(const QString& text)
     return result;
 }
 
+// The status line is one line: a file name's line breaks, tabs and other control characters
+// show as spaces.
+QString oneLine(const QString& text)
+{
+    QString result = text;
+    for (QChar& c : result)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    return result;
+}
+
 QString playing(const QString& fileName)
 {
-    return QStringLiteral("Playing ") + properCase(fileName) + QStringLiteral("  ........");
+    return QStringLiteral("Playing ") + properCase(oneLine(fileName)) +
+           QStringLiteral("  ........");
 }
 
 } // namespace StatusText

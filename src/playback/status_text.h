@@ -18,4 +18,5 @@ inline const QString NoMovies = QStringLiteral("No movies files in the Cd-rom dr
 // "Playing " + the name with each space-separated word capitalised + "  ........"
 QString playing(const QString& fileName);
 QString properCase(const QString& text);
+QString oneLine(const QString& text);
 } // namespace StatusText
