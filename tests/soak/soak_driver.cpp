@@ -4,6 +4,7 @@
 #include "app/popup_menu.h"
 #include "media_files/folder_chooser.h"
 #include "platform/media_player.h"
+#include "playback/playback_engine.h"
 #include "widgets/knob.h"
 
 #include <QAbstractButton>
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -69,7 +71,8 @@ void sendMouse(QWidget* widget, QEvent::Type type, QPointF at, Qt::MouseButtons 
 } // namespace
 
 SoakDriver::SoakDriver(Playerfrm& window, MediaPlayer& player, quint32 seed, QString clipsFolder)
-    : m_window(window), m_player(player), m_random(seed), m_clipsFolder(std::move(clipsFolder))
+    : m_window(window), m_player(player), m_random(seed), m_clipsFolder(std::move(clipsFolder)),
+      m_firstSize(window.size())
 {
     // Runs inside the nested event loops of menus and message boxes as well.
     m_dismisser.setInterval(20);
@@ -294,6 +297,23 @@ void SoakDriver::closeOtherWindows()
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (widget != &m_window && widget->isVisible() && !qobject_cast<QMenu*>(widget))
             widget->close();
+}
+
+void SoakDriver::settleForMeasuring()
+{
+    closeOtherWindows();
+    if (m_player.DisplaySize() == MediaPlayer::FullScreen) {
+        m_window.activateWindow();
+        QTest::keyClick(&m_window, Qt::Key_Escape);
+    }
+    m_window.showNormal();
+    m_window.resize(m_firstSize);
+    m_window.engine().StopCommand();
+    QTest::qWait(500);
+    // The style keeps pictures of controls at every size they were drawn at, up to the
+    // cache's limit (10 MB): a cache, like the heap's free memory, not memory kept.
+    QPixmapCache::clear();
+    malloc_trim(0);
 }
 
 void SoakDriver::dismissBlockingWindows()

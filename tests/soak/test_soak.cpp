@@ -148,11 +148,13 @@ void TestSoak::randomActionsLeaveTheProgramWorking()
         }
         driver.perform(action);
         if (done == baselineAt) {
+            driver.settleForMeasuring();
             baseline = SoakDriver::residentBytes();
             heapAtBaseline = SoakDriver::heapInUseBytes();
         }
     }
     const qint64 elapsedMs = clock.elapsed();
+    driver.settleForMeasuring();
     const qint64 end = SoakDriver::residentBytes();
     const qint64 heapAtEnd = SoakDriver::heapInUseBytes();
 
