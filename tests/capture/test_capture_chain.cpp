@@ -108,15 +108,11 @@ void TestCaptureChain::stagesTimersAndPlayer()
     connect(&rig.chain(), &CaptureChain::stageChanged, this, [&](Stage stage) {
         stages.append({stage, clock.elapsed()});
     });
-    // Watches the timers and the event loop's pace all through the chain.
+    // Watches the timers all through the chain (the event loop's pace is bench_capture's).
     QStringList faults;
-    qint64 lastTick = 0;
-    qint64 longestStall = 0;
     QTimer watch;
     watch.setInterval(5);
     connect(&watch, &QTimer::timeout, this, [&] {
-        longestStall = qMax(longestStall, clock.elapsed() - lastTick);
-        lastTick = clock.elapsed();
         int running = 0;
         for (QTimer* timer : timersOf(w))
             running += timer->isActive();
@@ -148,12 +144,10 @@ void TestCaptureChain::stagesTimersAndPlayer()
 
     QSignalSpy finished(&rig.chain(), &CaptureChain::finished);
     QVERIFY(finished.wait(5000));
-    const qint64 end = clock.elapsed();
     QTest::qWait(50);
     watch.stop();
 
     QCOMPARE(faults, QStringList());
-    QVERIFY2(longestStall <= 100, qPrintable(QString::number(longestStall)));
     QCOMPARE(stages.size(), 4);
     const QList<Stage> order{stages[0].first, stages[1].first, stages[2].first, stages[3].first};
     QCOMPARE(order, (QList<Stage>{Stage::Armed, Stage::Clicking, Stage::Saving, Stage::Idle}));
@@ -164,7 +158,6 @@ void TestCaptureChain::stagesTimersAndPlayer()
     QVERIFY2(clicking >= 1095 && clicking <= 1400, qPrintable(QString::number(clicking)));
     QVERIFY2(saving >= 95 && saving <= 250, qPrintable(QString::number(saving)));
     QVERIFY2(idle >= 95 && idle <= 250, qPrintable(QString::number(idle)));
-    QVERIFY2(end <= 1600, qPrintable(QString::number(end)));
 
     QVERIFY(fullScreenAtGrab);
     QVERIFY(curtainGoneAtGrab);

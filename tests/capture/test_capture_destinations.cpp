@@ -5,7 +5,11 @@
 #include "settings/settings_keys.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 using CaptureDestination::CapturePath;
@@ -37,6 +41,7 @@ private slots:
     void osVersionCaption_data();
     void osVersionCaption();
     void linuxReportsNoVersion();
+    void linuxFoldersFollowTheUserDirs();
 };
 
 void TestCaptureDestinations::capturePath_data()
@@ -207,6 +212,38 @@ void TestCaptureDestinations::osVersionCaption()
 void TestCaptureDestinations::linuxReportsNoVersion()
 {
     QCOMPARE(LinuxSystemFolders().GetOSVersion(), QString());
+}
+
+// The desktop and documents folders come from the user's XDG folder names (as a desktop in
+// another language names them), the program's own folder is made when asked for.
+void TestCaptureDestinations::linuxFoldersFollowTheUserDirs()
+{
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QStringList names{"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"};
+    QList<QByteArray> saved;
+    for (const QString& name : names)
+        saved << qgetenv(name.toLatin1());
+    const auto restore = qScopeGuard([&] {
+        for (int i = 0; i < names.size(); ++i)
+            qputenv(names[i].toLatin1(), saved[i]);
+    });
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + "/config"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + "/data"));
+    QVERIFY(QDir(home.path()).mkpath("config"));
+    QFile dirs(home.path() + "/config/user-dirs.dirs");
+    QVERIFY(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch/\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+    dirs.close();
+
+    const LinuxSystemFolders folders;
+    QCOMPARE(folders.GetSpecialFolder(0), home.path() + "/Schreibtisch");
+    QCOMPARE(folders.GetSpecialFolder(5), home.path() + "/Dokumente");
+    QCOMPARE(folders.GetSpecialFolder(3), QString()); // a folder the program never asks for
+    const QString own = folders.GetWindowsDir();
+    QVERIFY2(own.startsWith(home.path() + "/data/"), qPrintable(own));
+    QVERIFY(QFileInfo(own).isDir());
 }
 
 QTEST_GUILESS_MAIN(TestCaptureDestinations)

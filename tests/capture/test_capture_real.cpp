@@ -207,6 +207,16 @@ void TestCaptureReal::chainWritesA24BitBitmapOfTheScreen()
     QVERIFY(near(header.pixel(480, 360), Marker));
     QCOMPARE(header.bytes.back(), 'p');
 
+    // ImageMagick, an independent reader: a bitmap of direct colour, no alpha, no compression.
+    QProcess identify;
+    identify.start("identify", {"-format", "%m %w %h %r %A %C", path});
+    QVERIFY2(identify.waitForFinished(30000) && identify.exitCode() == 0,
+             identify.readAllStandardError().constData());
+    const QString identified = QString::fromLatin1(identify.readAllStandardOutput()).simplified();
+    QCOMPARE(identified, QString("BMP3 %1 %2 DirectClass sRGB False None")
+                             .arg(screen.width())
+                             .arg(screen.height() + 20));
+
     const QImage read(path);
     QCOMPARE(read.size(), screen + QSize(0, 20));
     QVERIFY(near(read.pixelColor(480, 360), Marker));
