@@ -37,6 +37,8 @@ QString helpText(const QString& programName)
                "  Space          pause and resume\n"
                "  Alt+Enter      full screen on and off\n"
                "  Esc            leave full screen\n"
+               "  p, o           restart the current track paused (p) or playing (o)\n"
+               "  other keys     restart the current track\n"
                "\n"
                "Environment:\n"
                "  TAMREL_CD_DRIVES    ':'-separated device nodes and disc images (.cue, .bin,\n"

@@ -40,7 +40,7 @@ warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "man page warnings: $warnings"
 text=$(MANWIDTH=80 man -l "$page" 2>/dev/null)
 for words in SYNOPSIS "--help" "--version" TAMREL_CD_DRIVES TAMREL_MPV_OPTIONS \
-    "Tamrel VCD Player.ini" Alt+Enter Esc; do
+    "Tamrel VCD Player.ini" Alt+Enter Esc "or play it"; do
     grep -qF -- "$words" <<<"$text" || fail "man page lacks $words"
 done
 
@@ -58,4 +58,11 @@ done
 update-mime-database "$share/mime" 2>/dev/null || fail "update-mime-database"
 grep -qi '^50:video/x-vcd-track:avseq\*\.dat$' "$share/mime/globs2" || fail "AVSEQ glob"
 ! grep -qi ':\*\.dat$' "$share/mime/globs2" || fail "a glob claims every .dat file"
+# Every disc image's name has a type, in the system's database or ours, that the entry lists.
+for ext in cue iso nrg toc; do
+    type=$(grep -hi ":\*\.$ext\$" "$share/mime/globs2" /usr/share/mime/globs2 2>/dev/null |
+        sort -t: -k1,1nr | head -1 | cut -d: -f2)
+    [ -n "$type" ] || fail "no MIME type has the glob *.$ext"
+    [[ ";$mime" == *";$type;"* ]] || fail "*.$ext is $type, which the entry lacks"
+done
 echo "Installed files are valid."
