@@ -1,15 +1,26 @@
-// Process start to the first video picture on the X screen, watched from outside the program.
-//   first_picture [--share S] [--timeout SECONDS] -- COMMAND [ARGUMENTS...]
+// Process start to the first video picture on the X screen, watched from outside the program,
+// and optionally a change of picture after that.
+//   first_picture [--share S] [--timeout SECONDS]
+//                 [--change key:KEYSYM | --change unix:SOCKET:LINE] [--to RRGGBB] [--settle MS]
+//                 -- COMMAND [ARGUMENTS...]
 // Starts COMMAND and grabs the whole screen through shared memory every couple of
 // milliseconds until clearly coloured pixels (saturated and bright, as the test pictures are
 // and no window frame or control is) cover the share S of it (default 0.03). Prints the time
-// in milliseconds from just before the start to that grab, then ends the program. The same
-// end point for every program measured: a picture the user can see.
+// in milliseconds from just before the start to that grab. The same end point for every
+// program measured: a picture the user can see.
+// With --change it then waits MS (default 1500) for the program to settle, asks it for another
+// picture (a key pressed through XTest into the focused window, or LINE written to a Unix
+// socket such as VLC's remote control) and prints, on the same line, the time from that
+// request to the grab where pixels near the colour RRGGBB cover the share S. Then it ends the
+// program.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/XTest.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -19,6 +30,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <thread>
 #include <unistd.h>
 
@@ -59,28 +72,84 @@ struct ScreenWatch {
         return attached;
     }
 
-    // Share of sampled pixels that are clearly coloured.
-    double colouredShare()
+    // Share of sampled pixels of the screen that `matches` accepts (red, green, blue).
+    double share(const std::function<bool(int, int, int)>& matches)
     {
         if (!XShmGetImage(display, root, image, 0, 0, AllPlanes))
             return 0;
         constexpr int Step = 4;
         long samples = 0;
-        long coloured = 0;
+        long matching = 0;
         for (int y = 0; y < height; y += Step)
             for (int x = 0; x < width; x += Step) {
                 const unsigned long pixel = XGetPixel(image, x, y);
-                const int r = int((pixel >> 16) & 0xff);
-                const int g = int((pixel >> 8) & 0xff);
-                const int b = int(pixel & 0xff);
-                const int high = std::max({r, g, b});
-                const int low = std::min({r, g, b});
                 ++samples;
-                coloured += high >= 120 && high - low >= 90;
+                matching +=
+                    matches(int((pixel >> 16) & 0xff), int((pixel >> 8) & 0xff), int(pixel & 0xff));
             }
-        return samples ? double(coloured) / double(samples) : 0;
+        return samples ? double(matching) / double(samples) : 0;
+    }
+
+    double colouredShare()
+    {
+        return share([](int r, int g, int b) {
+            const int high = std::max({r, g, b});
+            const int low = std::min({r, g, b});
+            return high >= 120 && high - low >= 90;
+        });
+    }
+
+    // Decoded MPEG colours drift a little from the colour they were made of.
+    double shareNear(unsigned long rgb)
+    {
+        const int wr = int((rgb >> 16) & 0xff), wg = int((rgb >> 8) & 0xff), wb = int(rgb & 0xff);
+        return share([=](int r, int g, int b) {
+            return std::abs(r - wr) < 70 && std::abs(g - wg) < 70 && std::abs(b - wb) < 70;
+        });
+    }
+
+    bool pressKey(const std::string& name)
+    {
+        const KeySym sym = XStringToKeysym(name.c_str());
+        const KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(display, sym);
+        if (!code)
+            return false;
+        XTestFakeKeyEvent(display, code, True, 0);
+        XTestFakeKeyEvent(display, code, False, 0);
+        XFlush(display);
+        return true;
     }
 };
+
+// Writes LINE and a newline to the Unix socket at PATH.
+bool sendLine(const std::string& path, const std::string& line)
+{
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    const std::string text = line + "\n";
+    const bool sent = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                      write(fd, text.data(), text.size()) == ssize_t(text.size());
+    close(fd);
+    return sent;
+}
+
+// "key:KEYSYM" or "unix:SOCKET:LINE".
+bool requestChange(ScreenWatch& screen, const std::string& change)
+{
+    if (change.rfind("key:", 0) == 0)
+        return screen.pressKey(change.substr(4));
+    if (change.rfind("unix:", 0) == 0) {
+        const std::string rest = change.substr(5);
+        const size_t colon = rest.find(':');
+        return colon != std::string::npos &&
+               sendLine(rest.substr(0, colon), rest.substr(colon + 1));
+    }
+    return false;
+}
 
 void stop(pid_t child)
 {
@@ -94,21 +163,53 @@ void stop(pid_t child)
     waitpid(child, nullptr, 0);
 }
 
+// Milliseconds from the request to the picture near `target`, or -1.
+double watchChange(ScreenWatch& screen, const std::string& change, unsigned long target,
+                   double share, double settleMs, double timeout)
+{
+    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(settleMs));
+    const Clock::time_point asked = Clock::now();
+    if (!requestChange(screen, change)) {
+        std::fprintf(stderr, "first_picture: could not ask for the change \"%s\"\n",
+                     change.c_str());
+        return -1;
+    }
+    while (Clock::now() - asked < std::chrono::duration<double>(timeout)) {
+        if (screen.shareNear(target) >= share)
+            return std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::fprintf(stderr, "first_picture: the picture did not change within %.0f s\n", timeout);
+    return -1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     double share = 0.03;
     double timeout = 15;
+    double settleMs = 1500;
+    std::string change;
+    unsigned long target = 0;
     int first = 1;
     for (; first < argc && std::strcmp(argv[first], "--") != 0; ++first) {
-        if (!std::strcmp(argv[first], "--share") && first + 1 < argc)
+        const bool hasValue = first + 1 < argc;
+        if (!std::strcmp(argv[first], "--share") && hasValue)
             share = std::atof(argv[++first]);
-        else if (!std::strcmp(argv[first], "--timeout") && first + 1 < argc)
+        else if (!std::strcmp(argv[first], "--timeout") && hasValue)
             timeout = std::atof(argv[++first]);
+        else if (!std::strcmp(argv[first], "--settle") && hasValue)
+            settleMs = std::atof(argv[++first]);
+        else if (!std::strcmp(argv[first], "--change") && hasValue)
+            change = argv[++first];
+        else if (!std::strcmp(argv[first], "--to") && hasValue)
+            target = std::strtoul(argv[++first], nullptr, 16);
     }
     if (first + 1 >= argc) {
-        std::fprintf(stderr, "usage: %s [--share S] [--timeout SECONDS] -- COMMAND [ARG...]\n",
+        std::fprintf(stderr,
+                     "usage: %s [--share S] [--timeout SECONDS] [--change key:KEYSYM | "
+                     "--change unix:SOCKET:LINE] [--to RRGGBB] [--settle MS] -- COMMAND [ARG...]\n",
                      argv[0]);
         return 2;
     }
@@ -135,9 +236,16 @@ int main(int argc, char* argv[])
         if (screen.colouredShare() >= share) {
             const double ms =
                 std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-            std::printf("%.1f\n", ms);
+            if (change.empty()) {
+                std::printf("%.1f\n", ms);
+                stop(child);
+                return 0;
+            }
+            const double changed = watchChange(screen, change, target, share, settleMs, timeout);
+            if (changed >= 0)
+                std::printf("%.1f %.1f\n", ms, changed);
             stop(child);
-            return 0;
+            return changed >= 0 ? 0 : 1;
         }
         if (waitpid(child, nullptr, WNOHANG) == child) {
             std::fprintf(stderr, "first_picture: %s ended before showing a picture\n",
