@@ -18,10 +18,12 @@ source "$root/bench/screen-bench-env.sh"
 programs=(
     "tamrel clip|env TAMREL_MPV_OPTIONS=ao=null TAMREL_CD_DRIVES= $player $work/clip.dat"
     "mpv clip|mpv --no-config --really-quiet --ao=null --vo=gpu --gpu-sw=yes --geometry=779x392 $work/clip.dat"
+    "mpv-x11 clip|mpv --no-config --really-quiet --ao=null --vo=x11 --geometry=779x392 $work/clip.dat"
     "cvlc clip|cvlc --quiet --aout=dummy $work/clip.dat"
     "vlc clip|vlc --quiet --no-qt-privacy-ask --aout=dummy $work/clip.dat"
     "tamrel image|env TAMREL_MPV_OPTIONS=ao=null TAMREL_CD_DRIVES= $player $work/colour-vcd.cue"
     "mpv image track|mpv --no-config --really-quiet --ao=null --vo=gpu --gpu-sw=yes --geometry=779x392 $work/track01.mpg"
+    "mpv-x11 image track|mpv --no-config --really-quiet --ao=null --vo=x11 --geometry=779x392 $work/track01.mpg"
     "cvlc image|cvlc --quiet --aout=dummy vcd://$work/colour-vcd.cue"
     "vlc image|vlc --quiet --no-qt-privacy-ask --aout=dummy vcd://$work/colour-vcd.cue"
 )

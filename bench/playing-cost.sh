@@ -3,8 +3,9 @@
 # the same run, of this player, mpv and VLC on the same VCD-style clip (looped), in one Xvfb
 # with openbox and one silent sound server, runs interleaved; medians. The picture is the same
 # size for all: mpv and VLC get a window of this player's video area (779 × 392).
-# mpv and this player draw through OpenGL (Mesa's software renderer under Xvfb); VLC takes
-# its own output.
+# This player draws as it would on this machine (software without a GPU, see
+# TAMREL_VIDEO_OUTPUT); mpv runs twice, through OpenGL (Mesa's software renderer under Xvfb)
+# and through its own software output (x11); VLC takes its own output.
 #   bench/playing-cost.sh [BUILD_DIR] [SECONDS] [RUNS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,6 +19,8 @@ command_of() { # name → the command, run as the benchmark user
     case $1 in
     tamrel) echo env TAMREL_MPV_OPTIONS="ao=null loop-file=inf" TAMREL_CD_DRIVES= "$player" "$clip" ;;
     mpv) echo mpv --no-config --really-quiet --ao=null --vo=gpu --gpu-sw=yes --geometry=779x392 \
+        --loop-file=inf "$clip" ;;
+    mpv-x11) echo mpv --no-config --really-quiet --ao=null --vo=x11 --geometry=779x392 \
         --loop-file=inf "$clip" ;;
     cvlc) echo cvlc --quiet --aout=dummy --loop --width=779 --height=392 "$clip" ;;
     vlc) echo vlc --quiet --no-qt-privacy-ask --aout=dummy --loop "$clip" ;;
@@ -35,7 +38,7 @@ measure() {
 print(f'{(float(u) + float(s)) * 60 / $seconds:.2f} {int(m) / 1024:.1f}')" "$out"
 }
 
-programs=(tamrel mpv cvlc vlc)
+programs=(tamrel mpv mpv-x11 cvlc vlc)
 declare -A cpu rss
 for run in $(seq "$runs"); do
     for name in "${programs[@]}"; do

@@ -47,6 +47,9 @@ spawn vcd 30 "$out/bench.dat"
 reap
 
 spawn small_mpg 20 330 "$out/long.mpg"
+# One flat colour (#c83c28) all through, long enough to play while a test looks at it.
+spawn ff -f lavfi -i "color=c=0xc83c28:size=352x240:rate=25" -t 20 \
+    -c:v mpeg1video -q:v 2 -an -f mpeg $bitexact "$out/orange.mpg"
 spawn ff -f lavfi -i "sine=frequency=523:sample_rate=44100" -t 3 \
     -c:a libmp3lame -b:a 96k $bitexact "$out/tone.mp3"
 reap

@@ -4,6 +4,8 @@
 #include "platform/startup_timeline.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QStyle>
 
@@ -21,6 +23,13 @@ void loadWhatTheWindowNeeds()
     (void)SessionBus::connect();
     // The style draws its icons from images read through the image-format plugins.
     (void)QApplication::style()->standardIcon(QStyle::SP_MediaPlay);
+    // The raster engine fills tall areas (a scroll bar's groove) on a pool of threads that
+    // it starts with the first such fill, the window's first paint.
+    QImage tall(8, 512, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&tall);
+    painter.fillRect(tall.rect(), QColor(0, 0, 0, 128));
+    painter.setPen(QColor(0, 0, 0, 128));
+    painter.drawLine(0, 0, 0, tall.height());
     StartupTimeline::mark("loader warmed up");
 }
 

@@ -33,11 +33,13 @@ namespace {
     std::_Exit(code);
 }
 
-// TAMREL_MPV_OPTIONS="vo=null ao=null" adds player options (tests, benchmarks, headless use).
+// TAMREL_MPV_OPTIONS="vo=null ao=null" adds player options (tests, benchmarks, headless use);
+// TAMREL_VIDEO_OUTPUT=opengl|software overrides how the picture is drawn.
 MpvPlayer::Options playerOptions(const DiscLibrary& discs)
 {
     MpvPlayer::Options options;
     options.discs = &discs;
+    options.output = VideoOutputChoice::forThisMachine();
     const QString extra = qEnvironmentVariable("TAMREL_MPV_OPTIONS");
     options.extraOptions = extra.split(' ', Qt::SkipEmptyParts);
     for (const QString& option : options.extraOptions)

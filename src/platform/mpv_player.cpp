@@ -63,6 +63,9 @@ MpvPlayer::MpvPlayer(const Options& options, QObject* parent)
         MpvHandlePtr mpv = createHandle();
         if (mpv)
             watchEvents(mpv.get());
+        // A software picture can be set up as soon as the handle exists. The call dies with
+        // the player, which waits for this thread before it goes.
+        QMetaObject::invokeMethod(this, &MpvPlayer::onHandleMade, Qt::QueuedConnection);
         return mpv;
     });
     createView();
@@ -105,6 +108,11 @@ MpvHandlePtr MpvPlayer::createHandle() const
     const std::pair<const char*, QByteArray> defaults[] = {
         {"vo", m_options.renderVideo ? "libmpv" : "null"},
         {"load-scripts", "no"},
+        // mpv's built-in scripts (console, statistics, profile switching) would start a Lua
+        // interpreter on threads of their own, competing with the start for the CPU.
+        {"load-osd-console", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-auto-profiles", "no"},
         {"ytdl", "no"},
         {"osc", "no"},
         {"input-default-bindings", "no"},
@@ -162,7 +170,8 @@ void MpvPlayer::watchEvents(mpv_handle* mpv)
 void MpvPlayer::createView()
 {
     m_view = new MpvPlayerView(m_options.renderVideo ? MpvHandleSource([this] { return handle(); })
-                                                     : MpvHandleSource());
+                                                     : MpvHandleSource(),
+                               m_options.output);
     m_fullScreen = new MpvFullScreen(m_view, this);
     connect(m_view, &MpvPlayerView::shown, m_fullScreen, &MpvFullScreen::ensureShortcuts);
     connect(m_view, &MpvPlayerView::pauseToggleRequested, this, &MpvPlayer::togglePause);
@@ -189,6 +198,12 @@ void MpvPlayer::createView()
     }
     m_view->setControlsVisible(m_showControls);
     refreshControls();
+}
+
+void MpvPlayer::onHandleMade()
+{
+    if (MpvVideoWidget* picture = m_view ? m_view->renderedPicture() : nullptr)
+        picture->mpvReady();
 }
 
 QWidget* MpvPlayer::videoWidget()

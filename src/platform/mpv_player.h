@@ -5,6 +5,7 @@
 #include "platform/mpv_handle.h"
 #include "platform/mpv_load_sequence.h"
 #include "platform/tone_control.h"
+#include "platform/video_output.h"
 
 #include <QImage>
 #include <QPointer>
@@ -26,14 +27,16 @@ class MpvPlayer : public MediaPlayer, public ToneControl {
     Q_OBJECT
 public:
     struct Options {
-        // false: vo=null and a black placeholder instead of the OpenGL picture, for platforms
-        // without OpenGL (offscreen) and for tests.
+        // false: vo=null and a black placeholder instead of the picture, for platforms
+        // without a window system (offscreen) and for tests.
         bool renderVideo = true;
         // "name=value" mpv options applied after the player's own, before mpv_initialize.
         QStringList extraOptions;
         // Disc paths ("SR0:\Mpegav\AVSEQ01.DAT") play from the discs of this library, which
         // must outlive the player; without one they fail to open.
         const DiscLibrary* discs = nullptr;
+        // How a rendered picture is drawn (videoOutputFor() chooses for the machine).
+        VideoOutput output = VideoOutput::OpenGl;
     };
 
     explicit MpvPlayer(const Options& options, QObject* parent = nullptr);
@@ -86,6 +89,7 @@ private:
     MpvHandlePtr createHandle() const;
     void watchEvents(mpv_handle* mpv);
     void createView();
+    void onHandleMade();
     void drainEvents();
 
     void carryOut(const MpvLoadSequence::Actions& actions);

@@ -10,10 +10,11 @@
 #include <QToolButton>
 #include <cmath>
 
-MpvPlayerView::MpvPlayerView(MpvHandleSource mpv, QWidget* parent) : QWidget(parent)
+MpvPlayerView::MpvPlayerView(MpvHandleSource mpv, VideoOutput output, QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("playerView"));
-    m_picture = createPicture(std::move(mpv));
+    m_picture = createPicture(std::move(mpv), output);
     m_picture->setObjectName(QStringLiteral("playerVideo"));
     m_picture->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setFocusProxy(m_picture);
@@ -26,10 +27,10 @@ MpvPlayerView::MpvPlayerView(MpvHandleSource mpv, QWidget* parent) : QWidget(par
     layout->addWidget(m_controls);
 }
 
-QWidget* MpvPlayerView::createPicture(MpvHandleSource mpv)
+QWidget* MpvPlayerView::createPicture(MpvHandleSource mpv, VideoOutput output)
 {
     if (mpv) {
-        m_renderedPicture = new MpvVideoWidget(std::move(mpv), this);
+        m_renderedPicture = new MpvVideoWidget(std::move(mpv), output, this);
         return m_renderedPicture;
     }
     auto* placeholder = new QWidget(this);

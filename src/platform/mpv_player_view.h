@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/mpv_handle.h"
+#include "platform/video_output.h"
 
 #include <QWidget>
 #include <optional>
@@ -15,9 +16,10 @@ class QToolButton;
 class MpvPlayerView : public QWidget {
     Q_OBJECT
 public:
-    // With `mpv` (initialised with vo=libmpv) mpv draws the picture; without it the picture
-    // is a black placeholder.
-    explicit MpvPlayerView(MpvHandleSource mpv, QWidget* parent = nullptr);
+    // With `mpv` (initialised with vo=libmpv) mpv draws the picture, by `output`; without it
+    // the picture is a black placeholder.
+    explicit MpvPlayerView(MpvHandleSource mpv, VideoOutput output = VideoOutput::OpenGl,
+                           QWidget* parent = nullptr);
 
     // The picture mpv draws into, or null for the placeholder.
     MpvVideoWidget* renderedPicture() const { return m_renderedPicture; }
@@ -38,7 +40,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QWidget* createPicture(MpvHandleSource mpv);
+    QWidget* createPicture(MpvHandleSource mpv, VideoOutput output);
     QWidget* createControls();
 
     QWidget* m_picture = nullptr;

@@ -1,12 +1,23 @@
 #include "platform/mpv_video_widget.h"
 
+#include "platform/mpv_software_frame.h"
 #include "platform/mpv_video_window.h"
 
+#include <QPainter>
 #include <QVBoxLayout>
 
-MpvVideoWidget::MpvVideoWidget(MpvHandleSource mpv, QWidget* parent) : QWidget(parent)
+MpvVideoWidget::MpvVideoWidget(MpvHandleSource mpv, VideoOutput output, QWidget* parent)
+    : QWidget(parent), m_output(output)
 {
     setFocusPolicy(Qt::StrongFocus);
+    if (output == VideoOutput::Software) {
+        // Every pixel is painted with each frame: nothing beneath needs drawing first.
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        m_mpv = std::move(mpv);
+        m_frame = new MpvSoftwareFrame(this);
+        connect(m_frame, &MpvSoftwareFrame::frameWaiting, this, qOverload<>(&QWidget::update));
+        return;
+    }
     // Seen only until the native window is mapped.
     setAutoFillBackground(true);
     QPalette black = palette();
@@ -34,13 +45,50 @@ MpvVideoWidget::~MpvVideoWidget()
     releaseRenderContext();
 }
 
+void MpvVideoWidget::mpvReady()
+{
+    if (!m_frame || m_frame->hasRenderContext() || !m_mpv)
+        return;
+    if (m_frame->create(m_mpv()))
+        emit renderContextReady();
+}
+
 void MpvVideoWidget::releaseRenderContext()
 {
     if (m_window)
         m_window->releaseRenderContext();
+    if (m_frame)
+        m_frame->release();
+    m_mpv = nullptr;
 }
 
 bool MpvVideoWidget::hasRenderContext() const
 {
-    return m_window && m_window->hasRenderContext();
+    return m_frame ? m_frame->hasRenderContext() : m_window && m_window->hasRenderContext();
+}
+
+void MpvVideoWidget::paintEvent(QPaintEvent* event)
+{
+    if (m_frame)
+        paintSoftwareFrame();
+    else
+        QWidget::paintEvent(event);
+}
+
+void MpvVideoWidget::paintSoftwareFrame()
+{
+    QPainter painter(this);
+    const qreal ratio = devicePixelRatioF();
+    QImage frame = m_frame->render((QSizeF(size()) * ratio).toSize());
+    if (frame.isNull()) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    frame.setDevicePixelRatio(ratio);
+    painter.drawImage(QPoint(0, 0), frame);
+    if (m_frame->takeRenderedNewFrame()) {
+        m_frame->reportShown();
+        // The backing store reaches the screen when this paint returns: tell then.
+        QMetaObject::invokeMethod(this, &MpvVideoWidget::frameRendered, Qt::QueuedConnection);
+    }
 }

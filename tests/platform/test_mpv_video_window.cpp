@@ -1,13 +1,18 @@
 #include "platform/mpv_player.h"
+#include "platform/mpv_player_view.h"
+#include "platform/mpv_video_widget.h"
 #include "platform/mpv_video_window.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -51,9 +56,17 @@ private:
 // window, filling it, or on a panel of the window, placed by hand or by the panel's layout.
 enum class Placement { Window, Panel, PanelLayout };
 
+MpvPlayer::Options drawnBy(VideoOutput output)
+{
+    MpvPlayer::Options options{true, {"ao=null"}};
+    options.output = output;
+    return options;
+}
+
 struct Rig {
-    explicit Rig(Placement placement = Placement::Window)
-        : player(std::make_unique<MpvPlayer>(MpvPlayer::Options{true, {"ao=null"}}))
+    explicit Rig(Placement placement = Placement::Window, VideoOutput output = VideoOutput::OpenGl,
+                 const QString& clip = "long.mpg")
+        : player(std::make_unique<MpvPlayer>(drawnBy(output)))
     {
         window = std::make_unique<QWidget>();
         window->resize(400, 300);
@@ -74,7 +87,12 @@ struct Rig {
             }
         }
         window->show();
-        player->setFileName(media("long.mpg"));
+        player->setFileName(media(clip));
+    }
+    MpvVideoWidget* picture() const
+    {
+        auto* view = qobject_cast<MpvPlayerView*>(player->videoWidget());
+        return view ? view->renderedPicture() : nullptr;
     }
     std::unique_ptr<MpvPlayer> player;
     std::unique_ptr<QWidget> window;
@@ -86,15 +104,29 @@ QRect wholeWindowFor(const QWidget* view)
     const QWidget* window = view->window();
     return QRect(view->parentWidget()->mapFrom(window, QPoint(0, 0)), window->size());
 }
+// Whether the picture's middle shows the clip's colour, within the encoder's rounding.
+bool showsOrange(const QImage& picture)
+{
+    if (picture.isNull())
+        return false;
+    const QRgb middle = picture.pixel(picture.width() / 2, picture.height() / 2);
+    const auto near = [](int value, int wanted) { return std::abs(value - wanted) <= 24; };
+    return near(qRed(middle), 0xc8) && near(qGreen(middle), 0x3c) && near(qBlue(middle), 0x28);
+}
 } // namespace
 
 Q_DECLARE_METATYPE(Placement)
+Q_DECLARE_METATYPE(VideoOutput)
 
-// The picture is a native child window; the keyboard must still work as with a widget.
+// The OpenGL picture is a native child window; the keyboard must still work as with a widget.
+// The software picture is a widget that paints what mpv renders into memory.
 class TestMpvVideoWindow : public QObject {
     Q_OBJECT
 private slots:
     void playsAndKeepsKeyboardWithTheWidgets();
+    void softwarePicturePaintsTheFrames();
+    void videoOutputFollowsTheMachine_data();
+    void videoOutputFollowsTheMachine();
     void teardownInEitherOrder_data();
     void teardownInEitherOrder();
     void fullScreenCoversTheWindowInPlace_data();
@@ -124,17 +156,81 @@ void TestMpvVideoWindow::playsAndKeepsKeyboardWithTheWidgets()
     QTRY_COMPARE(rig.player->PlayState(), int(MediaPlayer::Playing));
 }
 
+void TestMpvVideoWindow::softwarePicturePaintsTheFrames()
+{
+    Rig rig(Placement::Window, VideoOutput::Software, "orange.mpg");
+    QSignalSpy firstFrames(rig.player.get(), &MpvPlayer::firstFrameShown);
+    MpvVideoWidget* picture = rig.picture();
+    QVERIFY(picture);
+    QCOMPARE(picture->output(), VideoOutput::Software);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.player->PlayState(), int(MediaPlayer::Playing), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(firstFrames.count() >= 1, 5000);
+    QVERIFY(picture->hasRenderContext());
+    QVERIFY(!videoWindow()); // no OpenGL anywhere
+    QTRY_VERIFY(showsOrange(picture->grab().toImage()));
+
+    // Resized, paused, drawn at double size: the picture follows each at once.
+    rig.window->resize(520, 380);
+    QTRY_COMPARE(picture->grab().size(), picture->size());
+    QTRY_VERIFY(showsOrange(picture->grab().toImage()));
+    QTest::keyClick(picture, Qt::Key_Space);
+    QTRY_COMPARE(rig.player->PlayState(), int(MediaPlayer::Paused));
+    rig.player->setDisplaySize(MediaPlayer::DoubleSize);
+    QTRY_VERIFY(showsOrange(picture->grab().toImage()));
+    QTest::keyClick(picture, Qt::Key_Space);
+    QTRY_COMPARE(rig.player->PlayState(), int(MediaPlayer::Playing));
+    const int shown = firstFrames.count();
+    rig.player->setFileName(media("orange.mpg"));
+    QTRY_VERIFY_WITH_TIMEOUT(firstFrames.count() > shown, 5000); // each file's first frame
+}
+
+void TestMpvVideoWindow::videoOutputFollowsTheMachine_data()
+{
+    QTest::addColumn<QString>("requested");
+    QTest::addColumn<bool>("gpu");
+    QTest::addColumn<VideoOutput>("expected");
+    QTest::newRow("GPU, nothing asked") << "" << true << VideoOutput::OpenGl;
+    QTest::newRow("no GPU, nothing asked") << "" << false << VideoOutput::Software;
+    QTest::newRow("software asked on a GPU") << "software" << true << VideoOutput::Software;
+    QTest::newRow("OpenGL asked without GPU") << " OpenGL " << false << VideoOutput::OpenGl;
+    QTest::newRow("short names") << "gl" << false << VideoOutput::OpenGl;
+    QTest::newRow("unknown name: the machine decides")
+        << "vulkan" << false << VideoOutput::Software;
+}
+
+void TestMpvVideoWindow::videoOutputFollowsTheMachine()
+{
+    QFETCH(QString, requested);
+    QFETCH(bool, gpu);
+    QFETCH(VideoOutput, expected);
+    QCOMPARE(VideoOutputChoice::choose(requested, gpu), expected);
+
+    QTemporaryDir dri;
+    QVERIFY(!VideoOutputChoice::hasGpuRenderNode(dri.path()));
+    QVERIFY(!VideoOutputChoice::hasGpuRenderNode(dri.filePath("missing")));
+    QFile card(dri.filePath("card0")); // a display without a render node is not enough
+    QVERIFY(card.open(QIODevice::WriteOnly));
+    QVERIFY(!VideoOutputChoice::hasGpuRenderNode(dri.path()));
+    QFile node(dri.filePath("renderD128"));
+    QVERIFY(node.open(QIODevice::WriteOnly));
+    QVERIFY(VideoOutputChoice::hasGpuRenderNode(dri.path()));
+}
+
 void TestMpvVideoWindow::teardownInEitherOrder_data()
 {
     QTest::addColumn<bool>("playerFirst");
-    QTest::newRow("player first") << true;
-    QTest::newRow("window first") << false;
+    QTest::addColumn<VideoOutput>("output");
+    QTest::newRow("OpenGL, player first") << true << VideoOutput::OpenGl;
+    QTest::newRow("OpenGL, window first") << false << VideoOutput::OpenGl;
+    QTest::newRow("software, player first") << true << VideoOutput::Software;
+    QTest::newRow("software, window first") << false << VideoOutput::Software;
 }
 
 void TestMpvVideoWindow::teardownInEitherOrder()
 {
     QFETCH(bool, playerFirst);
-    Rig rig;
+    QFETCH(VideoOutput, output);
+    Rig rig(Placement::Window, output);
     QTRY_COMPARE_WITH_TIMEOUT(rig.player->PlayState(), int(MediaPlayer::Playing), 10000);
     if (playerFirst)
         rig.player.reset();
