@@ -71,7 +71,7 @@ void MpvSoftwareFrame::processMpvUpdate()
     m_updateQueued = false;
     if (!m_render)
         return;
-    // Any notification may change the picture (the video ending leaves it black), but only
+    // Any notification may change the picture (a seek or a new zoom while paused), but only
     // one that announces a frame counts as a new frame shown.
     m_newFrameAnnounced |=
         (mpv_render_context_update(m_render.get()) & MPV_RENDER_UPDATE_FRAME) != 0;
