@@ -32,20 +32,27 @@ using IsoPtr = std::unique_ptr<iso9660_t, IsoDeleter>;
 constexpr std::size_t Mode2RawSize = M2RAW_SECTOR_SIZE;
 constexpr std::size_t SubheaderSize = 8;
 
-// libcdio reports a missing disc or a damaged image on stderr; to us both are ordinary
-// outcomes that the caller handles, so they go to a logging category that is off by default.
+// libcdio's own assertions are all it still reports (see initLibcdio); its default handler
+// would abort the program on them, where a failed read is enough.
 void logToCategory(cdio_log_level_t level, const char message[])
 {
-    if (level >= CDIO_LOG_WARN)
-        qCDebug(discLog, "libcdio: %s", message);
+    if (level >= CDIO_LOG_ASSERT)
+        qCWarning(discLog, "libcdio: %s", message);
 }
 
 // cdio_init fills libcdio's driver table, which cdio_open would otherwise do lazily from
 // whichever thread comes first.
+//
+// libcdio's log function guards against recursion with a plain static flag and asserts when
+// it finds it set, so two threads that log at once (mpv reading a damaged disc while the
+// GUI thread opens another image) abort the program. A missing disc or a damaged image is an
+// ordinary outcome that the caller reports anyway, so everything below libcdio's assertion
+// level is dropped before that check.
 void initLibcdio()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        cdio_loglevel_default = CDIO_LOG_ASSERT;
         cdio_log_set_handler(logToCategory);
         cdio_init();
     });

@@ -2,6 +2,7 @@
 // (TAMREL_TEST_DISCS), and every kind of damaged disc failing quietly.
 
 #include "disc_rig.h"
+#include "platform/disc_reader.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -372,6 +373,32 @@ private slots:
         const QByteArray rest = readAll(*stream);
         QVERIFY(rest.size() <= stream->size());
         QCOMPARE(rig.lister.listFiles("IMG0:\\Mpegav").has_value(), !remove);
+    }
+
+    // Damaged images that libcdio itself opens make it log; threads doing so at once must
+    // not trip its logger's recursion check (which aborted the program).
+    void damagedImagesOpenedFromManyThreads()
+    {
+        QTemporaryDir dir;
+        QFile junk(dir.filePath("junk.iso"));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(64 * 1024, '\x5a'));
+        junk.close();
+        QFile cue(dir.filePath("missing-bin.cue"));
+        QVERIFY(cue.open(QIODevice::WriteOnly));
+        cue.write("FILE \"gone.bin\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n");
+        cue.close();
+        const QStringList images{junk.fileName(), cue.fileName()};
+        std::atomic<int> opened = 0;
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([&, t] {
+                for (int i = 0; i < 300; ++i)
+                    opened += DiscReader::open(images[(t + i) % 2]) ? 1 : 0;
+            });
+        for (std::thread& thread : threads)
+            thread.join();
+        QCOMPARE(int(opened), 0);
     }
 
     // mpv reads on its own thread while the tray moves on the GUI thread. Whatever the
