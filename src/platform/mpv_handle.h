@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMetaObject>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mpv/client.h>
@@ -28,3 +30,13 @@ using MpvStringPtr = std::unique_ptr<char, MpvFreeDeleter>;
 // Hands out the player's mpv handle, which may still be in the making on another thread: the
 // first call waits for it. Gives nullptr when libmpv could not be set up.
 using MpvHandleSource = std::function<mpv_handle*()>;
+
+// mpv calls a render context's update callback on one of its threads. This hands the call to
+// `receiver`'s thread, one at a time however often mpv calls: `queued` is set here and cleared
+// by `handler` when it runs. Calls still queued die with the receiver.
+template <class Receiver>
+void queueRenderUpdate(Receiver* receiver, std::atomic<bool>& queued, void (Receiver::*handler)())
+{
+    if (!queued.exchange(true))
+        QMetaObject::invokeMethod(receiver, handler, Qt::QueuedConnection);
+}

@@ -59,11 +59,9 @@ void MpvSoftwareFrame::release()
 
 void MpvSoftwareFrame::onMpvUpdate(void* frame)
 {
-    // Runs on one of mpv's threads: only hand over to the GUI thread. Posted calls die with
-    // the object, and the callback is cleared before the render context is freed.
+    // The callback is cleared before the render context is freed.
     auto* self = static_cast<MpvSoftwareFrame*>(frame);
-    if (!self->m_updateQueued.exchange(true))
-        QMetaObject::invokeMethod(self, &MpvSoftwareFrame::processMpvUpdate, Qt::QueuedConnection);
+    queueRenderUpdate(self, self->m_updateQueued, &MpvSoftwareFrame::processMpvUpdate);
 }
 
 void MpvSoftwareFrame::processMpvUpdate()

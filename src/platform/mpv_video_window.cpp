@@ -91,11 +91,9 @@ void MpvVideoWindow::initializeGL()
 
 void MpvVideoWindow::onMpvUpdate(void* window)
 {
-    // Runs on one of mpv's threads: only hand over to the GUI thread. Posted calls die with
-    // the window, and the callback is cleared before the render context is freed.
+    // The callback is cleared before the render context is freed.
     auto* self = static_cast<MpvVideoWindow*>(window);
-    if (!self->m_updateQueued.exchange(true))
-        QMetaObject::invokeMethod(self, &MpvVideoWindow::processMpvUpdate, Qt::QueuedConnection);
+    queueRenderUpdate(self, self->m_updateQueued, &MpvVideoWindow::processMpvUpdate);
 }
 
 void MpvVideoWindow::processMpvUpdate()
