@@ -22,6 +22,8 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QWindow>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -95,6 +97,7 @@ private slots:
     void driveOfPath();
     void driveChanges();
     void fiftyThousandFiles();
+    void hostileTreeBrowsesQuietly();
     void discImageFilter();
     void discImageCommands_data();
     void discImageCommands();
@@ -517,6 +520,72 @@ QTEST_MAIN(TestFolderChooser)
 #include "test_folder_chooser.moc"
 
 // The fifth type filter, after the four media types, which keep their order and texts.
+// Links that loop, folders whose names cannot be shown as they are, a name of 255 bytes: the
+// tree opens them one level at a time, never follows a loop by itself, and a folder it cannot
+// open leaves the current one as it was.
+void TestFolderChooser::hostileTreeBrowsesQuietly()
+{
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path());
+    const auto link = [&](const char* target, const char* name) {
+        return ::symlink(target, (root + '/' + name).constData()) == 0;
+    };
+    QVERIFY(link(".", "self") && link("..", "up") && link("b", "a") && link("a", "b"));
+    QVERIFY(::mkdir((root + "/bad\xff\xfename").constData(), 0755) == 0);
+    QVERIFY(QDir(dir.path()).mkpath("new\nline"));
+    const QString longest(255, 'L');
+    QVERIFY(QDir(dir.path()).mkpath(longest));
+    QVERIFY(FileFolder::touch(dir.filePath(longest), {"song.mpg"}));
+    Rig rig;
+    QPointer<FolderChooser> chooser = rig.open(dir.path());
+    QTreeWidget* tree = chooser->Dir1;
+    QTreeWidgetItem* top = tree->currentItem();
+    QVERIFY(top);
+    QStringList names;
+    for (int i = 0; i < top->childCount(); ++i)
+        names << top->child(i)->text(0);
+    // The looping pair a <-> b leads nowhere and is no folder.
+    QVERIFY(!names.contains("a") && !names.contains("b"));
+    QVERIFY(names.contains("self") && names.contains("up") && names.contains("new\nline"));
+    QVERIFY(names.contains(longest));
+
+    // Down the link to itself, level by level: each level is read only when opened, until the
+    // system refuses a path through that many links.
+    QElapsedTimer clock;
+    clock.start();
+    QTreeWidgetItem* deepest = nullptr;
+    int depth = 0;
+    for (QTreeWidgetItem* item = treeItem(tree, dir.filePath("self")); item && depth < 100;
+         ++depth) {
+        deepest = item;
+        item->setExpanded(true);
+        item = nullptr;
+        for (int i = 0; i < deepest->childCount() && !item; ++i)
+            if (deepest->child(i)->text(0) == QLatin1String("self"))
+                item = deepest->child(i);
+    }
+    QVERIFY2(depth >= 20 && depth < 100, qPrintable(QString::number(depth)));
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    tree->setCurrentItem(deepest);
+    QVERIFY(QFileInfo(chooser->folder()).isDir());
+
+    tree->setCurrentItem(treeItem(tree, dir.filePath(longest)));
+    QCOMPARE(chooser->folder(), dir.filePath(longest));
+    QCOMPARE(itemsOf(chooser->FileFolder), QStringList{"song.mpg"});
+    tree->setCurrentItem(treeItem(tree, dir.filePath("new\nline")));
+    QCOMPARE(chooser->folder(), dir.filePath("new\nline"));
+    QVERIFY(!chooser->cmdOkFile->isEnabled());
+
+    // The folder with bytes that are no UTF-8: whatever it can do with it, the chooser stays
+    // on a folder that exists.
+    for (int i = 0; i < top->childCount(); ++i)
+        if (top->child(i)->text(0).startsWith(QLatin1String("bad")))
+            tree->setCurrentItem(top->child(i));
+    QVERIFY(QFileInfo(chooser->folder()).isDir());
+    QVERIFY(chooser->isVisible());
+    ::rmdir((root + "/bad\xff\xfename").constData()); // beyond QDir's reach
+}
+
 void TestFolderChooser::discImageFilter()
 {
     QTemporaryDir dir;

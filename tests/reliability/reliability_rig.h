@@ -44,29 +44,44 @@ inline IsoEntry trackOnDisc(const QString& image, int track)
     return entry.value_or(IsoEntry{});
 }
 
-// The largest gap between the ticks of a 10 ms timer: the longest the event loop was held up.
+// The largest gap between the ticks of a 10 ms timer: the longest the event loop was held up,
+// and when (since the watch started), to tell which step of a test held it.
 class StallWatch {
 public:
     StallWatch()
     {
         m_timer.setInterval(10);
         m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout,
-                         [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 gap = m_sinceTick.restart();
+            if (gap > m_longest) {
+                m_longest = gap;
+                m_longestEndedAt = m_sinceStart.elapsed();
+            }
+        });
         restart();
         m_timer.start();
     }
     void restart()
     {
-        m_longest = 0;
+        m_longest = m_longestEndedAt = 0;
         m_sinceTick.start();
+        m_sinceStart.start();
     }
     qint64 longestGapMs() const { return m_longest; }
+    QString describe() const
+    {
+        return QStringLiteral("longest stall %1 ms, ending %2 ms after the watch started")
+            .arg(m_longest)
+            .arg(m_longestEndedAt);
+    }
 
 private:
     QTimer m_timer;
     QElapsedTimer m_sinceTick;
+    QElapsedTimer m_sinceStart;
     qint64 m_longest = 0;
+    qint64 m_longestEndedAt = 0;
 };
 
 // The program on the drives of a drive list, built as main() builds it: the real player (no

@@ -130,8 +130,7 @@ void TestSlowDrive::scratchedTrackPlaysThrough()
     // Each unreadable chunk is asked for once, however often the player reads there.
     QVERIFY(record.failedReads >= 1);
     QVERIFY(record.failedReads <= chunksTouched(track, scratch.first, scratch.count));
-    QVERIFY2(stalls.longestGapMs() <= MaxStallMs,
-             qPrintable(QString::number(stalls.longestGapMs())));
+    QVERIFY2(stalls.longestGapMs() <= MaxStallMs, qPrintable(stalls.describe()));
 }
 
 void TestSlowDrive::trackChangeDuringSlowRead_data()
@@ -193,8 +192,7 @@ void TestSlowDrive::trackChangeDuringSlowRead()
     QVERIFY(*playingAfter <= driveMs + TrackChangeAllowanceMs);
     QVERIFY(oldReadStillRuns);
     QCOMPARE(program.status(), StatusText::playing(trackFile(track)));
-    QVERIFY2(stalls.longestGapMs() <= MaxStallMs,
-             qPrintable(QString::number(stalls.longestGapMs())));
+    QVERIFY2(stalls.longestGapMs() <= MaxStallMs, qPrintable(stalls.describe()));
 }
 
 // After Stop the player holds track 1 at its start and reads it again; the drive is stuck on a
@@ -224,8 +222,7 @@ void TestSlowDrive::trayDuringSlowRead()
           "stall %lld ms",
           ScratchRetries.count(), trayMs, stalls.longestGapMs());
     QVERIFY(trayMs <= TrayMs);
-    QVERIFY2(stalls.longestGapMs() <= MaxStallMs,
-             qPrintable(QString::number(stalls.longestGapMs())));
+    QVERIFY2(stalls.longestGapMs() <= MaxStallMs, qPrintable(stalls.describe()));
     QVERIFY(!program.playing());
     QVERIFY(program.statusIsTruthful());
 
