@@ -37,6 +37,15 @@ QString DiscPath::toString() const
     return driveId + QStringLiteral(":\\") + components.join('\\');
 }
 
+bool DiscPath::isMovieTrack() const
+{
+    if (components.size() != 2)
+        return false;
+    const QString& folder = components.front();
+    return folder.compare(QLatin1String("Mpegav"), Qt::CaseInsensitive) == 0 ||
+           folder.compare(QLatin1String("MPEG2"), Qt::CaseInsensitive) == 0;
+}
+
 QString DiscPath::movieFolder(const QString& driveId)
 {
     return DiscPath{driveId, {QStringLiteral("Mpegav")}}.toString();

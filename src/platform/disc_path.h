@@ -20,6 +20,10 @@ struct DiscPath {
     // "SR0:\Mpegav\AVSEQ01.DAT"; "SR0:\" for the root.
     QString toString() const;
 
+    // Whether this is a track of a Video CD or Super Video CD (a file in its movie folder),
+    // which the standards make an MPEG program stream.
+    bool isMovieTrack() const;
+
     // The movie folder of a Video CD in the drive: "SR0:\Mpegav".
     static QString movieFolder(const QString& driveId);
     // The movie folder of a Super Video CD: "SR0:\MPEG2".

@@ -1,6 +1,7 @@
 #include "platform/disc_stream_protocol.h"
 
 #include "platform/disc_library.h"
+#include "platform/startup_timeline.h"
 
 #include <QUrl>
 #include <mpv/client.h>
@@ -118,6 +119,7 @@ int openDiscStream(void* library, char* uri, mpv_stream_cb_info* info)
     std::unique_ptr<DiscStream> stream = static_cast<const DiscLibrary*>(library)->openFile(*path);
     if (!stream)
         return MPV_ERROR_LOADING_FAILED;
+    StartupTimeline::mark("disc stream: opened");
     info->cookie = openStreams().add(std::make_unique<Cookie>(Cookie{std::move(stream)}));
     info->read_fn = readStream;
     info->seek_fn = seekStream;

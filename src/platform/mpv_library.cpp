@@ -20,6 +20,7 @@
 #define TAMREL_MPV_FUNCTIONS(X)                                                                    \
     X(mpv_command)                                                                                 \
     X(mpv_command_async)                                                                           \
+    X(mpv_command_node_async)                                                                      \
     X(mpv_command_ret)                                                                             \
     X(mpv_create)                                                                                  \
     X(mpv_error_string)                                                                            \
@@ -110,6 +111,10 @@ int mpv_command(mpv_handle* ctx, const char** args)
 int mpv_command_async(mpv_handle* ctx, uint64_t reply_userdata, const char** args)
 {
     return forward(&MpvFunctions::mpv_command_async, ctx, reply_userdata, args);
+}
+int mpv_command_node_async(mpv_handle* ctx, uint64_t reply_userdata, mpv_node* args)
+{
+    return forward(&MpvFunctions::mpv_command_node_async, ctx, reply_userdata, args);
 }
 int mpv_command_ret(mpv_handle* ctx, const char** args, mpv_node* result)
 {

@@ -1,6 +1,7 @@
 #include "platform/mpv_player.h"
 #include "platform/startup_timeline.h"
 
+#include "platform/disc_path.h"
 #include "platform/disc_stream_protocol.h"
 #include "platform/media_paths.h"
 
@@ -23,19 +24,42 @@ namespace {
 // mpv's volume scale is cubic: gain in dB = 60 * log10(volume / 100).
 constexpr double kStartLevelDb = -2.9;
 
+// The disc path a file plays from: disc files, and movie files on a mounted CD (whose Form 2
+// sectors the kernel cannot read), are read sector by sector through our own protocol.
+std::optional<QString> discPathOf(const QString& path)
+{
+    if (MediaPaths::isDiscPath(path))
+        return path;
+    return MediaPaths::discPathOnMountedCd(path);
+}
+
 QByteArray mpvPath(const QString& path)
 {
-    // Disc files, and movie files on a mounted CD (whose Form 2 sectors the kernel cannot
-    // read), are read sector by sector through our own protocol; URLs go through
-    // untouched; local names become absolute so that a relative name with a colon is not
-    // taken for a protocol.
-    if (MediaPaths::isDiscPath(path))
-        return discStreamUri(path).toUtf8();
-    if (const std::optional<QString> onDisc = MediaPaths::discPathOnMountedCd(path))
+    // URLs go through untouched; local names become absolute so that a relative name with a
+    // colon is not taken for a protocol.
+    if (const std::optional<QString> onDisc = discPathOf(path))
         return discStreamUri(*onDisc).toUtf8();
     if (path.contains(QLatin1String("://")))
         return path.toUtf8();
     return QFile::encodeName(QFileInfo(path).absoluteFilePath());
+}
+
+// The demuxer format named for a file, null to let libavformat probe. A Video CD track is an
+// MPEG program stream behind a run of empty sectors, on which the probe goes through seven
+// rounds of every format on up to 128 KiB before it is sure (about 15 ms of the start).
+const char* demuxerFormatFor(const QString& path)
+{
+    const std::optional<QString> onDisc = discPathOf(path);
+    const std::optional<DiscPath> discPath = onDisc ? DiscPath::parse(*onDisc) : std::nullopt;
+    return discPath && discPath->isMovieTrack() ? "mpeg" : nullptr;
+}
+
+mpv_node stringNode(const char* text)
+{
+    mpv_node node{};
+    node.format = MPV_FORMAT_STRING;
+    node.u.string = const_cast<char*>(text);
+    return node;
 }
 
 MpvLoadSequence::Medium mediumOf(const QString& path)
@@ -226,6 +250,30 @@ void MpvPlayer::command(std::uint64_t replyId, std::initializer_list<QByteArray>
     mpv_command_async(mpv, replyId, argv.data());
 }
 
+void MpvPlayer::loadFile(std::uint64_t replyId, const QByteArray& url, const char* demuxerFormat)
+{
+    mpv_handle* mpv = handle();
+    if (!mpv)
+        return;
+    // Named arguments: the positions after the flags differ between mpv versions.
+    char* optionKeys[] = {const_cast<char*>("demuxer-lavf-format")};
+    mpv_node optionValues[] = {stringNode(demuxerFormat)};
+    mpv_node_list optionList{1, optionValues, optionKeys};
+    mpv_node options{};
+    options.format = MPV_FORMAT_NODE_MAP;
+    options.u.list = &optionList;
+
+    char* keys[] = {const_cast<char*>("name"), const_cast<char*>("url"), const_cast<char*>("flags"),
+                    const_cast<char*>("options")};
+    mpv_node values[] = {stringNode("loadfile"), stringNode(url.constData()), stringNode("replace"),
+                         options};
+    mpv_node_list list{demuxerFormat ? 4 : 3, values, keys};
+    mpv_node args{};
+    args.format = MPV_FORMAT_NODE_MAP;
+    args.u.list = &list;
+    mpv_command_node_async(mpv, replyId, &args);
+}
+
 void MpvPlayer::setMpvProperty(const char* name, const QByteArray& value, std::uint64_t replyId)
 {
     mpv_handle* mpv = handle();
@@ -347,8 +395,8 @@ void MpvPlayer::carryOut(const MpvLoadAction& action)
         break;
     case MpvLoadAction::Loadfile:
         StartupTimeline::mark("mpv: loadfile sent");
-        command(mpvReplyId(MpvRequest::Load, action.serial),
-                {"loadfile", mpvPath(m_fileName), "replace"});
+        loadFile(mpvReplyId(MpvRequest::Load, action.serial), mpvPath(m_fileName),
+                 demuxerFormatFor(m_fileName));
         break;
     case MpvLoadAction::StopPlayback:
         command(mpvReplyId(MpvRequest::Untracked), {"stop"});

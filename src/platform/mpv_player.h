@@ -97,6 +97,8 @@ private:
     void refreshControls();
     void togglePause();
     void command(std::uint64_t replyId, std::initializer_list<QByteArray> args);
+    // loadfile with options that hold for this file only.
+    void loadFile(std::uint64_t replyId, const QByteArray& url, const char* demuxerFormat);
     void setMpvProperty(const char* name, const QByteArray& value, std::uint64_t replyId = 0);
 
     void applyDisplaySize();

@@ -3,6 +3,7 @@
 #include "bookmarks/bookmark.h"
 #include "platform/cd_drives.h"
 #include "platform/disc_path.h"
+#include "platform/startup_timeline.h"
 #include "playback/playback_engine.h"
 #include "playback/status_text.h"
 #include "videocd/cd_notice.h"
@@ -116,8 +117,10 @@ void VideoCdLoader::Command29()
         RetrySecondCdDrive();
         return;
     }
+    StartupTimeline::mark("video CD: disc folder listed");
     m_engine.setStatus(StatusText::Loading);
     showNotice();
+    StartupTimeline::mark("video CD: notice shown");
     if (txtCDdrive != NoDrive) {
         m_controls.bookmark.videoCdFolderLoaded(true);
         m_engine.StartListPlayback();

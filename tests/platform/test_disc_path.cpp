@@ -48,6 +48,27 @@ private slots:
         QCOMPARE(DiscPath::parse(parsed->toString())->components, components);
     }
 
+    // Tracks of a Video CD or a Super Video CD, which the player names to mpv as MPEG.
+    void movieTrack_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("track");
+        QTest::newRow("Video CD") << "SR0:\\Mpegav\\AVSEQ01.DAT" << true;
+        QTest::newRow("any case") << "img3:\\mpegav\\avseq12.dat" << true;
+        QTest::newRow("Super Video CD") << "IMG0:\\MPEG2\\AVSEQ01.MPG" << true;
+        QTest::newRow("the folder") << "SR0:\\Mpegav" << false;
+        QTest::newRow("deeper") << "SR0:\\Mpegav\\x\\A.DAT" << false;
+        QTest::newRow("another folder") << "SR0:\\Movies\\A.MPG" << false;
+        QTest::newRow("root file") << "SR0:\\AVSEQ01.DAT" << false;
+        QTest::newRow("prefix only") << "SR0:\\MpegavX\\A.DAT" << false;
+    }
+    void movieTrack()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, track);
+        QCOMPARE(DiscPath::parse(path)->isMovieTrack(), track);
+    }
+
     void format()
     {
         QCOMPARE(DiscPath::movieFolder("SR1"), QString("SR1:\\Mpegav"));

@@ -590,6 +590,24 @@ private slots:
         QTRY_COMPARE(player->mpvProperty("video-zoom").toDouble(), zoom);
     }
 
+    // Video CD tracks are named to mpv as MPEG, which spares its probe, for that file alone:
+    // the files after one are probed as before, whatever their format.
+    void demuxerFormatHoldsForTheTrackAlone_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("MPEG") << "long.mpg";
+        QTest::newRow("AVI") << "clip.avi";
+    }
+    void demuxerFormatHoldsForTheTrackAlone()
+    {
+        QFETCH(QString, file);
+        auto player = makePlayer(kFast);
+        player->setFileName("IMG0:\\Mpegav\\AVSEQ03.DAT"); // no such disc: fails to load
+        player->setFileName(media(file));
+        QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 10000);
+        QCOMPARE(player->mpvProperty("demuxer-lavf-format"), QString());
+    }
+
     void viewControlsAndSpace()
     {
         auto player = makePlayer(kRealTime);
