@@ -193,7 +193,6 @@ void TestSoak::randomActionsLeaveTheProgramWorking()
     std::printf("soak: %d actions in %.1f s; resident memory after %d actions %.1f MiB, "
                 "at the end %.1f MiB (%+.1f %%)\n",
                 done, elapsedMs / 1000.0, baselineAt, mebibytes(baseline), mebibytes(end), growth);
-    // The sanitizers' allocator keeps its own books: mallinfo2 then reports nothing.
     if (heapAtEnd > 0)
         std::printf("soak: heap in use after %d actions %.1f MiB, at the end %.1f MiB\n",
                     baselineAt, mebibytes(heapAtBaseline), mebibytes(heapAtEnd));
