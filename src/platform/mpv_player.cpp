@@ -337,8 +337,13 @@ QImage MpvPlayer::videoFrame() const
 void MpvPlayer::setFileName(const QString& path)
 {
     m_fileName = path;
-    if (handle())
-        carryOut(m_sequence.open(mediumOf(path)));
+    if (!handle())
+        return;
+    // A software picture needs nothing but the handle: it is set up here rather than when the
+    // handle thread's queued call comes through, behind whatever the window has queued, so
+    // that the first file loads at once.
+    onHandleMade();
+    carryOut(m_sequence.open(mediumOf(path)));
 }
 
 void MpvPlayer::Play()
