@@ -105,8 +105,20 @@ void VideoCdLoader::showNotice()
 
 void VideoCdLoader::closeNotice()
 {
+    m_noticeWanted = false;
     if (m_notice)
         m_notice->close();
+}
+
+void VideoCdLoader::playWithNotice()
+{
+    // The first track's load goes out before the notice is built and painted, a window of its
+    // own that takes tens of milliseconds at start-up; a track that plays already (its start
+    // closes the notice) needs none.
+    m_noticeWanted = true;
+    m_engine.StartListPlayback();
+    if (std::exchange(m_noticeWanted, false))
+        showNotice();
 }
 
 void VideoCdLoader::Command29()
@@ -119,14 +131,14 @@ void VideoCdLoader::Command29()
     }
     StartupTimeline::mark("video CD: disc folder listed");
     m_engine.setStatus(StatusText::Loading);
-    showNotice();
-    StartupTimeline::mark("video CD: notice shown");
     if (txtCDdrive != NoDrive) {
         m_controls.bookmark.videoCdFolderLoaded(true);
-        m_engine.StartListPlayback();
+        playWithNotice();
     } else {
+        showNotice();
         m_controls.bookmark.videoCdFolderLoaded(false);
     }
+    StartupTimeline::mark("video CD: playing, notice shown");
 }
 
 void VideoCdLoader::Command32()
@@ -156,8 +168,7 @@ void VideoCdLoader::RetrySecondCdDrive()
         return;
     }
     m_controls.bookmark.videoCdFolderLoaded(true);
-    showNotice();
-    m_engine.StartListPlayback();
+    playWithNotice();
 }
 
 // A disc that could not be loaded: nothing to capture or bookmark.

@@ -62,6 +62,7 @@ private:
     bool pointListAtDiscFolder();
     void useSuperVideoCdPattern(bool superVideoCd);
     void showNotice();
+    void playWithNotice();
     void failLoading(const QString& status);
 
     CdDrives& m_drives;
@@ -69,6 +70,7 @@ private:
     Controls m_controls;
     QWidget* m_window;
     QPointer<CdNotice> m_notice;
+    bool m_noticeWanted = false; // a start under way, the notice not yet shown
     // The play list's pattern before a Super Video CD replaced it; it returns for other discs.
     std::optional<QString> m_patternBeforeSuperVideoCd;
 };

@@ -5,6 +5,7 @@
 #include "videocd/track_panel.h"
 #include "videocd/video_cd_loader.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -32,6 +33,7 @@ class TestVideoCdDiscs : public QObject {
     Q_OBJECT
 private slots:
     void discInFirstDrivePlaysTrackOne();
+    void noticeShowsWhileTheTrackOpens();
     void discInSecondDriveFoundByRetry();
     void discWithoutMovieFolder();
     void patternChosenEarlierIsKept();
@@ -53,6 +55,37 @@ void TestVideoCdDiscs::discInFirstDrivePlaysTrackOne()
     QVERIFY(!w.trackPanel().Songcmd[3]->isEnabled());
     QVERIFY(!vcd.noticeShown()); // closed once the track played
     QVERIFY(w.mnuaddbookmark->isEnabled());
+}
+
+// The first track's load goes out before the notice is painted; the notice still shows while
+// the track opens (here its opening completes in the events the notice lets through) and goes
+// once it plays, for a disc in the first drive and for one found by the retry.
+void TestVideoCdDiscs::noticeShowsWhileTheTrackOpens()
+{
+    struct NoticeWatch : QObject {
+        QStringList seen; // what had been asked of the player when the notice showed
+        const FakeMediaPlayer* player = nullptr;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && watched->objectName() == "frmInitiali")
+                seen << player->openedFiles.join(',');
+            return false;
+        }
+    };
+    for (const bool retry : {false, true}) {
+        QList<CdDrive> drives{{"img0", disc("vcd-a.cue"), true}};
+        if (retry)
+            drives.prepend(CdDrive{"sr0", "/nonexistent/sr0", false});
+        DiscsRig rig(drives);
+        NoticeWatch watch;
+        watch.player = &rig.player;
+        qApp->installEventFilter(&watch);
+        Playerfrm& w = rig.load();
+        qApp->removeEventFilter(&watch);
+        QCOMPARE(watch.seen, QStringList{"IMG0:\\Mpegav\\AVSEQ01.DAT"});
+        QVERIFY(!w.videoCd().noticeShown());
+        QCOMPARE(w.engine().status(), StatusText::playing("AVSEQ01.DAT"));
+    }
 }
 
 void TestVideoCdDiscs::discInSecondDriveFoundByRetry()
