@@ -83,22 +83,23 @@ MpvLoadSequence::Actions feedReply(const mpv_event& reply, MpvLoadSequence& sequ
 
 void feedProperty(std::uint64_t id, const mpv_event_property& property, MpvLoadSequence& sequence)
 {
-    const double value =
-        property.format == MPV_FORMAT_DOUBLE ? *static_cast<const double*>(property.data) : 0.0;
+    // Unavailable between files: the sequence keeps the duration of the file that ended.
+    if (property.format != MPV_FORMAT_DOUBLE)
+        return;
+    const double value = *static_cast<const double*>(property.data);
     if (id == MpvDurationProperty)
         sequence.durationChanged(value);
     else if (id == MpvTimePosProperty)
         sequence.positionChanged(value);
 }
 
-void answerUnloadHook(mpv_handle* mpv, const mpv_event_hook& hook, MpvLoadSequence& sequence)
+void feedDurationReply(const mpv_event& reply, MpvLoadSequence& sequence)
 {
-    // Synchronous, but mpv waits for the continue and so answers at once.
-    double duration = 0;
-    if (sequence.wantsDurationBeforeUnload() &&
-        mpv_get_property(mpv, "duration", MPV_FORMAT_DOUBLE, &duration) >= 0)
-        sequence.durationChanged(duration);
-    mpv_hook_continue(mpv, hook.id);
+    const auto* property = static_cast<const mpv_event_property*>(reply.data);
+    if (reply.error < 0 || property->format != MPV_FORMAT_DOUBLE)
+        return;
+    sequence.durationOfEntry(std::int64_t(serialOf(reply.reply_userdata)),
+                             *static_cast<const double*>(property->data));
 }
 
 void log(const mpv_event_log_message& message)
@@ -117,8 +118,7 @@ std::uint64_t mpvReplyId(MpvRequest request, std::uint64_t serial)
     return (std::uint64_t(request) << kRequestShift) | serial;
 }
 
-MpvLoadSequence::Actions feedMpvEvent(mpv_handle* mpv, const mpv_event& event,
-                                      MpvLoadSequence& sequence)
+MpvLoadSequence::Actions feedMpvEvent(const mpv_event& event, MpvLoadSequence& sequence)
 {
     switch (event.event_id) {
     case MPV_EVENT_COMMAND_REPLY:
@@ -129,8 +129,7 @@ MpvLoadSequence::Actions feedMpvEvent(mpv_handle* mpv, const mpv_event& event,
             static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id);
     case MPV_EVENT_FILE_LOADED:
         StartupTimeline::mark("mpv: file loaded (opened, demuxer ready)");
-        sequence.fileLoaded();
-        break;
+        return sequence.fileLoaded();
     case MPV_EVENT_VIDEO_RECONFIG:
         StartupTimeline::mark("mpv: video configured (first frame decoded)");
         sequence.videoReconfigured();
@@ -140,8 +139,9 @@ MpvLoadSequence::Actions feedMpvEvent(mpv_handle* mpv, const mpv_event& event,
         return sequence.playbackRestarted();
     case MPV_EVENT_END_FILE:
         return sequence.fileEnded(fileEndOf(*static_cast<const mpv_event_end_file*>(event.data)));
-    case MPV_EVENT_HOOK:
-        answerUnloadHook(mpv, *static_cast<const mpv_event_hook*>(event.data), sequence);
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+        if (requestOf(event.reply_userdata) == MpvRequest::Duration)
+            feedDurationReply(event, sequence);
         break;
     case MPV_EVENT_PROPERTY_CHANGE:
         feedProperty(event.reply_userdata, *static_cast<const mpv_event_property*>(event.data),

@@ -10,13 +10,18 @@ Q_DECLARE_LOGGING_CATEGORY(lcMpv)
 
 // reply_userdata of the player's async requests: what the request was in the top byte, the
 // serial of the load it belongs to below it.
-enum class MpvRequest : std::uint8_t { Untracked = 0, Load = 1, Seek = 2, Filters = 3 };
+enum class MpvRequest : std::uint8_t {
+    Untracked = 0,
+    Load = 1,
+    Seek = 2,
+    Filters = 3,
+    Duration = 4, // its serial is the playlist entry whose duration was asked
+};
 std::uint64_t mpvReplyId(MpvRequest request, std::uint64_t serial = 0);
 
 // reply_userdata of the properties the player observes.
 enum MpvObservedProperty : std::uint64_t { MpvDurationProperty = 1, MpvTimePosProperty = 2 };
 
-// Reads one event of mpv's queue into the load sequence, answering mpv's on_unload hook on the
-// way, and returns what the player is to carry out. Nothing of `event` is needed afterwards.
-MpvLoadSequence::Actions feedMpvEvent(mpv_handle* mpv, const mpv_event& event,
-                                      MpvLoadSequence& sequence);
+// Reads one event of mpv's queue into the load sequence and returns what the player is to carry
+// out. Nothing of `event` is needed afterwards.
+MpvLoadSequence::Actions feedMpvEvent(const mpv_event& event, MpvLoadSequence& sequence);

@@ -27,9 +27,8 @@
     X(mpv_free)                                                                                    \
     X(mpv_free_node_contents)                                                                      \
     X(mpv_get_property)                                                                            \
+    X(mpv_get_property_async)                                                                      \
     X(mpv_get_property_string)                                                                     \
-    X(mpv_hook_add)                                                                                \
-    X(mpv_hook_continue)                                                                           \
     X(mpv_initialize)                                                                              \
     X(mpv_observe_property)                                                                        \
     X(mpv_render_context_create)                                                                   \
@@ -141,17 +140,14 @@ int mpv_get_property(mpv_handle* ctx, const char* name, mpv_format format, void*
 {
     return forward(&MpvFunctions::mpv_get_property, ctx, name, format, data);
 }
+int mpv_get_property_async(mpv_handle* ctx, uint64_t reply_userdata, const char* name,
+                           mpv_format format)
+{
+    return forward(&MpvFunctions::mpv_get_property_async, ctx, reply_userdata, name, format);
+}
 char* mpv_get_property_string(mpv_handle* ctx, const char* name)
 {
     return forward(&MpvFunctions::mpv_get_property_string, ctx, name);
-}
-int mpv_hook_add(mpv_handle* ctx, uint64_t reply_userdata, const char* name, int priority)
-{
-    return forward(&MpvFunctions::mpv_hook_add, ctx, reply_userdata, name, priority);
-}
-int mpv_hook_continue(mpv_handle* ctx, uint64_t id)
-{
-    return forward(&MpvFunctions::mpv_hook_continue, ctx, id);
 }
 int mpv_initialize(mpv_handle* ctx)
 {

@@ -28,7 +28,7 @@ MpvLoadAction failure(MpvLoadAction::Kind kind, int error, std::uint64_t serial 
 MpvLoadSequence::Actions MpvLoadSequence::open(Medium medium)
 {
     m_medium = medium;
-    m_durationAfterEnd = 0;
+    m_duration = m_durationAfterEnd = 0;
     Actions actions = load(false, false);
     setPlayState(MediaPlayer::Stopped, actions);
     return actions;
@@ -196,13 +196,19 @@ MpvLoadSequence::Actions MpvLoadSequence::fileStarted(std::int64_t entry)
     return {action(MpvLoadAction::ClearPlaylist)};
 }
 
-void MpvLoadSequence::fileLoaded()
+MpvLoadSequence::Actions MpvLoadSequence::fileLoaded()
 {
     if (!isOurs())
-        return;
+        return {};
     if (m_phase == Phase::Opening)
         m_phase = Phase::Starting;
     m_position = 0;
+    // mpv reports observed values only when its event queue runs empty, and the latest value
+    // alone: a file that opens and ends within one busy moment of the window would report
+    // "unavailable" and nothing else. An explicit read is answered while the file is open.
+    MpvLoadAction ask{MpvLoadAction::AskDuration};
+    ask.serial = std::uint64_t(m_currentEntry);
+    return {ask};
 }
 
 void MpvLoadSequence::videoReconfigured()
@@ -289,6 +295,12 @@ MpvLoadSequence::Actions MpvLoadSequence::frameShown()
 void MpvLoadSequence::durationChanged(double seconds)
 {
     m_duration = seconds;
+}
+
+void MpvLoadSequence::durationOfEntry(std::int64_t entry, double seconds)
+{
+    if (entry == m_currentEntry && isOurs() && isOpen())
+        m_duration = seconds;
 }
 
 void MpvLoadSequence::positionChanged(double seconds)

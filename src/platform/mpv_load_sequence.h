@@ -18,6 +18,7 @@ struct MpvLoadAction {
         ReportEndOfStream,  // EndOfStream
         ReportLoadFailed,   // loadFailed with `error`
         ReportFirstFrame,   // firstFrameShown
+        AskDuration,        // read the duration of playlist entry `serial`
     };
     Kind kind;
     bool paused = false;
@@ -76,16 +77,16 @@ public:
     Actions loadReplied(std::uint64_t serial, int error, std::int64_t entry);
     void seekFailed();
     Actions fileStarted(std::int64_t entry);
-    void fileLoaded();
+    Actions fileLoaded();
     void videoReconfigured();
     Actions playbackRestarted();
     Actions fileEnded(const FileEnd& end);
     // The picture of a new frame is on the screen (only with Picture::Rendered).
     Actions frameShown();
     void durationChanged(double seconds);
+    // The answer to an AskDuration action.
+    void durationOfEntry(std::int64_t entry, double seconds);
     void positionChanged(double seconds);
-    // Inside mpv's on_unload hook: the duration is to be read now, before it is gone.
-    bool wantsDurationBeforeUnload() const { return isOurs() && isOpen(); }
 
     Phase phase() const { return m_phase; }
     // A MediaPlayer::State.

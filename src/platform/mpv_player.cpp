@@ -146,6 +146,9 @@ MpvHandlePtr MpvPlayer::createHandle() const
         {"terminal", "no"},
         // Without a sound device audio-only media still run (silently) to their end.
         {"audio-fallback-to-null", "yes"},
+        // A file being replaced or stopped during a slow read is dropped at once rather than
+        // given time to end its read cleanly.
+        {"demuxer-termination-timeout", "0"},
         {"volume", volume},
     };
     for (const auto& [name, value] : defaults) {
@@ -175,9 +178,6 @@ void MpvPlayer::watchEvents(mpv_handle* mpv)
     mpv_observe_property(mpv, MpvDurationProperty, "duration", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv, MpvTimePosProperty, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_request_log_messages(mpv, "warn");
-    // Observed values arrive only when mpv's event queue runs empty: a file that opens
-    // and ends within one busy moment of the GUI never reports its duration otherwise.
-    mpv_hook_add(mpv, 0, "on_unload", 0);
     mpv_set_wakeup_callback(
         mpv,
         [](void* player) {
@@ -413,6 +413,11 @@ void MpvPlayer::carryOut(const MpvLoadAction& action)
     case MpvLoadAction::ClearPlaylist:
         command(mpvReplyId(MpvRequest::Untracked), {"playlist-clear"});
         break;
+    case MpvLoadAction::AskDuration:
+        if (mpv_handle* mpv = handle())
+            mpv_get_property_async(mpv, mpvReplyId(MpvRequest::Duration, action.serial), "duration",
+                                   MPV_FORMAT_DOUBLE);
+        break;
     case MpvLoadAction::ReportFailureLater:
         QTimer::singleShot(0, this, [this, action] {
             carryOut(m_sequence.failureDue(action.serial, action.error));
@@ -447,7 +452,7 @@ void MpvPlayer::drainEvents()
             break;
         // The event is read completely first: a listener may delete the player or start a
         // new mpv_wait_event through a nested event loop, which invalidates `event`.
-        carryOut(feedMpvEvent(m_mpv.get(), *event, m_sequence));
+        carryOut(feedMpvEvent(*event, m_sequence));
     }
 }
 

@@ -34,6 +34,8 @@ QString describe(const MpvLoadAction& action)
         return QString("failed %1").arg(action.error);
     case MpvLoadAction::ReportFirstFrame:
         return "frame shown";
+    case MpvLoadAction::AskDuration:
+        return QString("duration?#%1").arg(action.serial);
     }
     return "?";
 }
@@ -111,8 +113,8 @@ Sequence::Actions feed(Sequence& sequence, const QString& step)
     if (input == "start")
         return sequence.fileStarted(words.value(1).toLongLong());
     if (input == "loaded")
-        sequence.fileLoaded();
-    else if (input == "reconfig")
+        return sequence.fileLoaded();
+    if (input == "reconfig")
         sequence.videoReconfigured();
     else if (input == "restart")
         return sequence.playbackRestarted();
@@ -126,20 +128,22 @@ Sequence::Actions feed(Sequence& sequence, const QString& step)
         sequence.durationChanged(number(1));
     else if (input == "position")
         sequence.positionChanged(number(1));
-    else if (input == "unload" && sequence.wantsDurationBeforeUnload())
-        sequence.durationChanged(number(1)); // what the hook reads from mpv
-    else if (input != "unload")
+    else if (input == "asked") // "asked ENTRY SECONDS": the answer to a duration read
+        sequence.durationOfEntry(words.value(1).toLongLong(), number(2));
+    else
         qFatal("unknown script step %s", qPrintable(step));
     return {};
 }
 
-// Runs a whole script; returns every action in order.
-QStringList run(Sequence& sequence, const QStringList& steps)
+// Runs a whole script; returns every action in order. The duration reads, which every opened
+// file makes, are left out unless `durationReads` asks for them alone.
+QStringList run(Sequence& sequence, const QStringList& steps, bool durationReads = false)
 {
     QStringList log;
     for (const QString& step : steps)
         for (const MpvLoadAction& action : feed(sequence, step))
-            log << describe(action);
+            if ((action.kind == MpvLoadAction::AskDuration) == durationReads)
+                log << describe(action);
     return log;
 }
 
@@ -155,6 +159,8 @@ private slots:
     void sequence();
     void positionAndDuration_data();
     void positionAndDuration();
+    void durationReads_data();
+    void durationReads();
 };
 
 void TestMpvLoadSequence::sequence_data()
@@ -347,14 +353,19 @@ void TestMpvLoadSequence::positionAndDuration_data()
     QTest::newRow("seek after stop") << playing + QStringList{"stop", "seek 2"} << 4.0 << 2.0;
     QTest::newRow("ended: the duration stays")
         << playing + QStringList{"end 1 eof", "duration 0"} << 4.0 << 0.0;
-    QTest::newRow("ended: read in the unload hook")
-        << playing + QStringList{"unload 4.2", "end 1 eof", "duration 0"} << 4.2 << 0.0;
-    QTest::newRow("unload hook of a replaced file is not read")
-        << playing + QStringList{"end 1 eof", "unload 9", "duration 0"} << 4.0 << 0.0;
+    QTest::newRow("read while open, kept after the end")
+        << QStringList{"open",        "reply 1 1", "start 1",  "loaded",
+                       "asked 1 4.2", "restart",   "end 1 eof"}
+        << 4.2 << 0.0;
+    QTest::newRow("the answer for a replaced file is not taken")
+        << playing + QStringList{"open", "reply 2 2", "start 2", "loaded", "asked 1 9"} << 0.0
+        << 0.0;
+    QTest::newRow("an answer after the end changes nothing")
+        << playing + QStringList{"end 1 eof", "asked 1 9"} << 4.0 << 0.0;
     QTest::newRow("a new file forgets the old duration")
         << playing + QStringList{"end 1 eof", "open"} << 0.0 << 0.0;
-    QTest::newRow("a new file starts at zero")
-        << playing + QStringList{"open", "reply 2 2", "start 2", "loaded", "restart"} << 4.0 << 0.0;
+    QTest::newRow("a new file starts at zero, its duration unknown")
+        << playing + QStringList{"open", "reply 2 2", "start 2", "loaded", "restart"} << 0.0 << 0.0;
 }
 
 void TestMpvLoadSequence::positionAndDuration()
@@ -366,6 +377,31 @@ void TestMpvLoadSequence::positionAndDuration()
     run(sequence, steps);
     QCOMPARE(sequence.duration(), duration);
     QCOMPARE(sequence.position(), position);
+}
+
+void TestMpvLoadSequence::durationReads_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("reads");
+    QTest::newRow("once per opened file")
+        << QStringList{"open"} + kOpened << QStringList{"duration?#1"};
+    QTest::newRow("a replaced file's load asks nothing")
+        << QStringList{"open",   "reply 1 1", "open",    "start 1",
+                       "loaded", "reply 2 2", "start 2", "loaded"}
+        << QStringList{"duration?#2"};
+    QTest::newRow("a play list file: the entry it was replaced by")
+        << QStringList{"open", "reply 1 1", "start 1", "end 1 redirect 2 1", "start 2", "loaded"}
+        << QStringList{"duration?#2"};
+    QTest::newRow("a file that never opens asks nothing")
+        << QStringList{"open", "reply 1 1", "start 1", "end 1 error -13"} << QStringList{};
+}
+
+void TestMpvLoadSequence::durationReads()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, reads);
+    Sequence sequence;
+    QCOMPARE(run(sequence, steps, true), reads);
 }
 
 QTEST_GUILESS_MAIN(TestMpvLoadSequence)
