@@ -418,7 +418,9 @@ void BadInputRun::fault(const QString& text)
     m_faults << text;
 }
 
-QStringList runAll(const std::vector<std::unique_ptr<BadInputRun>>& runs, int parallel)
+namespace {
+
+void runBatch(const std::vector<std::unique_ptr<BadInputRun>>& runs, int parallel)
 {
     QEventLoop loop;
     size_t next = 0;
@@ -442,9 +444,30 @@ QStringList runAll(const std::vector<std::unique_ptr<BadInputRun>>& runs, int pa
     startMore();
     if (running > 0)
         loop.exec();
-    QStringList faults;
+}
+
+} // namespace
+
+bool BadInputRun::missedTheDisplay() const
+{
+    return m_errors.contains("could not connect to display");
+}
+
+QStringList runAll(const std::vector<std::unique_ptr<BadInputRun>>& runs, int parallel)
+{
+    runBatch(runs, parallel);
+    // A start that found no X server said nothing about its inputs: it is tried once more.
+    std::vector<std::unique_ptr<BadInputRun>> retries;
     for (const auto& run : runs)
-        for (const QString& fault : run->faults())
-            faults << run->label() + ": " + fault;
+        if (run->missedTheDisplay())
+            retries.push_back(std::make_unique<BadInputRun>(run->inputs(), run->limits()));
+    runBatch(retries, 1);
+    QStringList faults;
+    size_t retry = 0;
+    for (const auto& run : runs) {
+        const BadInputRun& counted = run->missedTheDisplay() ? *retries[retry++] : *run;
+        for (const QString& fault : counted.faults())
+            faults << counted.label() + ": " + fault;
+    }
     return faults;
 }

@@ -46,6 +46,10 @@ public:
     bool isDone() const { return m_state == State::Done; }
     QString label() const;
     QStringList faults() const { return m_faults; }
+    const QList<BadInput>& inputs() const { return m_inputs; }
+    const RunLimits& limits() const { return m_limits; }
+    // The process could not reach the X server at all: the machine's fault, not the case's.
+    bool missedTheDisplay() const;
 
 signals:
     void done();
