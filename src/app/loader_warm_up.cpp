@@ -3,6 +3,7 @@
 #include "desktop/session_bus.h"
 #include "platform/startup_timeline.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -17,10 +18,12 @@ void loadWhatTheWindowNeeds()
     // the loader's lock.
     static const QRegularExpression anyDigit(QStringLiteral("\\d"));
     (void)anyDigit.match(QStringLiteral("1")).hasMatch();
-    // Every new thread takes the loader's lock for its thread-local storage: the session
-    // bus's thread (the accessibility bridge starts it with the first label) begins here,
-    // where the session has a bus at all.
+    // Every new thread takes the loader's lock for its thread-local storage. The session
+    // bus's thread begins here: the accessibility bridge, which the first label's text
+    // would otherwise create in the middle of the window's building, asks for the bus
+    // whether or not the session advertises one.
     (void)SessionBus::connect();
+    (void)QAccessible::isActive();
     // The style draws its icons from images read through the image-format plugins.
     (void)QApplication::style()->standardIcon(QStyle::SP_MediaPlay);
     // The raster engine fills tall areas (a scroll bar's groove) on a pool of threads that

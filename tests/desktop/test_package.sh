@@ -47,7 +47,7 @@ done
 
 # The installed program on the disc image, on an X display.
 run_player() {
-    TAMREL_TRACE=1 TAMREL_CD_DRIVES=$image TAMREL_MPV_OPTIONS=ao=null \
+    TAMREL_TRACE=1 TAMREL_STARTUP_TIMELINE=1 TAMREL_CD_DRIVES=$image TAMREL_MPV_OPTIONS=ao=null \
         XDG_CONFIG_HOME=$work/config /usr/bin/tamrel-vcd-player > "$work/trace" 2>&1 &
     local pid=$! played=1
     for _ in $(seq 150); do
@@ -69,6 +69,8 @@ else
     xvfb-run -a -s "-screen 0 1280x800x24" bash -c run_player ||
         fail "the installed player did not play the disc: $(cat "$work/trace")"
 fi
+grep -q 'libmpv opened in load order' "$work/trace" ||
+    fail "the installed player did not open libmpv through its load-order library: $(cat "$work/trace")"
 
 "${apt[@]}" remove tamrel-vcd-player >/dev/null || fail "apt-get remove"
 status=$(dpkg-query -W -f='${Status}' tamrel-vcd-player 2>/dev/null || true)
