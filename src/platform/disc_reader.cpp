@@ -145,8 +145,19 @@ std::unique_ptr<SectorSource> openIso(const QString& source)
                                              static_cast<std::uint64_t>(info.st_size));
 }
 
+// libcdio reads cue sheets and cdrdao TOC files with strtok(), whose place in the line is one
+// static of the C library for the whole process. Two threads reading sheets at once (mpv's
+// thread opening a stream while the window's thread looks at the drive) go on in each other's
+// lines: the sheets are misread, and sscanf() in the cue reader then finds another character
+// than the one it took, which makes glibc give the string a pushback buffer nobody frees. So
+// one sheet is read at a time; devices, Nero images and plain .iso files need no such turn.
+std::mutex sheetReading;
+
 std::unique_ptr<SectorSource> openCdio(const QString& source, driver_id_t driver)
 {
+    std::unique_lock turn(sheetReading, std::defer_lock);
+    if (driver == DRIVER_BINCUE || driver == DRIVER_CDRDAO)
+        turn.lock();
     CdioPtr cdio(cdio_open(QFile::encodeName(source).constData(), driver));
     if (!cdio)
         return nullptr;
