@@ -65,22 +65,16 @@ struct MpvFunctions {
 
 constexpr const char* kLoadOrderLibrary = "libtamrel-mpv-order.so";
 
-// Beside the executable in the build tree, in the program's own library folder when installed.
+// Beside the program, in the build tree and installed alike.
 std::string loadOrderLibraryPath()
 {
     char self[4096];
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0)
         return {};
-    const std::string executable(self, std::size_t(length));
-    const std::string folder = executable.substr(0, executable.rfind('/') + 1);
-    for (const std::string& candidate :
-         {folder + kLoadOrderLibrary,
-          folder + TAMREL_PRIVATE_LIBDIR_FROM_BINDIR "/" + kLoadOrderLibrary}) {
-        if (access(candidate.c_str(), R_OK) == 0)
-            return candidate;
-    }
-    return {};
+    const std::string program(self, std::size_t(length));
+    const std::string candidate = program.substr(0, program.rfind('/') + 1) + kLoadOrderLibrary;
+    return access(candidate.c_str(), R_OK) == 0 ? candidate : std::string();
 }
 
 // libmpv's libraries look their symbols up among themselves before the program's, as they do

@@ -1,6 +1,8 @@
-// The real executable opens libmpv through the load-order library written at build time, and
+// The real program opens libmpv through the load-order library written at build time, and
 // opens it the ordinary way when that library is missing or does not load.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -65,13 +67,16 @@ void TestMpvLoadOrder::opensLibmpv()
 {
     QFETCH(QByteArray, loadOrder);
     QFETCH(bool, inLoadOrder);
-    const QString built = qEnvironmentVariable("TAMREL_PLAYER_EXE");
+    // The program itself, which the command in the same folder starts.
+    const QString built = QFileInfo(qEnvironmentVariable("TAMREL_PLAYER_EXE"))
+                              .dir()
+                              .filePath("tamrel-vcd-player-bin");
     QString executable = built;
-    // Any other case runs a copy of the executable in a folder of its own, where it looks
-    // for the load-order library beside itself.
+    // Any other case runs a copy of the program in a folder of its own, where it looks for
+    // the load-order library beside itself.
     QTemporaryDir folder;
     if (loadOrder != "built") {
-        executable = folder.filePath("tamrel-vcd-player");
+        executable = folder.filePath("tamrel-vcd-player-bin");
         QVERIFY(QFile::copy(built, executable));
         if (loadOrder != "none") {
             QFile library(folder.filePath(LoadOrderLibrary));

@@ -18,6 +18,12 @@ usr=$stage/usr
 share=$usr/share
 
 [ -x "$usr/bin/tamrel-vcd-player" ] || fail "no executable in bin/"
+# The command finds the program, and the program its load-order library, where they are put.
+program=$(find "$usr" -name tamrel-vcd-player-bin -type f)
+[ -x "$program" ] || fail "no player program installed"
+[ -f "$(dirname "$program")/libtamrel-mpv-order.so" ] || fail "no load-order library beside $program"
+[ "$("$usr/bin/tamrel-vcd-player" --version)" = "Tamrel VCD Player 2.2.2" ] ||
+    fail "the installed command does not start the installed program"
 entry=$share/applications/$id.desktop
 desktop-file-validate "$entry" || fail "desktop-file-validate $entry"
 grep -qx 'Exec=tamrel-vcd-player %f' "$entry" || fail "Exec line"
