@@ -46,6 +46,9 @@ public:
     // Gives the player the keyboard; returns false when it could not take it.
     virtual bool SetFocus() = 0;
 
+    // The player's engine is still being started: a medium set now waits for it.
+    virtual bool isStarting() const { return false; }
+
     // Keys the player handles itself (Esc, Space, Alt+Enter); the main window's typed-character
     // handling never sees them.
     static bool isPlayerKey(const QKeyEvent* event);

@@ -118,6 +118,12 @@ mpv_handle* MpvPlayer::handle() const
     return m_mpv.get();
 }
 
+bool MpvPlayer::isStarting() const
+{
+    using namespace std::chrono_literals;
+    return m_handleInMaking.valid() && m_handleInMaking.wait_for(0s) != std::future_status::ready;
+}
+
 // Runs on the thread that makes the handle: touches nothing of the player but its options.
 MpvHandlePtr MpvPlayer::createHandle() const
 {

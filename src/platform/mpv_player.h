@@ -59,6 +59,7 @@ public:
     int Balance() const override { return m_balance; }
     void setBalance(int balance) override;
     bool SetFocus() override;
+    bool isStarting() const override;
     QWidget* videoWidget() override;
 
     // False when libmpv could not be set up; the player then never plays anything.

@@ -130,6 +130,11 @@ void PlaybackEngine::chooseEntryByMode()
         m_list.setListIndex(m_order.drawEntry(m_list.ListCount()));
 }
 
+bool PlaybackEngine::playerStarting() const
+{
+    return m_player.isStarting();
+}
+
 void PlaybackEngine::StartListPlayback()
 {
     // A start that fails reports nothing: the status line goes back to what it showed.

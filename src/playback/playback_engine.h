@@ -31,6 +31,8 @@ public:
 
     // Commands.
     void StartListPlayback();
+    // A medium played now would wait for the player to finish starting.
+    bool playerStarting() const;
     void PauseCommand();
     void StopCommand();
     void NextTrack();

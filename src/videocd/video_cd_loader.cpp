@@ -112,9 +112,16 @@ void VideoCdLoader::closeNotice()
 
 void VideoCdLoader::playWithNotice()
 {
-    // The first track's load goes out before the notice is built and painted, a window of its
-    // own that takes tens of milliseconds at start-up; a track that plays already (its start
-    // closes the notice) needs none.
+    // While the player is still starting, the track's load would only wait for it: the notice
+    // (a window of its own, tens of milliseconds to build and paint) is shown in that time,
+    // and with it the window gets its first paint.
+    if (m_engine.playerStarting()) {
+        showNotice();
+        m_engine.StartListPlayback();
+        return;
+    }
+    // Otherwise the load goes out before the notice is built and painted; a track that plays
+    // already (its start closes the notice) needs none.
     m_noticeWanted = true;
     m_engine.StartListPlayback();
     if (std::exchange(m_noticeWanted, false))

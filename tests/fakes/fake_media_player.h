@@ -36,6 +36,7 @@ public:
     int Balance() const override { return m_balance; }
     void setBalance(int balance) override { m_balance = balance; }
     bool SetFocus() override;
+    bool isStarting() const override { return starting; }
     QWidget* videoWidget() override { return m_view; }
 
     // Scripting.
@@ -51,6 +52,7 @@ public:
     bool requireExistingFiles = false;
     QStringList unplayable;
     bool failFocus = false;
+    bool starting = false; // the engine still starting (it answers all the same)
 
     // Record of what the program asked for.
     QStringList openedFiles;
