@@ -44,14 +44,18 @@ QByteArray mpvPath(const QString& path)
     return QFile::encodeName(QFileInfo(path).absoluteFilePath());
 }
 
-// The demuxer format named for a file, null to let libavformat probe. A Video CD track is an
-// MPEG program stream behind a run of empty sectors, on which the probe goes through seven
-// rounds of every format on up to 128 KiB before it is sure (about 15 ms of the start).
-const char* demuxerFormatFor(const QString& path)
+// Options that hold for one file alone. A Video CD track is an MPEG program stream behind a
+// run of empty sectors, on which the probe goes through seven rounds of every format on up to
+// 128 KiB before it is sure (about 15 ms of the start): its format is named. Its one video and
+// one audio stream both begin in its first second, so libavformat need not read five seconds
+// of the disc to describe them before the first picture (each track change would pay it).
+MpvPlayer::FileOptions fileOptionsFor(const QString& path)
 {
     const std::optional<QString> onDisc = discPathOf(path);
     const std::optional<DiscPath> discPath = onDisc ? DiscPath::parse(*onDisc) : std::nullopt;
-    return discPath && discPath->isMovieTrack() ? "mpeg" : nullptr;
+    if (!discPath || !discPath->isMovieTrack())
+        return {};
+    return {{"demuxer-lavf-format", "mpeg"}, {"demuxer-lavf-analyzeduration", "0.5"}};
 }
 
 mpv_node stringNode(const char* text)
@@ -256,15 +260,20 @@ void MpvPlayer::command(std::uint64_t replyId, std::initializer_list<QByteArray>
     mpv_command_async(mpv, replyId, argv.data());
 }
 
-void MpvPlayer::loadFile(std::uint64_t replyId, const QByteArray& url, const char* demuxerFormat)
+void MpvPlayer::loadFile(std::uint64_t replyId, const QByteArray& url,
+                         const FileOptions& fileOptions)
 {
     mpv_handle* mpv = handle();
     if (!mpv)
         return;
     // Named arguments: the positions after the flags differ between mpv versions.
-    char* optionKeys[] = {const_cast<char*>("demuxer-lavf-format")};
-    mpv_node optionValues[] = {stringNode(demuxerFormat)};
-    mpv_node_list optionList{1, optionValues, optionKeys};
+    std::vector<char*> optionKeys;
+    std::vector<mpv_node> optionValues;
+    for (const auto& [name, value] : fileOptions) {
+        optionKeys.push_back(const_cast<char*>(name));
+        optionValues.push_back(stringNode(value));
+    }
+    mpv_node_list optionList{int(optionKeys.size()), optionValues.data(), optionKeys.data()};
     mpv_node options{};
     options.format = MPV_FORMAT_NODE_MAP;
     options.u.list = &optionList;
@@ -273,7 +282,7 @@ void MpvPlayer::loadFile(std::uint64_t replyId, const QByteArray& url, const cha
                     const_cast<char*>("options")};
     mpv_node values[] = {stringNode("loadfile"), stringNode(url.constData()), stringNode("replace"),
                          options};
-    mpv_node_list list{demuxerFormat ? 4 : 3, values, keys};
+    mpv_node_list list{fileOptions.empty() ? 3 : 4, values, keys};
     mpv_node args{};
     args.format = MPV_FORMAT_NODE_MAP;
     args.u.list = &list;
@@ -407,7 +416,7 @@ void MpvPlayer::carryOut(const MpvLoadAction& action)
     case MpvLoadAction::Loadfile:
         StartupTimeline::mark("mpv: loadfile sent");
         loadFile(mpvReplyId(MpvRequest::Load, action.serial), mpvPath(m_fileName),
-                 demuxerFormatFor(m_fileName));
+                 fileOptionsFor(m_fileName));
         break;
     case MpvLoadAction::StopPlayback:
         command(mpvReplyId(MpvRequest::Untracked), {"stop"});

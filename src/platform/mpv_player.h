@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <future>
 #include <initializer_list>
+#include <utility>
+#include <vector>
 
 class DiscLibrary;
 class MpvFullScreen;
@@ -38,6 +40,8 @@ public:
         // How a rendered picture is drawn (videoOutputFor() chooses for the machine).
         VideoOutput output = VideoOutput::OpenGl;
     };
+    // mpv options that hold for one file alone, name and value.
+    using FileOptions = std::vector<std::pair<const char*, const char*>>;
 
     explicit MpvPlayer(const Options& options, QObject* parent = nullptr);
     ~MpvPlayer() override;
@@ -99,7 +103,7 @@ private:
     void togglePause();
     void command(std::uint64_t replyId, std::initializer_list<QByteArray> args);
     // loadfile with options that hold for this file only.
-    void loadFile(std::uint64_t replyId, const QByteArray& url, const char* demuxerFormat);
+    void loadFile(std::uint64_t replyId, const QByteArray& url, const FileOptions& fileOptions);
     void setMpvProperty(const char* name, const QByteArray& value, std::uint64_t replyId = 0);
 
     void applyDisplaySize();

@@ -636,10 +636,12 @@ private slots:
         QFETCH(QString, file);
         // In real time: played untimed, a short file would be over before Playing is seen.
         auto player = makePlayer(kRealTime);
+        const QString analysis = player->mpvProperty("demuxer-lavf-analyzeduration");
         player->setFileName("IMG0:\\Mpegav\\AVSEQ03.DAT"); // no such disc: fails to load
         player->setFileName(media(file));
         QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 10000);
         QCOMPARE(player->mpvProperty("demuxer-lavf-format"), QString());
+        QCOMPARE(player->mpvProperty("demuxer-lavf-analyzeduration"), analysis);
     }
 
     void viewControlsAndSpace()
