@@ -50,15 +50,16 @@ public:
     // Closes every window but the main window, as a user tidying up would.
     void closeOtherWindows();
     // Brings the program to one state for measuring its memory: the other windows closed, out
-    // of full screen, the main window at its first size, nothing playing, the style's picture
-    // cache emptied and the heap's free memory handed back. What an open window or a playing
-    // decoder holds is then not counted as growth.
+    // of full screen, the main window at its first size, a track of the disc loaded and
+    // stopped, and the heap's free memory handed back. What an open window, a playing decoder
+    // or a medium other than the disc holds is then not counted as growth.
     void settleForMeasuring();
 
     // The resident set of this process, from /proc/self/statm.
     static qint64 residentBytes();
-    // What the C heap holds allocated now (mallinfo2): grows with what the program keeps,
-    // where the resident set also grows with the heap's fragmentation.
+    // What the C heap holds allocated now (mallinfo2, or the sanitizer allocator's count):
+    // grows with what the program keeps, where the resident set also grows with the heap's
+    // fragmentation and, under the sanitizers, their shadow memory.
     static qint64 heapInUseBytes();
 
 private:
