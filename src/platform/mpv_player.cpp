@@ -4,6 +4,7 @@
 #include "platform/disc_path.h"
 #include "platform/disc_stream_protocol.h"
 #include "platform/media_paths.h"
+#include "platform/media_sniff.h"
 
 #include "platform/mpv_events.h"
 #include "platform/mpv_full_screen.h"
@@ -48,12 +49,16 @@ QByteArray mpvPath(const QString& path)
 // run of empty sectors, on which the probe goes through seven rounds of every format on up to
 // 128 KiB before it is sure (about 15 ms of the start): its format is named. Its one video and
 // one audio stream both begin in its first second, so libavformat need not read five seconds
-// of the disc to describe them before the first picture (each track change would pay it).
+// of it to describe them before the first picture (each track change would pay it). The same
+// holds for an MPEG-1 program stream on disk, the form Video CD tracks take when copied.
 MpvPlayer::FileOptions fileOptionsFor(const QString& path)
 {
     const std::optional<QString> onDisc = discPathOf(path);
     const std::optional<DiscPath> discPath = onDisc ? DiscPath::parse(*onDisc) : std::nullopt;
-    if (!discPath || !discPath->isMovieTrack())
+    const bool videoCdTrack = discPath ? discPath->isMovieTrack()
+                                       : !onDisc && !path.contains(QLatin1String("://")) &&
+                                             MediaSniff::isMpeg1ProgramStream(path);
+    if (!videoCdTrack)
         return {};
     return {{"demuxer-lavf-format", "mpeg"}, {"demuxer-lavf-analyzeduration", "0.5"}};
 }

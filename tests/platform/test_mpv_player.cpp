@@ -623,22 +623,19 @@ private slots:
         QTRY_COMPARE(player->mpvProperty("video-zoom").toDouble(), zoom);
     }
 
-    // Video CD tracks are named to mpv as MPEG, which spares its probe, for that file alone:
-    // the files after one are probed as before, whatever their format.
-    void demuxerFormatHoldsForTheTrackAlone_data()
+    // A Video CD track's format and short analysis hold for that file alone: an MPEG-1
+    // program stream (a track copied to disk) plays with them, the next file without.
+    void fileOptionsHoldForTheFileAlone()
     {
-        QTest::addColumn<QString>("file");
-        QTest::newRow("MPEG") << "long.mpg";
-        QTest::newRow("AVI") << "clip.avi";
-    }
-    void demuxerFormatHoldsForTheTrackAlone()
-    {
-        QFETCH(QString, file);
         // In real time: played untimed, a short file would be over before Playing is seen.
         auto player = makePlayer(kRealTime);
         const QString analysis = player->mpvProperty("demuxer-lavf-analyzeduration");
+        player->setFileName(media("long.mpg"));
+        QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 10000);
+        QCOMPARE(player->mpvProperty("demuxer-lavf-format"), QString("mpeg"));
+        QCOMPARE(player->mpvProperty("demuxer-lavf-analyzeduration").toDouble(), 0.5);
         player->setFileName("IMG0:\\Mpegav\\AVSEQ03.DAT"); // no such disc: fails to load
-        player->setFileName(media(file));
+        player->setFileName(media("clip.avi"));
         QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 10000);
         QCOMPARE(player->mpvProperty("demuxer-lavf-format"), QString());
         QCOMPARE(player->mpvProperty("demuxer-lavf-analyzeduration"), analysis);
