@@ -4,8 +4,8 @@
 # leak detection (the default) or in the normal build (bench/soak.sh build 30). Fails on a
 # crash, a sanitizer report, a leak, a window that no longer answers, or a heap in use at the
 # end more than 10 % above its level after the first 1,000 actions. The memory is measured
-# every 2,000 actions as well; resident memory is printed beside the heap but bounds nothing
-# (see tests/soak/test_soak.cpp). Prints the actions, the time and the memory levels; the
+# every 2,000 actions as well, and each end's level is the median of its three measurements;
+# resident memory is printed beside the heap but bounds nothing (see tests/soak/test_soak.cpp). Prints the actions, the time and the memory levels; the
 # whole output goes to BUILD_DIR/soak.log.
 #   bench/soak.sh [BUILD_DIR] [MINUTES] [ACTIONS] [SEED]
 set -euo pipefail

@@ -45,10 +45,14 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
+#include <array>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -71,20 +75,45 @@ double mebibytes(qint64 bytes)
 
 struct MemoryLevel {
     qint64 resident = 0;
-    qint64 heap = 0;
+    qint64 heap = 0; // the median of the samples
+    qint64 lowestHeap = 0;
+    qint64 highestHeap = 0;
 };
 
+// The heap in use, sampled five times over two seconds once the program has settled: the
+// player's threads still free or fill a buffer now and then (a megabyte up or down for a
+// moment), and the median leaves such a moment out where one sample would count it.
 MemoryLevel measure(SoakDriver& driver)
 {
     driver.settleForMeasuring();
-    return {SoakDriver::residentBytes(), SoakDriver::heapInUseBytes()};
+    std::array<qint64, 5> samples{};
+    for (qint64& sample : samples) {
+        QTest::qWait(400);
+        sample = SoakDriver::heapInUseBytes();
+    }
+    std::sort(samples.begin(), samples.end());
+    return {SoakDriver::residentBytes(), samples[samples.size() / 2], samples.front(),
+            samples.back()};
+}
+
+// The heap's level at one end of the run: the median of three measurements in a row where
+// there are enough, since what the program holds at a measurement (the dialogs built so far,
+// the player's buffers) moves it by up to a megabyte either way for longer than a measurement.
+qint64 heapLevel(std::span<const MemoryLevel> measurements)
+{
+    std::vector<qint64> heaps;
+    for (const MemoryLevel& level : measurements)
+        heaps.push_back(level.heap);
+    std::sort(heaps.begin(), heaps.end());
+    return heaps.empty() ? 0 : heaps[heaps.size() / 2];
 }
 
 void print(const char* when, int actions, qint64 elapsedMs, const MemoryLevel& level)
 {
-    std::printf("soak: %s %d actions, %.0f s: resident memory %.1f MiB, heap in use %.1f MiB\n",
+    std::printf("soak: %s %d actions, %.0f s: resident memory %.1f MiB, heap in use %.1f MiB "
+                "(%.1f to %.1f)\n",
                 when, actions, double(elapsedMs) / 1000, mebibytes(level.resident),
-                mebibytes(level.heap));
+                mebibytes(level.heap), mebibytes(level.lowestHeap), mebibytes(level.highestHeap));
     std::fflush(stdout);
 }
 
@@ -176,7 +205,7 @@ void TestSoak::randomActionsLeaveTheProgramWorking()
                       qEnvironmentVariable("TAMREL_TEST_MEDIA") + "/clips");
     QElapsedTimer clock;
     clock.start();
-    MemoryLevel baseline;
+    std::vector<MemoryLevel> levels; // from the baseline on
     int done = 0;
     while (done < actions || clock.elapsed() < minimumMs) {
         const SoakDriver::Action action = driver.next();
@@ -186,16 +215,18 @@ void TestSoak::randomActionsLeaveTheProgramWorking()
             std::fflush(stdout);
         }
         driver.perform(action);
-        if (done == baselineAt) {
-            baseline = measure(driver);
-            print("baseline after", done, clock.elapsed(), baseline);
-        } else if (checkEvery > 0 && done % checkEvery == 0) {
-            print("after", done, clock.elapsed(), measure(driver));
+        if (done == baselineAt || (checkEvery > 0 && done % checkEvery == 0)) {
+            const MemoryLevel level = measure(driver);
+            print(done == baselineAt ? "baseline after" : "after", done, clock.elapsed(), level);
+            if (done >= baselineAt)
+                levels.push_back(level);
         }
     }
     const qint64 elapsedMs = clock.elapsed();
     const MemoryLevel end = measure(driver);
     print("end after", done, elapsedMs, end);
+    const MemoryLevel baseline = levels.empty() ? end : levels.front();
+    levels.push_back(end);
     if (setting("TAMREL_SOAK_EXIT", 0) == 1)
         std::_Exit(0);
 
@@ -224,12 +255,16 @@ void TestSoak::randomActionsLeaveTheProgramWorking()
         return from > 0 ? 100.0 * double(to - from) / double(from) : 0.0;
     };
     const double residentGrowth = growth(baseline.resident, end.resident);
-    const double heapGrowth = growth(baseline.heap, end.heap);
+    const std::size_t span = levels.size() >= 6 ? 3 : 1;
+    const qint64 heapFrom = heapLevel(std::span(levels).first(span));
+    const qint64 heapTo = heapLevel(std::span(levels).last(span));
+    const double heapGrowth = growth(heapFrom, heapTo);
     std::printf("soak: %d actions in %.1f s; after %d actions and at the end: resident memory "
-                "%.1f and %.1f MiB (%+.1f %%), heap in use %.1f and %.1f MiB (%+.1f %%)\n",
+                "%.1f and %.1f MiB (%+.1f %%), heap in use %.1f and %.1f MiB (%+.1f %%%s)\n",
                 done, elapsedMs / 1000.0, baselineAt, mebibytes(baseline.resident),
-                mebibytes(end.resident), residentGrowth, mebibytes(baseline.heap),
-                mebibytes(end.heap), heapGrowth);
+                mebibytes(end.resident), residentGrowth, mebibytes(heapFrom), mebibytes(heapTo),
+                heapGrowth,
+                span > 1 ? ", medians of the first and the last three measurements" : "");
     QStringList counts;
     for (auto it = driver.counts().begin(); it != driver.counts().end(); ++it)
         counts << QStringLiteral("%1 %2").arg(SoakDriver::name(it.key())).arg(it.value());
