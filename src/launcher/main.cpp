@@ -1,8 +1,8 @@
 // The command users start: it starts the player program (kept with the program's own
-// libraries) in its place, with malloc's huge pages on. Memory settings of the C library can
-// only be given to a process when it starts, hence a program of its own, which loads nothing
-// but the C library and is gone within a millisecond.
-#include "launcher/huge_pages.h"
+// libraries) in its place, with malloc set up for it (launcher/malloc_tunables.h). Memory
+// settings of the C library can only be given to a process when it starts, hence a program of
+// its own, which loads nothing but the C library and is gone within a millisecond.
+#include "launcher/malloc_tunables.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -34,7 +34,7 @@ std::string programPath()
 
 int main(int, char* argv[])
 {
-    const std::string tunables = HugePages::tunables(std::getenv("GLIBC_TUNABLES"));
+    const std::string tunables = MallocTunables::forPlayer(std::getenv("GLIBC_TUNABLES"));
     setenv("GLIBC_TUNABLES", tunables.c_str(), 1);
     const std::string program = programPath();
     execv(program.c_str(), argv);

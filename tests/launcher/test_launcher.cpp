@@ -1,6 +1,6 @@
-// The command users start hands over to the player program with malloc's huge pages on,
+// The command users start hands over to the player program with malloc set up for it,
 // keeping what the user set, and says so when the program is missing.
-#include "launcher/huge_pages.h"
+#include "launcher/malloc_tunables.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -39,7 +39,7 @@ class TestLauncher : public QObject {
 private slots:
     void tunables_data();
     void tunables();
-    void handsOverWithHugePages();
+    void handsOverWithMallocSetUp();
     void missingProgramIsNamed();
 };
 
@@ -47,18 +47,21 @@ void TestLauncher::tunables_data()
 {
     QTest::addColumn<QByteArray>("current"); // "-" for unset
     QTest::addColumn<QString>("expected");
-    QTest::newRow("unset") << QByteArray("-") << "glibc.malloc.hugetlb=1";
-    QTest::newRow("empty") << QByteArray("") << "glibc.malloc.hugetlb=1";
-    QTest::newRow("another tunable") << QByteArray("glibc.malloc.arena_max=2")
-                                     << "glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1";
-    QTest::newRow("user turned them off")
-        << QByteArray("glibc.malloc.hugetlb=0") << "glibc.malloc.hugetlb=0";
-    QTest::newRow("user's among others")
-        << QByteArray("glibc.malloc.tcache_count=0:glibc.malloc.hugetlb=2")
-        << "glibc.malloc.tcache_count=0:glibc.malloc.hugetlb=2";
+    const QString ours = "glibc.malloc.hugetlb=1:glibc.malloc.arena_max=1";
+    QTest::newRow("unset") << QByteArray("-") << ours;
+    QTest::newRow("empty") << QByteArray("") << ours;
+    QTest::newRow("another tunable")
+        << QByteArray("glibc.malloc.tcache_count=0") << "glibc.malloc.tcache_count=0:" + ours;
+    QTest::newRow("user turned huge pages off")
+        << QByteArray("glibc.malloc.hugetlb=0")
+        << "glibc.malloc.hugetlb=0:glibc.malloc.arena_max=1";
+    QTest::newRow("user's arenas among others")
+        << QByteArray("glibc.malloc.arena_max=4:glibc.malloc.tcache_count=0")
+        << "glibc.malloc.arena_max=4:glibc.malloc.tcache_count=0:glibc.malloc.hugetlb=1";
+    QTest::newRow("both set") << QByteArray("glibc.malloc.arena_max=8:glibc.malloc.hugetlb=2")
+                              << "glibc.malloc.arena_max=8:glibc.malloc.hugetlb=2";
     QTest::newRow("a longer name is another tunable")
-        << QByteArray("x.glibc.malloc.hugetlb=0")
-        << "x.glibc.malloc.hugetlb=0:glibc.malloc.hugetlb=1";
+        << QByteArray("x.glibc.malloc.hugetlb=0") << "x.glibc.malloc.hugetlb=0:" + ours;
 }
 
 void TestLauncher::tunables()
@@ -66,10 +69,10 @@ void TestLauncher::tunables()
     QFETCH(QByteArray, current);
     QFETCH(QString, expected);
     const char* value = current == "-" ? nullptr : current.constData();
-    QCOMPARE(QString::fromStdString(HugePages::tunables(value)), expected);
+    QCOMPARE(QString::fromStdString(MallocTunables::forPlayer(value)), expected);
 }
 
-void TestLauncher::handsOverWithHugePages()
+void TestLauncher::handsOverWithMallocSetUp()
 {
     QTemporaryDir folder;
     const QString command = commandBeside(folder, "#!/bin/sh\n"
@@ -78,14 +81,15 @@ void TestLauncher::handsOverWithHugePages()
     QVERIFY(!command.isEmpty());
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("GLIBC_TUNABLES", "glibc.malloc.arena_max=4");
+    environment.insert("GLIBC_TUNABLES", "glibc.malloc.tcache_count=0");
     process.setProcessEnvironment(environment);
     process.start(command, {"a file.mpg", "--version"});
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitCode(), 3);
-    QCOMPARE(QString::fromLocal8Bit(process.readAllStandardOutput()).split('\n'),
-             QStringList({"glibc.malloc.arena_max=4:glibc.malloc.hugetlb=1", "a file.mpg",
-                          "--version", ""}));
+    QCOMPARE(
+        QString::fromLocal8Bit(process.readAllStandardOutput()).split('\n'),
+        QStringList({"glibc.malloc.tcache_count=0:glibc.malloc.hugetlb=1:glibc.malloc.arena_max=1",
+                     "a file.mpg", "--version", ""}));
 }
 
 void TestLauncher::missingProgramIsNamed()
