@@ -7,6 +7,8 @@
 # TAMREL_VIDEO_OUTPUT); mpv runs twice, through OpenGL (Mesa's software renderer under Xvfb)
 # and through its own software output (x11); VLC takes its own output.
 #   bench/playing-cost.sh [BUILD_DIR] [SECONDS] [RUNS]
+# PROGRAMS="tamrel mpv-x11" measures only those; BASELINE=/path/to/an/older/tamrel-vcd-player
+# adds that build, for a before and after in the same runs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -18,6 +20,7 @@ clip=$work/clip.dat
 command_of() { # name → the command, run as the benchmark user
     case $1 in
     tamrel) echo env TAMREL_MPV_OPTIONS="ao=null loop-file=inf" TAMREL_CD_DRIVES= "$player" "$clip" ;;
+    baseline) echo env TAMREL_MPV_OPTIONS="ao=null loop-file=inf" TAMREL_CD_DRIVES= "$BASELINE" "$clip" ;;
     mpv) echo mpv --no-config --really-quiet --ao=null --vo=gpu --gpu-sw=yes --geometry=779x392 \
         --loop-file=inf "$clip" ;;
     mpv-x11) echo mpv --no-config --really-quiet --ao=null --vo=x11 --geometry=779x392 \
@@ -38,7 +41,8 @@ measure() {
 print(f'{(float(u) + float(s)) * 60 / $seconds:.2f} {int(m) / 1024:.1f}')" "$out"
 }
 
-programs=(tamrel mpv mpv-x11 cvlc vlc)
+read -r -a programs <<<"${PROGRAMS:-tamrel mpv mpv-x11 cvlc vlc}"
+[ -z "${BASELINE:-}" ] || programs+=(baseline)
 declare -A cpu rss
 for run in $(seq "$runs"); do
     for name in "${programs[@]}"; do

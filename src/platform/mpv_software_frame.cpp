@@ -93,7 +93,7 @@ bool MpvSoftwareFrame::ensureBuffer(QSize size)
     return true;
 }
 
-QImage MpvSoftwareFrame::render(QSize size)
+QImage MpvSoftwareFrame::render(QSize size, AlphaByte alpha)
 {
     if (!m_render || size.isEmpty())
         return {};
@@ -101,8 +101,11 @@ QImage MpvSoftwareFrame::render(QSize size)
     const bool sameBuffer = m_rendered && size == m_size;
     if (!sameBuffer && !ensureBuffer(size))
         return {};
-    if (sameBuffer && !m_stale)
+    if (sameBuffer && !m_stale) {
+        if (alpha == AlphaByte::Opaque && !m_opaque)
+            makeOpaque();
         return image();
+    }
     m_stale = false;
     int dimensions[2] = {size.width(), size.height()};
     // Bytes blue, green, red, unused: QImage's RGB32 on a little-endian machine, which the
@@ -119,7 +122,10 @@ QImage MpvSoftwareFrame::render(QSize size)
     m_rendered = mpv_render_context_render(m_render.get(), params) >= 0;
     if (!m_rendered)
         return {};
-    makeOpaque();
+    // A pass over every pixel, as costly as a copy of the picture: only where it is read.
+    m_opaque = false;
+    if (alpha == AlphaByte::Opaque)
+        makeOpaque();
     if (m_newFrameAnnounced) {
         m_newFrameAnnounced = false;
         m_newFrameRendered = true;
@@ -137,6 +143,7 @@ void MpvSoftwareFrame::makeOpaque()
         for (int x = 0; x < m_size.width(); ++x)
             pixel[x] |= 0xff000000u;
     }
+    m_opaque = true;
 }
 
 QImage MpvSoftwareFrame::image() const

@@ -25,9 +25,14 @@ public:
     void release();
     bool hasRenderContext() const { return m_render != nullptr; }
 
+    // What the fourth byte of each pixel must hold: 0xff, as RGB32 promises, where the picture
+    // goes into a backing store with an alpha channel (Wayland's); nothing in particular where
+    // it goes into one without (an X11 window's), which copies the byte along unread.
+    enum class AlphaByte { Opaque, Unread };
+
     // mpv's current picture at `size` device pixels (black before the first frame); null for
     // an empty size or without a render context. Valid until the next call.
-    QImage render(QSize size);
+    QImage render(QSize size, AlphaByte alpha = AlphaByte::Opaque);
     // Whether a frame mpv announced as new has been rendered since the last call.
     bool takeRenderedNewFrame();
     // Lets mpv time its frames against the moments they reach the screen.
@@ -52,6 +57,7 @@ private:
     QSize m_size;
     qsizetype m_stride = 0;
     bool m_rendered = false; // the buffer holds mpv's picture at m_size
+    bool m_opaque = false;   // ... with 0xff in every pixel's fourth byte
     bool m_stale = false;    // mpv asked for a redraw since the last rendering
     bool m_newFrameAnnounced = false;
     bool m_newFrameRendered = false;

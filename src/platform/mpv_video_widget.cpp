@@ -3,6 +3,9 @@
 #include "platform/mpv_software_frame.h"
 #include "platform/mpv_video_window.h"
 
+#include <QBackingStore>
+#include <QGuiApplication>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -79,7 +82,9 @@ void MpvVideoWidget::paintSoftwareFrame()
 {
     QPainter painter(this);
     const qreal ratio = devicePixelRatioF();
-    QImage frame = m_frame->render((QSizeF(size()) * ratio).toSize());
+    QImage frame = m_frame->render((QSizeF(size()) * ratio).toSize(),
+                                   alphaIsRead(painter) ? MpvSoftwareFrame::AlphaByte::Opaque
+                                                        : MpvSoftwareFrame::AlphaByte::Unread);
     if (frame.isNull()) {
         painter.fillRect(rect(), Qt::black);
         return;
@@ -91,4 +96,16 @@ void MpvVideoWidget::paintSoftwareFrame()
         // The backing store reaches the screen when this paint returns: tell then.
         QMetaObject::invokeMethod(this, &MpvVideoWidget::frameRendered, Qt::QueuedConnection);
     }
+}
+
+bool MpvVideoWidget::alphaIsRead(QPainter& painter) const
+{
+    // An ordinary X11 window has no alpha: the server drops the byte of what its backing store
+    // hands over, and Qt's grabs of the screen set it to opaque again. Wayland's compositor, a
+    // translucent window and a grab of the widget into a pixmap all read it.
+    QBackingStore* store = window()->backingStore();
+    const bool intoOwnBackingStore =
+        store && painter.paintEngine() && painter.paintEngine()->paintDevice() == store->paintDevice();
+    return !intoOwnBackingStore || QGuiApplication::platformName() != QLatin1String("xcb") ||
+           window()->testAttribute(Qt::WA_TranslucentBackground);
 }

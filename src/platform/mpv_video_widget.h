@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class QPainter;
+
 class MpvSoftwareFrame;
 class MpvVideoWindow;
 
@@ -42,6 +44,8 @@ protected:
 
 private:
     void paintSoftwareFrame();
+    // Whether what `painter` paints into reads the fourth byte of the picture's pixels.
+    bool alphaIsRead(QPainter& painter) const;
 
     VideoOutput m_output;
     MpvHandleSource m_mpv; // software only: the OpenGL window keeps its own

@@ -70,6 +70,7 @@ private slots:
     void bufferFitsEveryShape();
     void repaintWithoutNewsReusesTheRendering();
     void newFrameIsCountedOnce();
+    void alphaIsMadeOpaqueWhenItIsRead();
 };
 
 void TestMpvSoftwareFrame::nothingIsDrawnWithoutRenderContext()
@@ -175,5 +176,24 @@ void TestMpvSoftwareFrame::newFrameIsCountedOnce()
     QVERIFY(renderedNewFrame());
 }
 
+// A rendering left with its alpha byte unread (an X11 backing store) is made opaque when a later
+// paint into one that reads it takes the same rendering again, without a new frame.
+void TestMpvSoftwareFrame::alphaIsMadeOpaqueWhenItIsRead()
+{
+    PausedClip clip;
+    MpvSoftwareFrame frame;
+    QVERIFY(frame.create(clip.mpv.get()));
+    QVERIFY(clip.showFirstFrame(frame, QSize(64, 48)));
+    QTest::qWait(200); // mpv's last notifications about the load arrive
+    QImage unread = frame.render(QSize(64, 48), MpvSoftwareFrame::AlphaByte::Unread);
+    QVERIFY(isOrange(PausedClip::middle(unread)));
+    // What mpv leaves there, whatever it is, stands in for a byte nobody reads.
+    unread.bits()[3] = 0;
+    const QImage opaque = frame.render(QSize(64, 48), MpvSoftwareFrame::AlphaByte::Opaque);
+    QCOMPARE(opaque.constBits(), unread.constBits()); // the same rendering, not a new one
+    QVERIFY(allOpaque(opaque));
+}
+
 QTEST_GUILESS_MAIN(TestMpvSoftwareFrame)
 #include "test_mpv_software_frame.moc"
+
