@@ -104,8 +104,8 @@ bool MpvVideoWidget::alphaIsRead(QPainter& painter) const
     // hands over, and Qt's grabs of the screen set it to opaque again. Wayland's compositor, a
     // translucent window and a grab of the widget into a pixmap all read it.
     QBackingStore* store = window()->backingStore();
-    const bool intoOwnBackingStore =
-        store && painter.paintEngine() && painter.paintEngine()->paintDevice() == store->paintDevice();
+    const bool intoOwnBackingStore = store && painter.paintEngine() &&
+                                     painter.paintEngine()->paintDevice() == store->paintDevice();
     return !intoOwnBackingStore || QGuiApplication::platformName() != QLatin1String("xcb") ||
            window()->testAttribute(Qt::WA_TranslucentBackground);
 }

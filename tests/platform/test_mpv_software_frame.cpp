@@ -196,4 +196,3 @@ void TestMpvSoftwareFrame::alphaIsMadeOpaqueWhenItIsRead()
 
 QTEST_GUILESS_MAIN(TestMpvSoftwareFrame)
 #include "test_mpv_software_frame.moc"
-
