@@ -81,6 +81,7 @@ int main(int argc, char* argv[])
     // libmpv beside the window (both would otherwise wait for each other's loading).
     AlsaMixerDevice mixer;
     mixer.attachNow();
+    StartupTimeline::mark("mixer attached");
     LoaderWarmUp::loadWhatTheWindowNeeds();
 
     // The drives are looked for once, here.
