@@ -50,6 +50,11 @@ spawn small_mpg 20 330 "$out/long.mpg"
 # One flat colour (#c83c28) all through, long enough to play while a test looks at it.
 spawn ff -f lavfi -i "color=c=0xc83c28:size=352x240:rate=25" -t 20 \
     -c:v mpeg1video -q:v 2 -an -f mpeg $bitexact "$out/orange.mpg"
+reap
+# The same colour with a green band along the bottom 48 rows, where a karaoke disc shows lyrics.
+spawn ff -f lavfi -i "color=c=0xc83c28:size=352x240:rate=25" \
+    -vf "drawbox=x=0:y=192:w=352:h=48:color=0x28c83c:t=fill" -t 20 \
+    -c:v mpeg1video -q:v 2 -an -f mpeg $bitexact "$out/lyrics.mpg"
 spawn ff -f lavfi -i "sine=frequency=523:sample_rate=44100" -t 3 \
     -c:a libmp3lame -b:a 96k $bitexact "$out/tone.mp3"
 reap

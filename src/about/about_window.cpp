@@ -2,6 +2,7 @@
 
 #include "about/help_window.h"
 #include "settings/product.h"
+#include "widgets/escape_key.h"
 #include "widgets/twips.h"
 
 #include <QEvent>
@@ -63,6 +64,7 @@ AboutWindow::AboutWindow(QWidget* parent)
     Command1->setDefault(true);
     Twips::place(Command1, 3600, 3840, 1320, 435);
     connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+    closeOnEscape(this);
 
     Command2 = new QPushButton(QStringLiteral("&System Info..."), this);
     Command2->setObjectName("Command2");

@@ -1,6 +1,8 @@
 #include "about/help_window.h"
 
+#include "about/key_guide.h"
 #include "settings/product.h"
+#include "widgets/escape_key.h"
 #include "widgets/twips.h"
 
 #include <QCloseEvent>
@@ -63,6 +65,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     Command1->setDefault(true);
     Twips::place(Command1, 5760, 5400, 1320, 435);
     connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+    closeOnEscape(this);
 
     centreOnScreen(this);
 }
@@ -92,8 +95,8 @@ QStringList HelpWindow::helpLines()
         QStringLiteral("1.To play it ,Insert VCD on cdrom, click \"Open Video CD  (Auto detect)\""),
         QStringLiteral("2.To view full screen , click \"Full screen\" button. To "),
         QStringLiteral("change back to normal, press \"Esc\" button in keyboard."),
-        QStringLiteral("3.To open cd-rom door click \"Eject\" .To close cd-rom "),
-        QStringLiteral("door ,click \"Close\"."),
+        QStringLiteral("3.To open cd-rom door click the eject button (E) .To close cd-rom "),
+        QStringLiteral("door ,click it again (C)."),
         QStringLiteral("4.If you play Karaoke VCD :"),
         QStringLiteral("---click Menu."),
         QStringLiteral("---select Audio Channel"),
@@ -121,9 +124,17 @@ QStringList HelpWindow::helpLines()
     };
 }
 
+QStringList HelpWindow::keyLines()
+{
+    QStringList lines{QString(), QString(), QStringLiteral("Keys"), QStringLiteral("====")};
+    for (const KeyGuide::Entry& entry : KeyGuide::entries())
+        lines << entry.keys + QStringLiteral(" : ") + entry.does;
+    return lines;
+}
+
 QString HelpWindow::helpText()
 {
-    return helpLines().join(QStringLiteral("\r\n"));
+    return (helpLines() + keyLines()).join(QStringLiteral("\r\n"));
 }
 
 QPoint HelpWindow::centredPosition(const QRect& screen, const QSize& window)

@@ -24,8 +24,10 @@ public:
     // Shows the one help window, making it on first use (it deletes itself when closed).
     static HelpWindow* showWindow(QWidget* parent = nullptr);
 
-    // The help text line by line, and joined with CR LF as the text box holds it.
+    // The help text line by line, then the keys section added after it, and both joined with
+    // CR LF as the text box holds them.
     static QStringList helpLines();
+    static QStringList keyLines();
     static QString helpText();
 
     // Top-left that centres a window of that outer size on the screen (integer halves).

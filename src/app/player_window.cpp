@@ -2,6 +2,7 @@
 
 #include "about/about_window.h"
 #include "about/help_window.h"
+#include "app/keyboard_commands.h"
 #include "app/popup_menu.h"
 #include "app/window_modes.h"
 #include "bookmarks/bookmark.h"
@@ -22,6 +23,7 @@
 #include "settings/product.h"
 #include "settings/settings.h"
 #include "videocd/cd_tray.h"
+#include "videocd/eject_button.h"
 #include "videocd/track_panel.h"
 #include "videocd/video_cd_loader.h"
 #include "widgets/layout_resizer.h"
@@ -30,6 +32,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCursor>
 #include <QFrame>
 #include <QKeyEvent>
@@ -57,7 +60,8 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
                                   *this, *m_playbackPanel, this);
     m_tracks = new TrackPanel(*m_services.player, *m_engine, Frame1);
     createCommandButtons();
-    m_modes = new WindowModes(this, *m_services.player, cmdOnTop);
+    m_modes =
+        new WindowModes(this, *m_services.player, cmdOnTop, [this] { m_engine->FocusPlayer(); });
     createMenu();
     createBookmark();
     createVideoCd();
@@ -69,6 +73,8 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
                                         this);
 
     createCapture();
+    createKeyboardCommands();
+    setFocusOrder();
     // Created last: it scales the controls that exist when the window loads.
     m_resizer = new LayoutResizer(this);
     m_resizer->setObjectName("rgrResizer1");
@@ -93,11 +99,13 @@ void Playerfrm::createFrontPanel()
 void Playerfrm::createCommandButtons()
 {
     auto make = [this](const char* name, const QString& caption, const QString& toolTip,
-                       QRect twips) {
-        auto* button = new QPushButton(caption, Frame1);
+                       QRect twips, QPushButton* button = nullptr) {
+        if (!button)
+            button = new QPushButton(Frame1);
+        button->setText(caption);
         button->setObjectName(name);
         button->setToolTip(toolTip);
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus); // a click leaves the keyboard with the player
         Twips::place(button, twips.x(), twips.y(), twips.width(), twips.height());
         return button;
     };
@@ -105,10 +113,8 @@ void Playerfrm::createCommandButtons()
         make("cmdFullscreen", "Full Screen", "Full Screen (Alt + Enter)", {2250, 80, 1095, 375});
     cmdMenu = make("cmdMenu", "Menu", QString(), {3405, 80, 735, 375});
     cmdOnTop = make("cmdOnTop", "On Top", "Always on Top", {4200, 80, 855, 375});
-    cmdOpencdrom = make("cmdOpencdrom", "E", "Eject CD", {5115, 80, 300, 375});
-    QFont small = cmdOpencdrom->font();
-    small.setPointSizeF(small.pointSizeF() * 0.8);
-    cmdOpencdrom->setFont(small);
+    cmdOpencdrom =
+        make("cmdOpencdrom", "E", "Eject CD", {5115, 80, 300, 375}, new EjectButton(Frame1));
     cmdCapture = make("cmdCapture", QString(), "Capture screen shot", {5475, 80, 480, 375});
     cmdCapture->setIcon(style()->standardIcon(QStyle::SP_DesktopIcon));
     cmdCapture->setEnabled(false);
@@ -189,6 +195,31 @@ void Playerfrm::createCapture()
     connect(mnucapturescreen, &QAction::triggered, m_capture, &CaptureChain::Capture);
 }
 
+void Playerfrm::createKeyboardCommands()
+{
+    m_keys = new KeyboardCommands(
+        this, {.openMenu = [this] { openMenuFromKeyboard(); },
+               .seekBy = [this](double seconds) { m_engine->seekBy(seconds); },
+               .stepVolume = [this](int direction) { m_volume->stepMainVolume(direction); },
+               .toggleMute = [this] { m_volume->toggleMute(); }});
+}
+
+void Playerfrm::setFocusOrder()
+{
+    QList<QWidget*> order{m_services.player->videoWidget()};
+    order << m_playbackPanel->transportControls();
+    order << QList<QWidget*>{cmdFullscreen, cmdMenu,    cmdOnTop,
+                             cmdOpencdrom,  cmdCapture, cmdBookmark};
+    order << m_playbackPanel->playOrderControls();
+    order << cmdExit;
+    for (QPushButton* button : m_tracks->Songcmd)
+        order << button;
+    order << m_playbackPanel->Combo1;
+    order << m_volume->focusOrder();
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
 void Playerfrm::openChooser()
 {
     m_bookmark->turnOff();
@@ -227,8 +258,19 @@ void Playerfrm::setAudioChannel(int balance)
 
 void Playerfrm::cmdMenu_Click()
 {
+    openMenuAt(QCursor::pos());
+}
+
+void Playerfrm::openMenuFromKeyboard()
+{
+    // Below the button, as if it had been pressed.
+    openMenuAt(cmdMenu->mapToGlobal(QPoint(0, cmdMenu->height())));
+}
+
+void Playerfrm::openMenuAt(const QPoint& position)
+{
     m_modes->leaveOnTop();
-    m_menu->mnuPopup->exec(QCursor::pos());
+    m_menu->mnuPopup->exec(position);
     m_engine->FocusPlayer();
 }
 
@@ -244,6 +286,7 @@ void Playerfrm::Form_Load(const QString& commandLine)
     const QString path = commandLinePath(commandLine);
     const bool discImage = m_videoCd->insertDiscImage(path);
     m_resizer->record();
+    setMinimumSize(m_resizer->formSizeForScale(MinimumScaleAcross, MinimumScaleDown));
     OsVersion = m_services.folders->GetOSVersion();
     if (OsVersion == QLatin1String("XP"))
         HideCapture();
@@ -272,9 +315,8 @@ void Playerfrm::Form_Load(const QString& commandLine)
             Command29();
         return;
     }
-    // A path that names no file still reaches the Play command, which reports it.
-    m_engine->File1().setSingleFile(path);
-    m_engine->StartListPlayback();
+    // A path that names no readable file is reported; the disc or list before it stays.
+    m_engine->playSingleFile(path);
 }
 
 void Playerfrm::HideCapture()
@@ -361,6 +403,8 @@ bool Playerfrm::eventFilter(QObject* watched, QEvent* event)
     // takes the mixer's levels. Exposures of the video's own native window are not ours.
     if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
         scheduleVolumeRefresh();
+    if (event->type() == QEvent::FocusIn && watched->isWidgetType())
+        noteFocus(static_cast<QWidget*>(watched), static_cast<QFocusEvent*>(event)->reason());
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);
@@ -380,6 +424,22 @@ bool Playerfrm::eventFilter(QObject* watched, QEvent* event)
         return false;
     m_tracks->Form_KeyPress(character);
     return true;
+}
+
+void Playerfrm::noteFocus(QWidget* widget, Qt::FocusReason reason)
+{
+    if (widget->window() != this)
+        return;
+    QWidget* view = m_services.player->videoWidget();
+    if (widget == view || view->isAncestorOf(widget))
+        m_tabbedControl = nullptr;
+    else if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+        m_tabbedControl = widget;
+}
+
+bool Playerfrm::keyboardOnAControl() const
+{
+    return m_tabbedControl && m_tabbedControl->hasFocus() && m_tabbedControl->isEnabled();
 }
 
 void Playerfrm::EnableTrackControls()

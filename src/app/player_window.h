@@ -12,6 +12,7 @@
 class Bookmark;
 class CaptureChain;
 class CdTray;
+class KeyboardCommands;
 class LayoutResizer;
 class MediaTransport;
 class PlaybackEngine;
@@ -32,6 +33,10 @@ class Playerfrm : public QWidget, private PlaybackHooks {
 public:
     static constexpr int DesignWidthTwips = 11685;
     static constexpr int DesignHeightTwips = 7815;
+    // The smallest scale of the design at which every caption still fits (the font does not
+    // scale), across and down, with a little to spare; the window shrinks no further.
+    static constexpr double MinimumScaleAcross = 0.90;
+    static constexpr double MinimumScaleDown = 0.81;
 
     explicit Playerfrm(PlatformServices services, QWidget* parent = nullptr);
     ~Playerfrm() override;
@@ -55,6 +60,8 @@ public:
 
     // The Menu button: the popup menu at the mouse position.
     void cmdMenu_Click();
+    // The Menu key and Shift+F10: the popup menu at the Menu button.
+    void openMenuFromKeyboard();
 
     // Steps of the start-up sequence that later features fill in.
     void HideCapture();
@@ -103,6 +110,11 @@ private:
     void createBookmark();
     void createVideoCd();
     void createCapture();
+    void createKeyboardCommands();
+    // Tab walks the controls as they stand, row by row, and comes back to the picture.
+    void setFocusOrder();
+    void openMenuAt(const QPoint& position);
+    void noteFocus(QWidget* widget, Qt::FocusReason reason);
     void openChooser();
     void openSettings();
     // What the settings dialog works with, whether it is opened or only loaded for the
@@ -126,6 +138,7 @@ private:
     void CheckDiscAndBookmark() override;
     void closeCdNotice() override;
     void showMessage(const QString& text) override;
+    bool keyboardOnAControl() const override;
 
     PlatformServices m_services;
     PlaybackPanel* m_playbackPanel = nullptr;
@@ -140,7 +153,9 @@ private:
     VolumePanel* m_volume = nullptr;
     CaptureChain* m_capture = nullptr;
     MediaTransport* m_transport = nullptr;
+    KeyboardCommands* m_keys = nullptr;
     bool m_volumeRefreshQueued = false;
+    QPointer<QWidget> m_tabbedControl;     // the control Tab last took the keyboard to
     QPointer<Settingfrm> m_settingsDialog; // loaded on first use, deleted when it closes
     bool m_closing = false;
 };

@@ -11,8 +11,10 @@ const QString WindowModes::OnTopUnavailableTip =
     QStringLiteral("Always on Top is not available under Wayland: there the desktop alone "
                    "decides which window stays above the others");
 
-WindowModes::WindowModes(QWidget* window, MediaPlayer& player, QPushButton* cmdOnTop)
-    : QObject(window), m_window(window), m_player(player), m_cmdOnTop(cmdOnTop)
+WindowModes::WindowModes(QWidget* window, MediaPlayer& player, QPushButton* cmdOnTop,
+                         std::function<void()> focusPlayer)
+    : QObject(window), m_window(window), m_player(player), m_cmdOnTop(cmdOnTop),
+      m_focusPlayer(std::move(focusPlayer))
 {
     m_cmdOnTop->setProperty("tag", QStringLiteral("0"));
     if (!canStayOnTop()) {
@@ -50,7 +52,7 @@ void WindowModes::OnTopToggle()
     const bool onTop = !isOnTop();
     m_cmdOnTop->setProperty("tag", onTop ? QStringLiteral("1") : QStringLiteral("0"));
     setStacking(onTop);
-    m_player.SetFocus();
+    m_focusPlayer();
 }
 
 void WindowModes::leaveOnTop()
@@ -62,7 +64,7 @@ void WindowModes::leaveOnTop()
 void WindowModes::FullScreen()
 {
     leaveOnTop();
-    m_player.SetFocus();
+    m_player.SetFocus(); // full screen shows the picture alone
     m_player.setEnableFullScreenControls(true);
     m_player.setShowControls(true);
     m_player.setDisplaySize(MediaPlayer::FullScreen);

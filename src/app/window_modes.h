@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 class MediaPlayer;
 class QPushButton;
@@ -14,7 +15,9 @@ class WindowModes : public QObject {
 public:
     static const QString OnTopUnavailableTip;
 
-    WindowModes(QWidget* window, MediaPlayer& player, QPushButton* cmdOnTop);
+    // `focusPlayer` hands the keyboard back after a toggle.
+    WindowModes(QWidget* window, MediaPlayer& player, QPushButton* cmdOnTop,
+                std::function<void()> focusPlayer);
 
     // False where the windowing system leaves stacking to the compositor (Wayland).
     static bool canStayOnTop();
@@ -31,4 +34,5 @@ private:
     QWidget* m_window;
     MediaPlayer& m_player;
     QPushButton* m_cmdOnTop;
+    std::function<void()> m_focusPlayer;
 };

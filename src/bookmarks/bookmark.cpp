@@ -18,7 +18,7 @@ Bookmark::Bookmark(QWidget* frontPanel, MenuItems items, Sources sources, QObjec
     cmdBookmark = new QPushButton(QStringLiteral("Bookmark"), frontPanel);
     cmdBookmark->setObjectName("cmdBookmark");
     cmdBookmark->setToolTip(QStringLiteral("Add to Bookmark"));
-    cmdBookmark->setFocusPolicy(Qt::NoFocus);
+    cmdBookmark->setFocusPolicy(Qt::TabFocus); // a click leaves the keyboard with the player
     Twips::place(cmdBookmark, 6015, 80, 975, 375);
     setControls(false, false, false);
 

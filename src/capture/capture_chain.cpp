@@ -189,11 +189,23 @@ bool CaptureChain::writeGrab()
         reportFailure(cannotGrab());
         return false;
     }
+    makeMissingFolderFor(path);
     if (!saveBitmap(grab, path)) {
         reportFailure(cannotSave(path));
         return false;
     }
     return true;
+}
+
+void CaptureChain::makeMissingFolderFor(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (path.isEmpty() || QFileInfo::exists(folder))
+        return;
+    // Only the desktop or documents folder itself is made, where the user's settings put it.
+    for (int id : {SystemFolders::Desktop, SystemFolders::Documents})
+        if (QDir::cleanPath(m_services.folders.GetSpecialFolder(id)) == QDir::cleanPath(folder))
+            m_services.folders.createSpecialFolder(id);
 }
 
 void CaptureChain::restorePlayback()

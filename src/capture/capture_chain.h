@@ -95,6 +95,8 @@ private:
     void clickCurtain();
 
     bool writeGrab();
+    // The desktop or documents folder the picture goes into, made when it is missing.
+    void makeMissingFolderFor(const QString& path);
     void restorePlayback();
     void finishPicture();
     void StampScreenShot();

@@ -5,6 +5,7 @@
 #include "platform/settings_store.h"
 #include "platform/system_folders.h"
 #include "settings/settings_keys.h"
+#include "widgets/escape_key.h"
 #include "widgets/twips.h"
 
 #include <QCheckBox>
@@ -122,6 +123,7 @@ void Settingfrm::createControls()
     Cancelcmd = placed(new QPushButton(QStringLiteral("Cancel"), this), "Cancelcmd",
                        {3000, 4680, 1575, 375});
     connect(Cancelcmd, &QPushButton::clicked, this, &Settingfrm::Cancelcmd_Click);
+    closeOnEscape(this, [this] { Cancelcmd_Click(); });
 }
 
 Settingfrm* Settingfrm::instance(QPointer<Settingfrm>& slot, const Services& services,

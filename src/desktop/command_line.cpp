@@ -1,5 +1,6 @@
 #include "desktop/command_line.h"
 
+#include "about/key_guide.h"
 #include "settings/product.h"
 
 #include <QFileInfo>
@@ -18,6 +19,16 @@ Request requestFor(const char* firstArgument)
     return Request::Run;
 }
 
+namespace {
+QString keyList()
+{
+    QStringList lines;
+    for (const QString& line : KeyGuide::lines(24))
+        lines << QStringLiteral("  ") + line;
+    return lines.join(QLatin1Char('\n'));
+}
+} // namespace
+
 QString helpText(const QString& programName)
 {
     return QStringLiteral(
@@ -33,12 +44,7 @@ QString helpText(const QString& programName)
                "  --version      show the version and exit\n"
                "\n"
                "Keys:\n"
-               "  1-9, a-i       tracks 1 to 18 of the disc or list\n"
-               "  Space          pause and resume\n"
-               "  Alt+Enter      full screen on and off\n"
-               "  Esc            leave full screen\n"
-               "  p, o           restart the current track paused (p) or playing (o)\n"
-               "  other keys     restart the current track\n"
+               "%4\n"
                "\n"
                "Environment:\n"
                "  TAMREL_CD_DRIVES    ':'-separated device nodes and disc images (.cue, .bin,\n"
@@ -47,8 +53,9 @@ QString helpText(const QString& programName)
                "  TAMREL_TRACE=1      print the status line and track label on standard output\n"
                "\n"
                "Settings: $XDG_CONFIG_HOME/%2/%2.ini (section [Settings]).\n"
-               "Manual: man tamrel-vcd-player. Home page: %3\n")
-        .arg(programName, Product::Title, Product::HomePage);
+               "Manual: man tamrel-vcd-player, once the player is installed (in a source tree:\n"
+               "man -l build/dist/tamrel-vcd-player.1). Home page: %3\n")
+        .arg(programName, Product::Title, Product::HomePage, keyList());
 }
 
 QString versionText()

@@ -6,6 +6,7 @@
 #include "platform/settings_store.h"
 #include "playback/play_list.h"
 #include "settings/settings_keys.h"
+#include "widgets/escape_key.h"
 #include "widgets/twips.h"
 
 #include <QCloseEvent>
@@ -14,6 +15,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,11 +46,13 @@ QTreeWidgetItem* newFolderItem(const QString& parentPath, const QString& name)
                                                           : MediaPaths::join(parentPath, name);
     auto* item = new QTreeWidgetItem(QStringList{name});
     item->setData(0, Qt::UserRole, path);
+    item->setToolTip(0, path); // the whole name, however deep and long
     item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     return item;
 }
 
-// Captions wrap onto a second line where they do not fit across, as the design expects.
+// Captions wrap onto a second line where they do not fit across, as the design expects. They
+// keep the margins any button keeps beside its text, so no line runs into the button's edges.
 class WrappingButton : public QPushButton {
 public:
     using QPushButton::QPushButton;
@@ -61,7 +65,13 @@ protected:
         initStyleOption(&option);
         option.text.clear();
         painter.drawControl(QStyle::CE_PushButton, option);
-        const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        option.icon = QIcon();
+        const int beside =
+            style()->sizeFromContents(QStyle::CT_PushButton, &option, QSize(0, 0), this).width();
+        const int room = width() - beside;
+        if (room < area.width())
+            area = QRect(area.x() + (area.width() - room) / 2, area.y(), room, area.height());
         painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(),
                              text(), QPalette::ButtonText);
     }
@@ -150,6 +160,12 @@ void FolderChooser::createControls()
     Dir1->setHeaderHidden(true);
     Dir1->setColumnCount(1);
     Dir1->setUniformRowHeights(true);
+    // Deep folders stay readable: a narrow indent, and a row as wide as its name, scrolled to
+    // sideways (each row's tooltip also gives the whole path).
+    Dir1->setIndentation(12);
+    Dir1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    Dir1->header()->setStretchLastSection(false);
+    Dir1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Twips::place(Dir1, 0, 360, 2175, 2340);
     auto* root = new QTreeWidgetItem(Dir1, QStringList{QDir::rootPath()});
     root->setData(0, Qt::UserRole, QDir::rootPath());
@@ -160,6 +176,7 @@ void FolderChooser::createControls()
     Text1 = new QLineEdit(this);
     Text1->setObjectName("Text1");
     Twips::place(Text1, 0, 2760, 2175, 375);
+    connect(Text1, &QLineEdit::returnPressed, this, &FolderChooser::goToTypedPath);
 
     FileFolder = new QListWidget(this);
     FileFolder->setObjectName("FileFolder");
@@ -216,6 +233,7 @@ void FolderChooser::createControls()
                                &FolderChooser::cmdSaveDefault_Click);
     cmdCancel =
         addButton("cmdCancel", QStringLiteral("Cancel"), 4080, &FolderChooser::cmdCancel_Click);
+    closeOnEscape(this, [this] { cmdCancel_Click(); });
 }
 
 FolderChooser* FolderChooser::open(ChooserTarget target, QWidget* parent)
@@ -258,6 +276,27 @@ bool FolderChooser::setFolder(const QString& path)
     showDriveOfFolder();
     UpdateButtons();
     return true;
+}
+
+void FolderChooser::goToTypedPath()
+{
+    QString path = Text1->text().trimmed();
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+        path = QDir::homePath() + path.mid(1);
+    const QFileInfo typed(path);
+    // A file goes to its folder with the file selected; anything else that is no folder stays
+    // in the box, selected, to be corrected.
+    const bool file = typed.isFile();
+    if (!setFolder(file ? typed.absolutePath() : path)) {
+        Text1->selectAll();
+        return;
+    }
+    if (file) {
+        const QList<QListWidgetItem*> found =
+            FileFolder->findItems(typed.fileName(), Qt::MatchExactly);
+        if (!found.isEmpty())
+            FileFolder->setCurrentItem(found.front());
+    }
 }
 
 void FolderChooser::setPattern(const QString& pattern)

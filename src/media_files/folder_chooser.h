@@ -70,6 +70,9 @@ public:
     // Makes `path` the current folder: file list, path box, first file selected, drive and
     // buttons follow. False (nothing changes) when it is not a folder.
     bool setFolder(const QString& path);
+    // Enter in the path box: goes to the folder typed there ("~" is the home folder), or to a
+    // typed file's folder with that file selected. Anything else stays in the box, selected.
+    void goToTypedPath();
     // A type filter: re-lists the folder with the pattern, then updates the buttons.
     void setPattern(const QString& pattern);
     // The play buttons and the hint are usable only while the file list has a file.

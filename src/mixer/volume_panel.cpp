@@ -53,7 +53,7 @@ void VolumePanel::createControls(QWidget* window)
     lblTreble = makeLabel(window, "lblTreble", QStringLiteral("Treble"), {7680, 6360, 615, 255});
     chkVolMute = new QCheckBox(QStringLiteral("Mute"), window);
     chkVolMute->setObjectName("chkVolMute");
-    chkVolMute->setFocusPolicy(Qt::NoFocus); // the keyboard stays with the player
+    chkVolMute->setFocusPolicy(Qt::TabFocus); // a click leaves the keyboard with the player
     Twips::place(chkVolMute, 10680, 6000, 975, 255);
 }
 
@@ -99,6 +99,21 @@ void VolumePanel::showMixerError(const QString& text)
 {
     QMessageBox::critical(m_window, Product::Title + QStringLiteral(" - Mixercontrol Fehler"),
                           text);
+}
+
+void VolumePanel::stepMainVolume(int direction)
+{
+    sldMain->turnBy(direction * Knob::KeyStep);
+}
+
+void VolumePanel::toggleMute()
+{
+    chkVolMute->toggle();
+}
+
+QList<QWidget*> VolumePanel::focusOrder() const
+{
+    return {sldMainTreb, sldMainBas, sldMain, chkVolMute};
 }
 
 int VolumePanel::knobValueOf(qint32 level)

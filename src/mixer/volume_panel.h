@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -39,6 +40,12 @@ public:
 
     // The mixer object, made on first use and kept for the panel's life.
     clsVolume& volume();
+
+    // The keyboard's way to the main volume: a step up (1) or down (-1), and Mute on or off.
+    void stepMainVolume(int direction);
+    void toggleMute();
+    // The controls Tab walks through, left to right.
+    QList<QWidget*> focusOrder() const;
 
     Knob* sldMain;
     Knob* sldMainBas;

@@ -20,7 +20,12 @@ enum class MpvRequest : std::uint8_t {
 std::uint64_t mpvReplyId(MpvRequest request, std::uint64_t serial = 0);
 
 // reply_userdata of the properties the player observes.
-enum MpvObservedProperty : std::uint64_t { MpvDurationProperty = 1, MpvTimePosProperty = 2 };
+enum MpvObservedProperty : std::uint64_t {
+    MpvDurationProperty = 1,
+    MpvTimePosProperty = 2,
+    MpvVideoWidthProperty = 3, // the picture's display size, for double size
+    MpvVideoHeightProperty = 4,
+};
 
 // Reads one event of mpv's queue into the load sequence and returns what the player is to carry
 // out. Nothing of `event` is needed afterwards.

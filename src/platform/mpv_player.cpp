@@ -3,6 +3,7 @@
 
 #include "platform/disc_path.h"
 #include "platform/disc_stream_protocol.h"
+#include "platform/double_size.h"
 #include "platform/media_paths.h"
 #include "platform/media_sniff.h"
 
@@ -192,6 +193,8 @@ void MpvPlayer::watchEvents(mpv_handle* mpv)
 {
     mpv_observe_property(mpv, MpvDurationProperty, "duration", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv, MpvTimePosProperty, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv, MpvVideoWidthProperty, "dwidth", MPV_FORMAT_INT64);
+    mpv_observe_property(mpv, MpvVideoHeightProperty, "dheight", MPV_FORMAT_INT64);
     mpv_request_log_messages(mpv, "warn");
     mpv_set_wakeup_callback(
         mpv,
@@ -216,6 +219,10 @@ void MpvPlayer::createView()
     connect(m_view, &MpvPlayerView::pauseToggleRequested, this, &MpvPlayer::togglePause);
     connect(m_view, &MpvPlayerView::stopRequested, this, &MpvPlayer::Stop);
     connect(m_view, &MpvPlayerView::seekRequested, this, &MpvPlayer::setCurrentPosition);
+    connect(m_view, &MpvPlayerView::pictureResized, this, [this] {
+        if (m_displaySize == DoubleSize)
+            applyDisplaySize();
+    });
     connect(m_fullScreen, &MpvFullScreen::leaveRequested, this,
             [this] { setDisplaySize(m_sizeBeforeFullScreen); });
     connect(m_fullScreen, &MpvFullScreen::toggleRequested, this, [this] {
@@ -470,6 +477,9 @@ void MpvPlayer::drainEvents()
         const mpv_event* event = mpv_wait_event(m_mpv.get(), 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
+        if (event->event_id == MPV_EVENT_PROPERTY_CHANGE)
+            noteVideoSize(event->reply_userdata,
+                          *static_cast<const mpv_event_property*>(event->data));
         // The event is read completely first: a listener may delete the player or start a
         // new mpv_wait_event through a nested event loop, which invalidates `event`.
         carryOut(feedMpvEvent(*event, m_sequence));
@@ -513,12 +523,36 @@ void MpvPlayer::setDisplaySize(int size)
     applyDisplaySize();
 }
 
+void MpvPlayer::noteVideoSize(std::uint64_t id, const mpv_event_property& property)
+{
+    if (id != MpvVideoWidthProperty && id != MpvVideoHeightProperty)
+        return;
+    // Unavailable between files and without video: the size is unknown then.
+    const std::int64_t value =
+        property.format == MPV_FORMAT_INT64 ? *static_cast<const std::int64_t*>(property.data) : 0;
+    const QSize before = m_videoSize;
+    if (id == MpvVideoWidthProperty)
+        m_videoSize.setWidth(int(std::clamp<std::int64_t>(value, 0, 1 << 16)));
+    else
+        m_videoSize.setHeight(int(std::clamp<std::int64_t>(value, 0, 1 << 16)));
+    if (m_videoSize != before && m_displaySize == DoubleSize)
+        applyDisplaySize();
+}
+
 void MpvPlayer::applyDisplaySize()
 {
-    // Double size: the picture at twice its own size, centred and clipped by the view.
-    const bool doubleSize = m_displaySize == DoubleSize;
-    setMpvProperty("video-unscaled", doubleSize ? "yes" : "no");
-    setMpvProperty("video-zoom", doubleSize ? "1" : "0");
+    // Double size: twice the picture's own size where the view has room, as large as fits
+    // otherwise; never cropped. mpv scales the fitted picture by 2^zoom.
+    double zoom = 0;
+    if (m_displaySize == DoubleSize && m_view)
+        zoom = doubleSizeZoom(QSizeF(m_videoSize), m_view->pictureSizeInPixels(),
+                              m_view->devicePixelRatioF());
+    const QByteArray zoomText = QByteArray::number(zoom, 'f', 6);
+    if (zoomText == m_zoomSent)
+        return;
+    m_zoomSent = zoomText;
+    setMpvProperty("video-unscaled", "no");
+    setMpvProperty("video-zoom", zoomText);
 }
 
 void MpvPlayer::enterFullScreen()
@@ -527,8 +561,7 @@ void MpvPlayer::enterFullScreen()
         return;
     m_sizeBeforeFullScreen = m_displaySize;
     m_displaySize = FullScreen;
-    setMpvProperty("video-unscaled", "no");
-    setMpvProperty("video-zoom", "0");
+    applyDisplaySize();
     m_fullScreen->enter();
     SetFocus();
 }

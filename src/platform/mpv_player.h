@@ -106,6 +106,7 @@ private:
     void loadFile(std::uint64_t replyId, const QByteArray& url, const FileOptions& fileOptions);
     void setMpvProperty(const char* name, const QByteArray& value, std::uint64_t replyId = 0);
 
+    void noteVideoSize(std::uint64_t id, const mpv_event_property& property);
     void applyDisplaySize();
     void enterFullScreen();
     void leaveFullScreen();
@@ -123,6 +124,8 @@ private:
     QString m_fileName;
     int m_displaySize = FitToSize;
     int m_sizeBeforeFullScreen = FitToSize;
+    QSize m_videoSize; // the picture's display size, empty while unknown
+    QByteArray m_zoomSent = "0.000000";
     bool m_showControls = true;
     bool m_enableFullScreenControls = true;
     int m_balance = BalanceBoth;

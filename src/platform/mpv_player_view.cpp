@@ -18,6 +18,7 @@ MpvPlayerView::MpvPlayerView(MpvHandleSource mpv, VideoOutput output, QWidget* p
     m_picture->setObjectName(QStringLiteral("playerVideo"));
     m_picture->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setFocusProxy(m_picture);
+    m_picture->installEventFilter(this);
     m_controls = createControls();
 
     auto* layout = new QVBoxLayout(this);
@@ -109,6 +110,18 @@ bool MpvPlayerView::focusPicture()
     m_picture->setFocus(Qt::OtherFocusReason);
     // An inactive window keeps the focus widget for when it is activated again.
     return m_picture->window()->focusWidget() == m_picture;
+}
+
+QSizeF MpvPlayerView::pictureSizeInPixels() const
+{
+    return QSizeF(m_picture->size()) * m_picture->devicePixelRatioF();
+}
+
+bool MpvPlayerView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_picture && event->type() == QEvent::Resize)
+        emit pictureResized();
+    return QWidget::eventFilter(watched, event);
 }
 
 void MpvPlayerView::showEvent(QShowEvent* event)

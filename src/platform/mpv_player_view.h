@@ -28,16 +28,20 @@ public:
     void showProgress(bool playing, double durationSeconds, double positionSeconds);
     // Gives the picture the keyboard; false when it cannot take it.
     bool focusPicture();
+    // The area the picture is drawn in, in device pixels.
+    QSizeF pictureSizeInPixels() const;
 
 signals:
     void shown();
     void pauseToggleRequested();
     void stopRequested();
     void seekRequested(double seconds);
+    void pictureResized();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* createPicture(MpvHandleSource mpv, VideoOutput output);

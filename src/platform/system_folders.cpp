@@ -15,6 +15,13 @@ QString LinuxSystemFolders::GetSpecialFolder(int id) const
     return path;
 }
 
+bool LinuxSystemFolders::createSpecialFolder(int id) const
+{
+    // XDG names the folders (user-dirs.dirs, else ~/Desktop and ~/Documents); nowhere else.
+    const QString path = GetSpecialFolder(id);
+    return !path.isEmpty() && QDir().mkpath(path);
+}
+
 QString LinuxSystemFolders::GetWindowsDir() const
 {
     const QString path = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

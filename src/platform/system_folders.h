@@ -11,6 +11,9 @@ public:
     virtual ~SystemFolders() = default;
     // Folder path without a trailing separator, or empty when there is none.
     virtual QString GetSpecialFolder(int id) const = 0;
+    // Makes the desktop or documents folder where the user's settings name it, when it is
+    // missing (fresh accounts of many systems have neither); false when it cannot be made.
+    virtual bool createSpecialFolder(int id) const = 0;
     // The program's own data folder (it stands where a wallpaper bitmap is kept).
     virtual QString GetWindowsDir() const = 0;
     // "XP" hides capture, "NT" hides its settings frame; Linux reports empty text.
@@ -31,6 +34,7 @@ QString osVersionCaption(const std::optional<OsVersionRecord>& version);
 class LinuxSystemFolders : public SystemFolders {
 public:
     QString GetSpecialFolder(int id) const override;
+    bool createSpecialFolder(int id) const override;
     QString GetWindowsDir() const override;
     QString GetOSVersion() const override;
 };

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <algorithm>
 #include <utility>
 
 PlaybackEngine::PlaybackEngine(MediaPlayer& player, MciCommands& mci, const FolderLister& folders,
@@ -25,6 +26,9 @@ PlaybackEngine::PlaybackEngine(MediaPlayer& player, MciCommands& mci, const Fold
     Timer4.setInterval(100);
     Timersongna.setInterval(1000);
     tmrWrong_Format.setInterval(2000);
+    m_noticeHold.setSingleShot(true);
+    m_noticeHold.setInterval(NoticeMilliseconds);
+    connect(&m_noticeHold, &QTimer::timeout, this, &PlaybackEngine::endNotice);
     connectSignals();
 }
 
@@ -59,9 +63,48 @@ void PlaybackEngine::connectSignals()
 
 void PlaybackEngine::setStatus(const QString& text)
 {
+    m_noticeHold.stop();
+    m_heldReport.reset();
     m_panel.lblDisplay->setText(text);
     UiTrace::report("status", text);
     emit statusChanged(text);
+}
+
+void PlaybackEngine::showNotice(const QString& text)
+{
+    setStatus(text);
+    m_noticeHold.start();
+}
+
+void PlaybackEngine::reportState(const QString& text)
+{
+    if (m_noticeHold.isActive())
+        m_heldReport = text;
+    else
+        setStatus(text);
+}
+
+void PlaybackEngine::endNotice()
+{
+    // The player's state, reported meanwhile or before: a medium that plays on says so again.
+    if (const std::optional<QString> report = std::exchange(m_heldReport, std::nullopt))
+        setStatus(*report);
+    else if (m_player.PlayState() == MediaPlayer::Playing)
+        setStatus(StatusText::playing(m_list.FileName()));
+    else if (m_player.PlayState() == MediaPlayer::Paused)
+        setStatus(StatusText::Paused);
+}
+
+std::optional<QString> PlaybackEngine::problemWith(const QString& path)
+{
+    if (MediaPaths::isDiscPath(path) || path.contains(QLatin1String("://")))
+        return std::nullopt;
+    const QFileInfo file(path);
+    if (!file.exists())
+        return StatusText::fileNotFound(file.fileName());
+    if (!file.isFile() || !file.isReadable())
+        return StatusText::fileUnreadable(file.fileName());
+    return std::nullopt;
 }
 
 QString PlaybackEngine::status() const
@@ -81,6 +124,8 @@ PlayOrder::Mode PlaybackEngine::mode() const
 
 void PlaybackEngine::FocusPlayer()
 {
+    if (m_hooks.keyboardOnAControl())
+        return;
     m_player.SetFocus(); // a player that cannot take the keyboard is no failure
 }
 
@@ -149,9 +194,14 @@ void PlaybackEngine::StartListPlayback()
         ok = loadAndPlay(BarMaximum::PlayCommand);
     }
     if (!ok) {
-        // The watchdog, armed once the list had entries, still reports the medium.
         setStatus(statusBefore);
         failListStart();
+        // A file that is not there is said so once; nothing is retried.
+        if (const std::optional<QString> problem = problemWith(m_list.fullPath());
+            problem && !m_list.FileName().isEmpty()) {
+            disarmWatchdog();
+            showNotice(*problem);
+        }
         return;
     }
     m_hooks.EnableTrackControls();
@@ -159,6 +209,18 @@ void PlaybackEngine::StartListPlayback()
     m_hooks.setCaptureEnabled(true);
     m_hooks.EnableTrackControls();
     FocusPlayer();
+}
+
+bool PlaybackEngine::playSingleFile(const QString& path)
+{
+    if (const std::optional<QString> problem = problemWith(path)) {
+        showNotice(*problem);
+        return false;
+    }
+    if (!m_list.setSingleFile(path))
+        return false;
+    StartListPlayback();
+    return true;
 }
 
 void PlaybackEngine::failListStart()
@@ -181,9 +243,15 @@ void PlaybackEngine::playEntry(int entry, Focus focus)
     const QString statusBefore = status();
     PrepareTrackChange();
     m_list.setListIndex(entry); // no such entry: the current one plays again
-    // A file missing at once leaves the player as it was, and the status line with it.
-    if (!loadAndPlay(BarMaximum::Leave))
-        setStatus(statusBefore);
+    // A file missing at once leaves the player as it was, and says so.
+    if (!loadAndPlay(BarMaximum::Leave)) {
+        const std::optional<QString> problem =
+            m_list.FileName().isEmpty() ? std::nullopt : problemWith(m_list.fullPath());
+        if (problem)
+            showNotice(*problem);
+        else
+            setStatus(statusBefore);
+    }
     m_hooks.EnableTrackControls();
     if (focus == Focus::Player)
         FocusPlayer();
@@ -207,6 +275,19 @@ void PlaybackEngine::PauseCommand()
 {
     m_player.Pause();
     FocusPlayer();
+}
+
+void PlaybackEngine::seekBy(double seconds)
+{
+    const int state = m_player.PlayState();
+    const double length = m_player.Duration();
+    if ((state != MediaPlayer::Playing && state != MediaPlayer::Paused) || !(length > 0))
+        return;
+    const double target = std::clamp(m_player.CurrentPosition() + seconds, 0.0, length);
+    m_player.setCurrentPosition(target);
+    if (const std::optional<int> value = TimeFormat::barSeconds(target);
+        value && *value <= m_panel.HScroll1->maximum())
+        m_panel.HScroll1->setValue(*value);
 }
 
 void PlaybackEngine::StopCommand()
@@ -283,10 +364,10 @@ void PlaybackEngine::onPlayStateChange()
         onPlaying();
         break;
     case MediaPlayer::Paused:
-        setStatus(StatusText::Paused);
+        reportState(StatusText::Paused);
         break;
     case MediaPlayer::Stopped:
-        setStatus(StatusText::Stopped);
+        reportState(StatusText::Stopped);
         m_panel.HScroll1->setValue(0);
         break;
     }
@@ -309,7 +390,7 @@ void PlaybackEngine::onPlaying()
             failListStart();
     }
     m_hooks.closeCdNotice();
-    setStatus(StatusText::playing(m_list.FileName()));
+    reportState(StatusText::playing(m_list.FileName()));
     disarmWatchdog();
     m_hooks.CheckDiscAndBookmark();
     m_hooks.EnableTrackControls();
@@ -321,16 +402,28 @@ void PlaybackEngine::onLoadFailed()
 {
     if (!std::exchange(m_awaitingPlaying, false))
         return;
-    // The Play command's watchdog reports its medium in its own time.
-    if (watchdogArmed())
+    // A file gone or unreadable by the time the player opened it is said so, once.
+    const std::optional<QString> problem = problemWith(m_player.FileName());
+    // Anything else the Play command's watchdog reports in its own time.
+    const bool listStart = watchdogArmed();
+    if (listStart && !problem)
         return;
+    disarmWatchdog();
     // Chaining ends the list, as it does for a file that is missing at once.
     if (std::exchange(m_pendingBarMaximum, BarMaximum::Leave) == BarMaximum::Chaining) {
         endOfListStop();
         return;
     }
+    if (listStart) {
+        failListStart();
+        m_hooks.setTrayEnabled(true);
+        showNotice(*problem);
+        return;
+    }
     // A track change: nothing plays, and any other track may still be chosen.
     setStatus(StatusText::Idle);
+    if (problem)
+        showNotice(*problem);
     m_hooks.setTrayEnabled(true);
     m_hooks.setCaptureEnabled(false);
     m_hooks.disableBookmarkCommands();

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <optional>
 
 class FolderLister;
 class MediaPlayer;
@@ -29,11 +30,19 @@ public:
     const PlayList& File1() const { return m_list; }
     PlaybackPanel& panel() { return m_panel; }
 
+    // How long a notice outlasts what the player reports meanwhile.
+    static constexpr int NoticeMilliseconds = 4000;
+
     // Commands.
     void StartListPlayback();
+    // Plays one file as a list of its own, as a path named on the command line does. A file
+    // that is not there or cannot be read is only reported: the list and what plays stay.
+    bool playSingleFile(const QString& path);
     // A medium played now would wait for the player to finish starting.
     bool playerStarting() const;
     void PauseCommand();
+    // Moves the playing or paused medium by `seconds`, within its length; the bar follows.
+    void seekBy(double seconds);
     void StopCommand();
     void NextTrack();
     void Combo1_Click(int index);
@@ -47,11 +56,18 @@ public:
     // Shared steps.
     bool FillFileCombo();
     void PrepareTrackChange();
+    // Gives the player the keyboard, unless the user took it to a control with Tab.
     void FocusPlayer();
     bool SendMCIString(const QString& command, bool showError);
 
     // Status line and watchdog, also used by the Video CD steps.
     void setStatus(const QString& text);
+    // Something the user must read (a file not found): shown on the status line and kept there
+    // a few seconds over the player's own reports; any command's text replaces it at once.
+    void showNotice(const QString& text);
+    // The notice for a medium that is not there or cannot be read; none for one that can be
+    // opened (or is on a disc, which is read when the disc is).
+    static std::optional<QString> problemWith(const QString& path);
     QString status() const;
     void disarmWatchdog() { tmrWrong_Format.stop(); }
     bool watchdogArmed() const { return tmrWrong_Format.isActive(); }
@@ -78,6 +94,9 @@ private:
     enum class BarMaximum { Leave, PlayCommand, Chaining, OrderChosen };
 
     void connectSignals();
+    // What the player reports (playing, paused, stopped); waits while a notice is shown.
+    void reportState(const QString& text);
+    void endNotice();
     bool loadAndPlay(BarMaximum bar);
     bool applyBarMaximum();
     void failListStart();
@@ -102,5 +121,7 @@ private:
     // Load-and-play handed the player a medium that has not reported playing yet.
     bool m_awaitingPlaying = false;
     QString m_filePathSeen;
+    QTimer m_noticeHold;
+    std::optional<QString> m_heldReport;
     long m_lastMciResult = 0;
 };

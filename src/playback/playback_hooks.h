@@ -23,4 +23,7 @@ public:
     virtual void closeCdNotice() = 0;
     // A message box over the window, with the program's title and an OK button.
     virtual void showMessage(const QString& text) = 0;
+    // The user took the keyboard to one of the window's controls with Tab: commands leave it
+    // there instead of handing it back to the player.
+    virtual bool keyboardOnAControl() const = 0;
 };

@@ -78,7 +78,7 @@ void PlaybackPanel::createTransport(QWidget* frontPanel)
     Combo1->lineEdit()->setReadOnly(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    Combo1->setFocusPolicy(Qt::NoFocus);
+    Combo1->setFocusPolicy(Qt::TabFocus);
     Twips::place(Combo1, 8760, 800, 2775, 315);
 
     mnuplay = makeAction(this, "mnuplay", "Play");
@@ -101,12 +101,22 @@ void PlaybackPanel::createPlayOrder(QWidget* frontPanel)
     optNone->setObjectName("optNone");
     Twips::place(optNone, 9040, 80, 930, 375);
     for (QRadioButton* option : {chkOrd, optRnd, optNone})
-        option->setFocusPolicy(Qt::NoFocus);
+        option->setFocusPolicy(Qt::TabFocus);
     m_modeGroup = new QButtonGroup(this);
     m_modeGroup->addButton(chkOrd, PlayOrder::Order);
     m_modeGroup->addButton(optRnd, PlayOrder::Random);
     m_modeGroup->addButton(optNone, PlayOrder::Repeat);
     chkOrd->setChecked(true);
+}
+
+QList<QWidget*> PlaybackPanel::transportControls() const
+{
+    return {cmdPlay, cmdPause, cmdStop, cmdNexttrack};
+}
+
+QList<QWidget*> PlaybackPanel::playOrderControls() const
+{
+    return {chkOrd, optRnd, optNone};
 }
 
 PlayOrder::Mode PlaybackPanel::mode() const

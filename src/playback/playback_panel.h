@@ -2,6 +2,7 @@
 
 #include "playback/play_order.h"
 
+#include <QList>
 #include <QObject>
 
 class QAction;
@@ -24,6 +25,9 @@ public:
     PlayOrder::Mode mode() const;
     // The transport buttons and menu items the track panel switches with its buttons.
     void setTransportEnabled(bool enabled);
+    // The controls Tab walks through, in the order they stand on the window.
+    QList<QWidget*> transportControls() const;
+    QList<QWidget*> playOrderControls() const;
 
     QLabel* lblDisplay;
     QLabel* lblTime;

@@ -28,6 +28,16 @@ QString oneLine(const QString& text)
     return result;
 }
 
+QString fileNotFound(const QString& name)
+{
+    return QStringLiteral("File not found: ") + oneLine(name);
+}
+
+QString fileUnreadable(const QString& name)
+{
+    return QStringLiteral("File cannot be read: ") + oneLine(name);
+}
+
 QString playing(const QString& fileName)
 {
     return QStringLiteral("Playing ") + properCase(oneLine(fileName)) +

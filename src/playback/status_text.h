@@ -15,6 +15,10 @@ inline const QString Unsupported = QStringLiteral("The file format is not suppor
 inline const QString ShuttingDown = QStringLiteral("Please wait, VCD Player is shut down .....");
 inline const QString NoMovies = QStringLiteral("No movies files in the Cd-rom drive.");
 
+// A file that is not there, or that cannot be opened for reading: its name as given.
+QString fileNotFound(const QString& name);
+QString fileUnreadable(const QString& name);
+
 // "Playing " + the name with each space-separated word capitalised + "  ........"
 QString playing(const QString& fileName);
 QString properCase(const QString& text);

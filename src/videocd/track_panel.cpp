@@ -15,7 +15,7 @@ TrackPanel::TrackPanel(MediaPlayer& player, PlaybackEngine& engine, QWidget* fro
     for (int i = 0; i < ButtonCount; ++i) {
         auto* button = new QPushButton(QString::number(i + 1), frontPanel);
         button->setObjectName(QStringLiteral("Songcmd%1").arg(i));
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus); // a click leaves the keyboard with the player
         button->setEnabled(false);
         const bool upperRow = i < 24;
         Twips::place(button, 120 + 480 * (upperRow ? i : i - 24), upperRow ? 500 : 800, 375, 255);

@@ -2,6 +2,7 @@
 
 #include "widgets/twips.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -133,7 +134,8 @@ double CLSKNOB::cosine(int index) const
 
 Knob::Knob(QWidget* parent) : QWidget(parent)
 {
-    setFocusPolicy(Qt::NoFocus); // the video player keeps the keyboard
+    // Only Tab brings the keyboard here: a click or drag leaves it with the video player.
+    setFocusPolicy(Qt::TabFocus);
     m_knob.BuildTable();
     redraw();
 }
@@ -248,12 +250,39 @@ void Knob::wheelEvent(QWheelEvent* event)
     m_wheelRemainder += std::clamp(delta, -limit, limit);
     const int notches = m_wheelRemainder / WheelNotch;
     m_wheelRemainder -= notches * WheelNotch;
-    const qint32 direction = notches > 0 ? 1 : -1; // away from the user turns clockwise
-    for (int i = 0; i < std::abs(notches); ++i) {
+    turnBy(notches); // away from the user turns clockwise
+    event->accept();
+}
+
+void Knob::turnBy(int steps)
+{
+    const qint32 direction = steps > 0 ? 1 : -1;
+    for (int i = 0; i < std::abs(steps); ++i) {
         m_dragCounter += direction;
         finishTurn();
     }
-    event->accept();
+}
+
+void Knob::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
+        turnBy(event->key() == Qt::Key_Up ? KeyStep : -KeyStep);
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Knob::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void Knob::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void Knob::paintEvent(QPaintEvent*)
@@ -271,4 +300,9 @@ void Knob::paintEvent(QPaintEvent*)
     painter.drawEllipse(m_knob.innerCircleCentre(), cap, cap);
     painter.setPen(QPen(Qt::white, PenWidth, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(m_knob.pointerStart(), m_knob.pointerEnd());
+    if (hasFocus()) { // where the keyboard is, for a user without a mouse
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(m_knob.centre(), outer + 2, outer + 2);
+    }
 }

@@ -75,8 +75,9 @@ private:
 };
 
 // A small rotary control. The user turns it by dragging with the left button in a circle (or
-// with the mouse wheel); the program sets it with SetVal and reads it with KnobValue. Changed
-// comes after every redraw caused by a drag, a wheel notch or SetVal.
+// with the mouse wheel, or Up and Down once Tab gave it the focus); the program sets it with SetVal
+// and reads it with KnobValue. Changed comes after every redraw caused by a drag, a wheel notch or
+// SetVal.
 //
 // Dragging counts: every mouse move adds or takes 1 for the horizontal movement (its sense
 // depending on the upper or lower half) and 1 for the vertical one (left or right half), so a
@@ -87,6 +88,8 @@ class Knob : public QWidget {
 public:
     static constexpr int DesignSizeTwips = 495;
     static constexpr int WheelNotch = 120;
+    // Steps of one press of Up or Down (the wheel turns one step a notch).
+    static constexpr int KeyStep = 5;
 
     explicit Knob(QWidget* parent = nullptr);
 
@@ -95,6 +98,8 @@ public:
     void SetStep(qint32 step);
     void SetVal(qint32 value);
     qint32 KnobValue() const;
+    // Turns the knob as the user does, `steps` steps clockwise (anticlockwise when negative).
+    void turnBy(int steps);
 
     // The size class (0..4) of a knob this many twips high.
     static int sizeClassForHeight(int heightTwips);
@@ -113,6 +118,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     static constexpr qint32 FoldAbove = 100;

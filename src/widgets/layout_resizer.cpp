@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLayout>
+#include <cmath>
 
 LayoutResizer::LayoutResizer(QWidget* form) : QWidget(form), m_form(form)
 {
@@ -79,7 +80,17 @@ void LayoutResizer::record()
         if (isControl(widget, m_form))
             m_records.append({widget, toFractions(widget->geometry(), usable)});
     }
+    m_recordedUsable = usable;
     m_recorded = true;
+}
+
+QSize LayoutResizer::formSizeForScale(double across, double down) const
+{
+    if (!m_recorded)
+        return {};
+    const auto atLeast = [](double value) { return int(std::ceil(value - 1e-9)); };
+    return {atLeast(across * m_recordedUsable.width()) + FrameAcrossPixels - m_frameExtra.width(),
+            atLeast(down * m_recordedUsable.height()) + FrameDownPixels - m_frameExtra.height()};
 }
 
 void LayoutResizer::apply()

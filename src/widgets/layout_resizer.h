@@ -45,6 +45,9 @@ public:
     void apply();
 
     bool isRecorded() const { return m_recorded; }
+    // The form's size at which every control stands at these fractions of its recorded size
+    // (across and down); empty before record().
+    QSize formSizeForScale(double across, double down) const;
     int recordCount() const { return int(m_records.size()); }
     QSize usableSize() const;
 
@@ -69,5 +72,6 @@ private:
     QPointer<QWidget> m_form;
     QList<Record> m_records;
     QSize m_frameExtra{0, 0}; // window frame around the client area, as known at record()
+    QSize m_recordedUsable;
     bool m_recorded = false;
 };

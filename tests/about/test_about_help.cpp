@@ -89,8 +89,8 @@ void TestAboutHelp::helpLines()
         "1.To play it ,Insert VCD on cdrom, click \"Open Video CD  (Auto detect)\"",
         "2.To view full screen , click \"Full screen\" button. To ",
         "change back to normal, press \"Esc\" button in keyboard.",
-        "3.To open cd-rom door click \"Eject\" .To close cd-rom ",
-        "door ,click \"Close\".",
+        "3.To open cd-rom door click the eject button (E) .To close cd-rom ",
+        "door ,click it again (C).",
         "4.If you play Karaoke VCD :",
         "---click Menu.",
         "---select Audio Channel",
@@ -126,7 +126,7 @@ void TestAboutHelp::helpLines()
 void TestAboutHelp::helpTextJoinsWithCrLf()
 {
     const QString text = HelpWindow::helpText();
-    QCOMPARE(text.split("\r\n"), HelpWindow::helpLines());
+    QCOMPARE(text.split("\r\n"), HelpWindow::helpLines() + HelpWindow::keyLines());
     QCOMPARE(text.count('\n'), text.count("\r\n"));
     QCOMPARE(text.count('\r'), text.count("\r\n"));
 }
@@ -141,7 +141,8 @@ void TestAboutHelp::helpWindow()
     QVERIFY(!help->Image1->pixmap().isNull());
     QVERIFY(help->Helptxt->isReadOnly());
     QCOMPARE(help->Helptxt->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    QCOMPARE(help->Helptxt->toPlainText(), HelpWindow::helpLines().join('\n'));
+    QCOMPARE(help->Helptxt->toPlainText(),
+             (HelpWindow::helpLines() + HelpWindow::keyLines()).join('\n'));
     QCOMPARE(help->pos(), centredAtLoad(help));
     QVERIFY(help->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     QCOMPARE(HelpWindow::showWindow(), help.data()); // one window at a time

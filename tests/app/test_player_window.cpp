@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -33,6 +34,8 @@ private slots:
     void commandLine();
     void commandLinePlaysFileAsOwnList();
     void commandLineWithMissingFileReachesPlayCommand();
+    void missingFileLeavesTheDiscAsItIs_data();
+    void missingFileLeavesTheDiscAsItIs();
     void firstRunSeedsSettings();
     void userCaptionIsKept();
     void vcdAutoBranches_data();
@@ -136,17 +139,18 @@ void TestPlayerWindow::commandLinePlaysFileAsOwnList()
 void TestPlayerWindow::commandLineWithMissingFileReachesPlayCommand()
 {
     FileFolder dir({"empty.mpg"});
-    // Missing files and folders take the Play command's failure path; the watchdog then
-    // reports them as it reports any medium that never starts.
-    for (const QString& path : {QString("/no/such/folder/clip.mpg"), dir.path()}) {
+    // A path that names no file is said so once, and nothing is opened or retried.
+    const QString folderName = QFileInfo(dir.path()).fileName();
+    const QList<std::pair<QString, QString>> named = {
+        {"/no/such/folder/clip.mpg", StatusText::fileNotFound("clip.mpg")},
+        {dir.path(), StatusText::fileUnreadable(folderName)}};
+    for (const auto& [path, status] : named) {
         FakeRig rig;
         Playerfrm& w = rig.load(path);
         QVERIFY(rig.player.openedFiles.isEmpty());
-        QCOMPARE(w.engine().status(), StatusText::Idle);
-        QVERIFY(!w.engine().panel().cmdPlay->isEnabled());
-        QVERIFY(w.engine().watchdogArmed());
-        w.engine().tmrWrong_Format_Timer();
-        QCOMPARE(w.engine().status(), StatusText::Unsupported);
+        QCOMPARE(w.engine().status(), status);
+        QCOMPARE(w.engine().File1().ListCount(), 0);
+        QVERIFY(!w.engine().watchdogArmed());
     }
     // A file that exists but never starts is left to the watchdog.
     FakeRig rig;
@@ -155,6 +159,46 @@ void TestPlayerWindow::commandLineWithMissingFileReachesPlayCommand()
     QCOMPARE(rig.player.openedFiles, QStringList{dir.file("empty.mpg")});
     QCOMPARE(w.engine().status(), StatusText::Loading);
     QVERIFY(w.engine().watchdogArmed());
+    w.engine().tmrWrong_Format_Timer();
+    QCOMPARE(w.engine().status(), StatusText::Unsupported);
+}
+
+void TestPlayerWindow::missingFileLeavesTheDiscAsItIs_data()
+{
+    QTest::addColumn<bool>("disc");
+    QTest::newRow("disc in the drive") << true;
+    QTest::newRow("no drive") << false;
+}
+
+// A file named on the command line that is not there: the status line says so once, and what
+// the disc shows (its track playing, its track count) stays true.
+void TestPlayerWindow::missingFileLeavesTheDiscAsItIs()
+{
+    QFETCH(bool, disc);
+    FakeRig rig;
+    if (disc) {
+        rig.drives.add("sr0");
+        rig.folderLister.discFolders["SR0:\\Mpegav"] = QStringList{"AVSEQ01.DAT", "AVSEQ02.DAT"};
+    }
+    QSignalSpy statuses(&rig.window().engine(), &PlaybackEngine::statusChanged);
+    Playerfrm& w = rig.load("\"/no/such/folder/Nothere.mpg\"");
+    const QString notFound = StatusText::fileNotFound("Nothere.mpg");
+    QCOMPARE(w.engine().status(), notFound);
+    const QString last = disc ? StatusText::playing("AVSEQ01.DAT") : notFound;
+    QTRY_COMPARE_WITH_TIMEOUT(w.engine().status(), last, PlaybackEngine::NoticeMilliseconds + 5000);
+    QStringList shown;
+    for (const QList<QVariant>& status : statuses)
+        shown << status.front().toString();
+    QCOMPARE(shown.count(notFound), 1);
+    QCOMPARE(shown.last(), last);
+    if (disc) // the disc's own state comes back once the notice has been read
+        QCOMPARE(shown.mid(shown.indexOf(notFound)), (QStringList{notFound, last}));
+    QVERIFY(!shown.contains(StatusText::Unsupported));
+    QCOMPARE(rig.player.openedFiles,
+             disc ? QStringList{"SR0:\\Mpegav\\AVSEQ01.DAT"} : QStringList{});
+    QCOMPARE(w.trackPanel().lblTrack_Display->text(), QString(disc ? "01 of 2" : "00 of 0"));
+    QCOMPARE(w.engine().File1().ListCount(), disc ? 2 : 0);
+    QVERIFY(!w.engine().watchdogArmed());
 }
 
 void TestPlayerWindow::firstRunSeedsSettings()

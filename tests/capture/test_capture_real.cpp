@@ -5,11 +5,13 @@
 #include "capture_rig.h"
 #include "platform/mpv_player.h"
 #include "platform/screen_grabber.h"
+#include "platform/system_folders.h"
 #include "playback/playback_engine.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 #include <QtEndian>
@@ -127,6 +129,8 @@ private slots:
     void playerFrameOfTheVideo_data();
     void playerFrameOfTheVideo();
     void chainWritesA24BitBitmapOfTheScreen();
+    void missingXdgFolderIsMade_data();
+    void missingXdgFolderIsMade();
     void unwritableDestinations_data();
     void unwritableDestinations();
     void unwritableDestinationChild();
@@ -221,6 +225,63 @@ void TestCaptureReal::chainWritesA24BitBitmapOfTheScreen()
     QCOMPARE(read.size(), screen + QSize(0, 20));
     QVERIFY(near(read.pixelColor(480, 360), Marker));
     QCOMPARE(read.pixelColor(5, read.height() - 1), QColor(Qt::black)); // the caption strip
+    QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Playing));
+}
+
+void TestCaptureReal::missingXdgFolderIsMade_data()
+{
+    // The user's folders as XDG names them: in user-dirs.dirs, or by default under the home.
+    QTest::addColumn<QString>("userDirs"); // the contents of user-dirs.dirs; empty: no file
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("folder"); // made, and the picture saved there
+    QTest::addColumn<QString>("absent"); // not made
+    QTest::newRow("default desktop") << "" << SettingsKeys::Screenshot << "Desktop"
+                                     << "Documents";
+    QTest::newRow("desktop named by the user") << "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
+                                               << SettingsKeys::Screenshot << "Schreibtisch"
+                                               << "Desktop";
+    QTest::newRow("documents named by the user, deeper")
+        << "XDG_DOCUMENTS_DIR=\"$HOME/files/Dokumente\"\n"
+        << SettingsKeys::MyDocuments << "files/Dokumente"
+        << "Documents";
+}
+
+// A fresh account without its desktop or documents folder: the capture makes the folder the
+// user's XDG settings name, and nowhere else, and saves the picture there.
+void TestCaptureReal::missingXdgFolderIsMade()
+{
+    QFETCH(QString, userDirs);
+    QFETCH(QString, key);
+    QFETCH(QString, folder);
+    QFETCH(QString, absent);
+    QTemporaryDir home;
+    const QByteArray homeBefore = qgetenv("HOME");
+    const QByteArray configBefore = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", homeBefore);
+        qputenv("XDG_CONFIG_HOME", configBefore);
+    });
+    if (!userDirs.isEmpty()) {
+        QDir(home.path()).mkpath(".config");
+        QFile dirs(home.filePath(".config/user-dirs.dirs"));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write(userDirs.toUtf8());
+    }
+
+    LinuxSystemFolders folders;
+    CaptureRig rig(key.toLatin1().constData());
+    rig.fake.systemFolders = &folders;
+    rig.start();
+    QVERIFY(!QFileInfo::exists(home.filePath(folder)));
+    QVERIFY(rig.capture());
+
+    const QStringList pictures = QDir(home.filePath(folder)).entryList({"*.bmp"}, QDir::Files);
+    QCOMPARE(pictures.size(), 1);
+    if (key == SettingsKeys::Screenshot)
+        QCOMPARE(pictures.front(), QString("ScreenShot.bmp"));
+    QVERIFY(!QFileInfo::exists(home.filePath(absent)));
     QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Playing));
 }
 

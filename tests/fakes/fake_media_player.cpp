@@ -30,6 +30,7 @@ void FakeMediaPlayer::open(bool play)
     const quint64 serial = ++m_openSerial;
     if (!canPlay(m_fileName)) {
         m_phase = Phase::Closed;
+        reportIfMissing(serial);
         return;
     }
     m_phase = Phase::Opening;
@@ -40,10 +41,29 @@ void FakeMediaPlayer::open(bool play)
 void FakeMediaPlayer::finishOpening(quint64 serial)
 {
     if (serial != m_openSerial || m_phase != Phase::Opening)
-        return; // replaced by a later medium
+        return;                 // replaced by a later medium
+    if (!canPlay(m_fileName)) { // gone while it was being opened
+        m_phase = Phase::Closed;
+        reportIfMissing(serial);
+        return;
+    }
     m_phase = Phase::Open;
     m_duration = m_length;
     setStateByPlayer(m_stateWhenOpen);
+}
+
+void FakeMediaPlayer::reportIfMissing(quint64 serial)
+{
+    // libmpv says so of a file that is not there, from its event loop (error -13).
+    if (!requireExistingFiles || m_fileName.isEmpty() || QFileInfo::exists(m_fileName))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial] {
+            if (serial == m_openSerial)
+                emit loadFailed(m_fileName, MissingFileError);
+        },
+        Qt::QueuedConnection);
 }
 
 void FakeMediaPlayer::settle()

@@ -11,11 +11,15 @@
 // FileName stops the old medium at once, but the new one opens later, from the event loop,
 // and only then knows its Duration and reports Playing (or Paused or Stopped, as asked for
 // while it opened). A medium whose path is in `unplayable` (or missing from disk when
-// `requireExistingFiles`) never opens. Tests let the player report with settle() and drive
-// the rest by hand: finishMedium(), setStateByPlayer(), ...
+// `requireExistingFiles`, which is then reported by loadFailed as libmpv does) never opens. Tests
+// let the player report with settle() and drive the rest by hand: finishMedium(),
+// setStateByPlayer(), ...
 class FakeMediaPlayer : public MediaPlayer {
     Q_OBJECT
 public:
+    // The code libmpv's end of a file that is not there carries (MPV_ERROR_LOADING_FAILED).
+    static constexpr int MissingFileError = -13;
+
     explicit FakeMediaPlayer(QObject* parent = nullptr);
     ~FakeMediaPlayer() override;
 
@@ -64,6 +68,7 @@ private:
     enum class Phase { Closed, Opening, Open };
 
     bool canPlay(const QString& path) const;
+    void reportIfMissing(quint64 serial);
     void open(bool play);
     void finishOpening(quint64 serial);
 

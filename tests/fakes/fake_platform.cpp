@@ -31,7 +31,7 @@ PlatformServices FakeRig::services()
     return PlatformServices{.player = &player,
                             .settings = &settings,
                             .mci = &mci,
-                            .folders = &folders,
+                            .folders = systemFolders,
                             .drives = &drives,
                             .folderLister = lister,
                             .mixer = &mixer,

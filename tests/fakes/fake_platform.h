@@ -51,8 +51,15 @@ public:
     {
         return id == Desktop ? desktop : id == Documents ? documents : QString();
     }
+    // Records what was asked for; the disk is left alone (the real folders do make them).
+    bool createSpecialFolder(int id) const override
+    {
+        createRequests << id;
+        return false;
+    }
     QString GetWindowsDir() const override { return windowsDir; }
     QString GetOSVersion() const override { return osVersion; }
+    mutable QList<int> createRequests;
     QString desktop = QStringLiteral("/home/user/Desktop");
     QString documents = QStringLiteral("/home/user/Documents");
     QString windowsDir = QStringLiteral("/home/user/.local/share/tamrel");
@@ -85,6 +92,8 @@ struct FakeRig {
     ToneControl* tone = &toneControl;
     // What the play list lists folders with; a test may point it at a real lister.
     const FolderLister* lister = &folderLister;
+    // Where the special folders are; a test may put the real ones in.
+    SystemFolders* systemFolders = &folders;
     QList<int> exitCodes;
 
 private:

@@ -1,6 +1,7 @@
 // MpvPlayer against real libmpv and the clips of scripts/make-test-media.sh. The player runs
 // with vo=null; most cases also let mpv run untimed at speed 100 so a clip ends in a blink.
 
+#include "platform/double_size.h"
 #include "platform/mpv_player.h"
 
 #include <QFile>
@@ -617,26 +618,62 @@ private slots:
     {
         QTest::addColumn<int>("size");
         QTest::addColumn<int>("expected");
-        QTest::addColumn<QString>("unscaled");
-        QTest::addColumn<double>("zoom");
-        QTest::newRow("double") << 2 << 2 << "yes" << 1.0;
-        QTest::newRow("fit") << 4 << 4 << "no" << 0.0;
-        QTest::newRow("unknown value ignored") << 7 << 2 << "yes" << 1.0;
+        QTest::newRow("double") << 2 << 2;
+        QTest::newRow("fit") << 4 << 4;
+        QTest::newRow("unknown value ignored") << 7 << 2;
     }
     void displaySize()
     {
         QFETCH(int, size);
         QFETCH(int, expected);
-        QFETCH(QString, unscaled);
-        QFETCH(double, zoom);
         auto player = makePlayer(kFast);
         QCOMPARE(player->DisplaySize(), int(MediaPlayer::FitToSize));
         player->setDisplaySize(MediaPlayer::DoubleSize);
         player->setDisplaySize(size);
         QCOMPARE(player->DisplaySize(), expected);
-        QCOMPARE(settledProperty(*player, "video-unscaled", unscaled), unscaled);
-        QCOMPARE(settledProperty(*player, "video-zoom", QString::number(zoom, 'f', 6)).toDouble(),
-                 zoom);
+        // No size ever crops the picture; without one known, double size fits it.
+        QCOMPARE(settledProperty(*player, "video-unscaled", "no"), QString("no"));
+        QCOMPARE(settledProperty(*player, "video-zoom", "0.000000").toDouble(), 0.0);
+    }
+
+    // mpv fits the picture and then scales it by 2^zoom: twice its size where there is room.
+    void doubleSizeZoom_data()
+    {
+        QTest::addColumn<QSizeF>("picture");
+        QTest::addColumn<QSizeF>("area");
+        QTest::addColumn<double>("pixelRatio");
+        QTest::addColumn<double>("scale"); // device pixels per picture pixel, as drawn
+        QTest::newRow("room for twice") << QSizeF(352, 240) << QSizeF(1408, 960) << 1.0 << 2.0;
+        QTest::newRow("exactly twice") << QSizeF(352, 240) << QSizeF(704, 480) << 1.0 << 2.0;
+        QTest::newRow("too low: fits the height")
+            << QSizeF(352, 240) << QSizeF(900, 360) << 1.0 << 1.5;
+        QTest::newRow("too narrow: fits the width")
+            << QSizeF(352, 288) << QSizeF(528, 900) << 1.0 << 1.5;
+        QTest::newRow("smaller than the picture")
+            << QSizeF(352, 240) << QSizeF(176, 120) << 1.0 << 0.5;
+        QTest::newRow("twice the scale on a HiDPI screen")
+            << QSizeF(352, 240) << QSizeF(2816, 1920) << 2.0 << 4.0;
+        QTest::newRow("HiDPI, too small for four times")
+            << QSizeF(352, 240) << QSizeF(1056, 720) << 2.0 << 3.0;
+        QTest::newRow("no picture yet") << QSizeF() << QSizeF(700, 500) << 1.0 << -1.0;
+        QTest::newRow("no area yet") << QSizeF(352, 240) << QSizeF(0, 0) << 1.0 << -1.0;
+    }
+    void doubleSizeZoom()
+    {
+        QFETCH(QSizeF, picture);
+        QFETCH(QSizeF, area);
+        QFETCH(double, pixelRatio);
+        QFETCH(double, scale);
+        const double zoom = ::doubleSizeZoom(picture, area, pixelRatio);
+        QVERIFY(zoom <= 0);
+        if (scale < 0) { // unknown: fitted
+            QCOMPARE(zoom, 0.0);
+            return;
+        }
+        const double fitted =
+            std::min(area.width() / picture.width(), area.height() / picture.height());
+        QVERIFY2(std::abs(fitted * std::exp2(zoom) - scale) < 1e-9,
+                 qPrintable(QString::number(fitted * std::exp2(zoom))));
     }
 
     // A Video CD track's format and short analysis hold for that file alone: an MPEG-1

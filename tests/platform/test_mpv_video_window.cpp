@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -113,6 +114,24 @@ bool showsOrange(const QImage& picture)
     const auto near = [](int value, int wanted) { return std::abs(value - wanted) <= 24; };
     return near(qRed(middle), 0xc8) && near(qGreen(middle), 0x3c) && near(qBlue(middle), 0x28);
 }
+// The rectangle of the picture's non-black pixels.
+QRect drawnArea(const QImage& picture)
+{
+    QRect area;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (qGray(picture.pixel(x, y)) > 40)
+                area |= QRect(x, y, 1, 1);
+    return area;
+}
+
+// Whether a pixel has the colour of the lyrics clip's band (#28c83c), or its body (#c83c28).
+bool near(QRgb pixel, QRgb wanted)
+{
+    const auto close = [](int a, int b) { return std::abs(a - b) <= 30; };
+    return close(qRed(pixel), qRed(wanted)) && close(qGreen(pixel), qGreen(wanted)) &&
+           close(qBlue(pixel), qBlue(wanted));
+}
 } // namespace
 
 Q_DECLARE_METATYPE(Placement)
@@ -125,6 +144,8 @@ class TestMpvVideoWindow : public QObject {
 private slots:
     void playsAndKeepsKeyboardWithTheWidgets();
     void softwarePicturePaintsTheFrames();
+    void doubleSizeNeverCrops_data();
+    void doubleSizeNeverCrops();
     void videoOutputFollowsTheMachine_data();
     void videoOutputFollowsTheMachine();
     void teardownInEitherOrder_data();
@@ -182,6 +203,59 @@ void TestMpvVideoWindow::softwarePicturePaintsTheFrames()
     const int shown = firstFrames.count();
     rig.player->setFileName(media("orange.mpg"));
     QTRY_VERIFY_WITH_TIMEOUT(firstFrames.count() > shown, 5000); // each file's first frame
+}
+
+void TestMpvVideoWindow::doubleSizeNeverCrops_data()
+{
+    // The clip is 352 x 240 with its lyrics band in the bottom 48 rows.
+    QTest::addColumn<QSize>("window");
+    QTest::newRow("room for twice its size") << QSize(820, 600);
+    QTest::newRow("too low for twice its size") << QSize(820, 380);
+    QTest::newRow("too narrow for twice its size") << QSize(500, 600);
+    QTest::newRow("smaller than the picture itself") << QSize(260, 200);
+}
+
+// A list's end sets double size; every later picture must still show its bottom rows.
+void TestMpvVideoWindow::doubleSizeNeverCrops()
+{
+    QFETCH(QSize, window);
+    Rig rig(Placement::Window, VideoOutput::Software, "lyrics.mpg");
+    rig.player->setShowControls(false);
+    rig.window->resize(window);
+    rig.player->videoWidget()->resize(window);
+    MpvVideoWidget* picture = rig.picture();
+    QVERIFY(picture);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.player->PlayState(), int(MediaPlayer::Playing), 10000);
+    rig.player->setDisplaySize(MediaPlayer::DoubleSize);
+    QCOMPARE(rig.player->DisplaySize(), int(MediaPlayer::DoubleSize));
+
+    const QSize area = picture->size() * picture->devicePixelRatioF();
+    const double scale = std::min({2.0, area.width() / 352.0, area.height() / 240.0});
+    const QSize expected(qRound(352 * scale), qRound(240 * scale));
+    QImage frame;
+    QRect drawn;
+    // Within two pixels of the expected size (the scaler's rounding), centred in the area.
+    const auto drawnAsExpected = [&] {
+        frame = picture->grab().toImage();
+        drawn = drawnArea(frame);
+        return std::abs(drawn.width() - expected.width()) <= 2 &&
+               std::abs(drawn.height() - expected.height()) <= 2;
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(drawnAsExpected(),
+                              qPrintable(QStringLiteral("drawn %1x%2 of %3x%4, expected %5x%6")
+                                             .arg(drawn.width())
+                                             .arg(drawn.height())
+                                             .arg(area.width())
+                                             .arg(area.height())
+                                             .arg(expected.width())
+                                             .arg(expected.height())),
+                              5000);
+    QVERIFY(std::abs(drawn.center().x() - area.width() / 2) <= 2);
+    QVERIFY(std::abs(drawn.center().y() - area.height() / 2) <= 2);
+    // Nothing of the bottom rows is lost: the band is there, just above the picture's edge.
+    const int bandRow = drawn.bottom() - int(24 * scale);
+    QVERIFY(near(frame.pixel(drawn.center().x(), bandRow), qRgb(0x28, 0xc8, 0x3c)));
+    QVERIFY(near(frame.pixel(drawn.center().x(), drawn.top() + 4), qRgb(0xc8, 0x3c, 0x28)));
 }
 
 void TestMpvVideoWindow::videoOutputFollowsTheMachine_data()

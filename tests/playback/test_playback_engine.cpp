@@ -4,14 +4,18 @@
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
 #include "playback/time_format.h"
+#include "unprivileged.h"
 #include "videocd/track_panel.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -51,6 +55,13 @@ private slots:
     void timeTexts();
     void positionBarLimits();
     void sameRandomSequenceEveryRun();
+    void problemsWithMedia_data();
+    void problemsWithMedia();
+    void missingFileIsSaidOnceAndNotRetried_data();
+    void missingFileIsSaidOnceAndNotRetried();
+    void noticeOutlastsThePlayersReport();
+    void seekingByKeys_data();
+    void seekingByKeys();
 };
 
 void TestPlaybackEngine::oneEntryListLeavesJumpListEmpty()
@@ -352,6 +363,151 @@ void TestPlaybackEngine::sameRandomSequenceEveryRun()
     QVERIFY(*std::max_element(a.begin(), a.end()) <= 9);
     QVERIFY(std::count(a.begin(), a.end(), a.front()) < 50); // it does vary
     QCOMPARE(first.drawEntry(0), 0);
+}
+
+void TestPlaybackEngine::problemsWithMedia_data()
+{
+    QTest::addColumn<QString>("name");     // in a folder every user may enter
+    QTest::addColumn<QString>("expected"); // empty: nothing in the way of opening it
+    QTest::newRow("readable file") << "song.mpg"
+                                   << "";
+    QTest::newRow("missing file") << "gone.mpg" << StatusText::fileNotFound("gone.mpg");
+    QTest::newRow("folder") << "folder" << StatusText::fileUnreadable("folder");
+    QTest::newRow("unreadable file") << "secret.mpg" << StatusText::fileUnreadable("secret.mpg");
+    QTest::newRow("odd name") << "line\nbreak.mpg"
+                              << "File not found: line break.mpg";
+    QTest::newRow("disc path") << "SR0:\\Mpegav\\AVSEQ09.DAT"
+                               << "";
+    QTest::newRow("address") << "http://example.invalid/song.mpg"
+                             << "";
+}
+
+// What keeps a medium from opening is known before it is handed to the player.
+void TestPlaybackEngine::problemsWithMedia()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+    Folder folder({"song.mpg", "secret.mpg"});
+    QVERIFY(QDir(folder.path()).mkdir("folder"));
+    QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                     QFile::ExeOwner | QFile::ReadOther |
+                                                     QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(folder.file("secret.mpg"), QFile::WriteOwner));
+    const bool local = !name.contains(":");
+    const QString path = local ? folder.file(name) : name;
+    // As a user the file system holds to its permissions (root reads everything).
+    const int status = asUnprivileged([&] {
+        const std::optional<QString> problem = PlaybackEngine::problemWith(path);
+        return problem.value_or(QString()) == expected ? 0 : 1;
+    });
+    QCOMPARE(status, 0);
+}
+
+void TestPlaybackEngine::missingFileIsSaidOnceAndNotRetried_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Play command") << "play";
+    QTest::newRow("track button") << "track";
+    QTest::newRow("gone while opening") << "opening";
+}
+
+// A file that went away between the listing and the playing: the user reads why, nothing is
+// reopened, and the watchdog does not take it for a file of the wrong format.
+void TestPlaybackEngine::missingFileIsSaidOnceAndNotRetried()
+{
+    QFETCH(QString, how);
+    Folder folder(numbered(3));
+    FakeRig rig;
+    rig.player.requireExistingFiles = true;
+    PlaybackEngine& engine = rig.window().engine();
+    QVERIFY(engine.File1().setPath(folder.path()));
+    QVERIFY(engine.File1().setListIndex(0));
+    QSignalSpy loadFailures(&rig.player, &MediaPlayer::loadFailed);
+    if (how == "play") {
+        QVERIFY(QFile::remove(folder.file("track001.dat")));
+        engine.StartListPlayback();
+    } else if (how == "track") {
+        engine.StartListPlayback();
+        rig.settle();
+        QVERIFY(QFile::remove(folder.file("track003.dat")));
+        rig.window().trackPanel().Songcmd[2]->click();
+    } else {
+        engine.StartListPlayback();
+        QVERIFY(QFile::remove(folder.file("track001.dat")));
+        QTRY_COMPARE(loadFailures.count(), 1);
+    }
+    rig.settle();
+    const QString name = how == "track" ? "track003.dat" : "track001.dat";
+    QCOMPARE(engine.status(), StatusText::fileNotFound(name));
+    QVERIFY(!engine.watchdogArmed());
+    const int opened = int(rig.player.openedFiles.size());
+    QCOMPARE(opened, how == "play" ? 0 : how == "track" ? 1 : 1);
+    QCOMPARE(rig.player.PlayState(),
+             how == "track" ? int(MediaPlayer::Playing) : int(MediaPlayer::Stopped));
+    // Every other track can still be chosen.
+    QCOMPARE(rig.window().trackPanel().Songcmd[1]->isEnabled(), how == "track");
+}
+
+void TestPlaybackEngine::noticeOutlastsThePlayersReport()
+{
+    Folder folder(numbered(2));
+    FakeRig rig;
+    PlaybackEngine& engine = rig.window().engine();
+    QVERIFY(engine.File1().setPath(folder.path()));
+    QVERIFY(engine.File1().setListIndex(0));
+    engine.StartListPlayback();
+    QSignalSpy statuses(&engine, &PlaybackEngine::statusChanged);
+    engine.showNotice("File not found: other.mpg");
+    rig.settle(); // the player reports playing while the notice is up
+    QCOMPARE(engine.status(), QString("File not found: other.mpg"));
+    QTRY_COMPARE_WITH_TIMEOUT(engine.status(), QString("Playing Track001.dat  ........"),
+                              PlaybackEngine::NoticeMilliseconds + 5000);
+    QCOMPARE(statuses.size(), 2);
+    // A command's own text replaces a notice at once.
+    engine.showNotice("File not found: other.mpg");
+    engine.PrepareTrackChange();
+    QCOMPARE(engine.status(), StatusText::Loading);
+}
+
+void TestPlaybackEngine::seekingByKeys_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<double>("from");
+    QTest::addColumn<double>("by");
+    QTest::addColumn<double>("to"); // -1: no seek
+    QTest::newRow("forward") << int(MediaPlayer::Playing) << 10.0 << 5.0 << 15.0;
+    QTest::newRow("back") << int(MediaPlayer::Playing) << 10.0 << -5.0 << 5.0;
+    QTest::newRow("far forward") << int(MediaPlayer::Playing) << 10.0 << 30.0 << 40.0;
+    QTest::newRow("back past the start") << int(MediaPlayer::Playing) << 3.0 << -30.0 << 0.0;
+    QTest::newRow("forward past the end") << int(MediaPlayer::Playing) << 55.0 << 30.0 << 60.0;
+    QTest::newRow("paused") << int(MediaPlayer::Paused) << 10.0 << 5.0 << 15.0;
+    QTest::newRow("stopped") << int(MediaPlayer::Stopped) << 0.0 << 5.0 << -1.0;
+}
+
+void TestPlaybackEngine::seekingByKeys()
+{
+    QFETCH(int, state);
+    QFETCH(double, from);
+    QFETCH(double, by);
+    QFETCH(double, to);
+    Folder folder(numbered(1));
+    FakeRig rig;
+    PlaybackEngine& engine = rig.window().engine();
+    QVERIFY(engine.File1().setPath(folder.path()));
+    QVERIFY(engine.File1().setListIndex(0));
+    rig.player.setDuration(60);
+    engine.StartListPlayback();
+    rig.settle();
+    rig.player.setStateByPlayer(state);
+    rig.player.setPositionByPlayer(from);
+    rig.player.calls.clear();
+    engine.seekBy(by);
+    if (to < 0) {
+        QVERIFY(!rig.player.calls.join(' ').contains("position"));
+        return;
+    }
+    QCOMPARE(rig.player.CurrentPosition(), to);
+    QCOMPARE(engine.panel().HScroll1->value(), qRound(to)); // the bar follows at once
 }
 
 QTEST_MAIN(TestPlaybackEngine)

@@ -116,6 +116,8 @@ private slots:
     void windowFontIsLiberationSans();
     void captionsFit_data();
     void captionsFit();
+    void mainWindowShrinksWhileCaptionsFit_data();
+    void mainWindowShrinksWhileCaptionsFit();
     void misfitsAreNamed_data();
     void misfitsAreNamed();
 };
@@ -162,6 +164,45 @@ void TestCaptionsFit::captionsFit()
     const QStringList misfits = fit.check(window);
     QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QLatin1Char('\n'))));
     QVERIFY(fit.checked() > 0);
+}
+
+void TestCaptionsFit::mainWindowShrinksWhileCaptionsFit_data()
+{
+    // The window at its minimum size, and a little below it across or down.
+    QTest::addColumn<double>("across");
+    QTest::addColumn<double>("down");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("minimum size") << 1.0 << 1.0 << true;
+    QTest::newRow("3 % narrower") << 0.97 << 1.0 << false;
+    QTest::newRow("3 % lower") << 1.0 << 0.97 << false;
+}
+
+// The window shrinks no further than its captions allow, and that far: below the minimum some
+// caption is cut off.
+void TestCaptionsFit::mainWindowShrinksWhileCaptionsFit()
+{
+    QFETCH(double, across);
+    QFETCH(double, down);
+    QFETCH(bool, fits);
+
+    WindowStock stock;
+    QWidget* window = playerWindow(stock);
+    showAndSettle(window);
+    const QSize minimum = window->minimumSize();
+    QVERIFY(minimum.width() < window->width() && minimum.height() < window->height());
+    window->resize(minimum / 2);
+    QCOMPARE(window->size(), minimum);
+    if (!fits) {
+        window->setMinimumSize(0, 0);
+        window->resize(qRound(minimum.width() * across), qRound(minimum.height() * down));
+    }
+    QCoreApplication::processEvents();
+    CaptionFit fit;
+    const QStringList misfits = fit.check(window);
+    if (fits)
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QLatin1Char('\n'))));
+    else
+        QVERIFY(!misfits.isEmpty());
 }
 
 void TestCaptionsFit::misfitsAreNamed_data()

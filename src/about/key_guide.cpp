@@ -1,0 +1,61 @@
+#include "about/key_guide.h"
+
+namespace KeyGuide {
+
+const QList<Entry>& entries()
+{
+    static const QList<Entry> table = {
+        {QStringLiteral("1-9, a-i"), QStringLiteral("play track 1 to 18 of the disc or list"), {}},
+        {QStringLiteral("p, o"),
+         QStringLiteral("restart the current track paused (p) or playing (o)"),
+         {}},
+        {QStringLiteral("other characters"), QStringLiteral("restart the current track"), {}},
+        {QStringLiteral("Space"),
+         QStringLiteral("pause and resume (a focused button: press it)"),
+         {}},
+        {QStringLiteral("Left, Right"),
+         QStringLiteral("seek 5 seconds back or forward (a focused option: the next one)"),
+         {{Command::SeekBack, QKeySequence(Qt::Key_Left)},
+          {Command::SeekForward, QKeySequence(Qt::Key_Right)}}},
+        {QStringLiteral("Shift+Left, Shift+Right"),
+         QStringLiteral("seek 30 seconds back or forward"),
+         {{Command::SeekBackFar, QKeySequence(Qt::SHIFT | Qt::Key_Left)},
+          {Command::SeekForwardFar, QKeySequence(Qt::SHIFT | Qt::Key_Right)}}},
+        {QStringLiteral("Up, Down"),
+         QStringLiteral("main volume up or down (a focused knob or list: move it)"),
+         {{Command::VolumeUp, QKeySequence(Qt::Key_Up)},
+          {Command::VolumeDown, QKeySequence(Qt::Key_Down)}}},
+        {QStringLiteral("Ctrl+M"),
+         QStringLiteral("mute on and off"),
+         {{Command::Mute, QKeySequence(Qt::CTRL | Qt::Key_M)}}},
+        {QStringLiteral("Alt+Enter"), QStringLiteral("full screen on and off"), {}},
+        {QStringLiteral("Esc"), QStringLiteral("leave full screen; close a dialog"), {}},
+        {QStringLiteral("Alt"), QStringLiteral("leave the always-on-top mode"), {}},
+        {QStringLiteral("Menu, Shift+F10"),
+         QStringLiteral("open the popup menu"),
+         {{Command::OpenMenu, QKeySequence(Qt::Key_Menu)},
+          {Command::OpenMenu, QKeySequence(Qt::SHIFT | Qt::Key_F10)}}},
+        {QStringLiteral("Tab, Shift+Tab"),
+         QStringLiteral("move the focus to the next or previous control"),
+         {}},
+    };
+    return table;
+}
+
+QList<Binding> bindings()
+{
+    QList<Binding> all;
+    for (const Entry& entry : entries())
+        all << entry.bindings;
+    return all;
+}
+
+QStringList lines(int keyWidth)
+{
+    QStringList result;
+    for (const Entry& entry : entries())
+        result << entry.keys.leftJustified(keyWidth) + QLatin1Char(' ') + entry.does;
+    return result;
+}
+
+} // namespace KeyGuide
