@@ -1,7 +1,7 @@
 #!/bin/bash
 # The tests check that stored numbers do not follow the user's locale; they need a locale
 # with a decimal comma. Generates de_DE.UTF-8 once (as root; the package "locales" is in
-# packages.txt).
+# packages-test.txt).
 set -euo pipefail
 if locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
     exit 0

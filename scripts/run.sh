@@ -1,5 +1,7 @@
 #!/bin/bash
-# Sets everything up and starts the player, on FILE when one is given.
+# Sets everything up and starts the player, on FILE when one is given. It installs what the
+# player needs (scripts/packages-player.txt), and what the demo disc and a virtual display need
+# (scripts/packages-demo.txt) only where they are used.
 # On a machine without a CD drive (and without TAMREL_CD_DRIVES) the player starts on a
 # generated demo Video CD of 12 tracks standing in for the drive. Without a display (a
 # headless machine) it runs under a virtual display for a few seconds and leaves a
@@ -16,15 +18,22 @@ has_cd_drive() {
     compgen -G "/sys/block/sr*" >/dev/null
 }
 
+has_display() {
+    [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]
+}
+
+# The demo disc and the virtual display need a few more packages, only where they are used.
 if [ -z "${TAMREL_CD_DRIVES:-}" ] && ! has_cd_drive; then
+    "$here/setup.sh" --packages demo
     echo "No CD drive: building the demo Video CD (once) and using it as the drive."
     "$here/make-demo-disc.sh" "$build/demo-disc"
     export TAMREL_CD_DRIVES=$build/demo-disc/demo-vcd.cue
 fi
 
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+if has_display; then
     exec "$player" "$@"
 fi
+"$here/setup.sh" --packages demo
 
 shot=$build/screenshot.png
 echo "No display: running the player under Xvfb for 8 seconds."

@@ -1,26 +1,32 @@
 #!/bin/bash
-# Installs what the build, the player and the tests need (Debian 12) and builds the player.
-#   scripts/setup.sh [BUILD_DIR] [extra cmake arguments...]   everything, tests included
-#   scripts/setup.sh --player                                 only the player, in build/
-#   scripts/setup.sh --packages-only
-# As root, missing packages are installed with apt-get; as another user the script names
-# them and stops.
+# Installs Debian 12 packages and builds.
+#   scripts/setup.sh [BUILD_DIR] [extra cmake arguments...]   every package; the player, the
+#                                                             tests and the benchmarks
+#   scripts/setup.sh --player                                 the player's packages; the player
+#                                                             and its desktop files, in build/
+#   scripts/setup.sh --packages LIST...                       the packages of these lists only:
+#                                                             player, demo, test
+#   scripts/setup.sh --packages-only                          every package
+# The lists are scripts/packages-LIST.txt. As root, missing packages are installed with
+# apt-get; as another user the script names them and stops.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 
 missing_packages() {
-    local pkg
-    grep -v '^#' "$here/packages.txt" | while read -r pkg; do
-        [ -n "$pkg" ] || continue
-        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
-            echo "$pkg"
+    local list pkg
+    for list in "$@"; do
+        grep -v '^#' "$here/packages-$list.txt" | while read -r pkg; do
+            [ -n "$pkg" ] || continue
+            dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+                echo "$pkg"
+        done
     done
 }
 
 install_packages() {
     local missing
-    missing=$(missing_packages | tr '\n' ' ')
+    missing=$(missing_packages "$@" | sort -u | tr '\n' ' ')
     [ -n "${missing// /}" ] || return 0
     if [ "$(id -u)" -ne 0 ]; then
         echo "These Debian packages are missing; install them as root first:" >&2
@@ -34,21 +40,35 @@ install_packages() {
     apt-get install -y -qq --no-install-recommends $missing >/dev/null
 }
 
-# build DIR TARGET [cmake arguments...]; TARGET "all" builds the tests too.
+# build DIR TARGETS [-- cmake arguments...]; the target "all" builds the tests too.
 build() {
-    local dir=$1 target=$2
-    shift 2
+    local dir=$1
+    shift
+    local targets=()
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do
+        targets+=("$1")
+        shift
+    done
+    [ $# -gt 0 ] && shift
     cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMREL_WERROR=ON "$@" >/dev/null
-    cmake --build "$dir" -j"$(nproc)" --target "$target"
+    cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
 }
 
-install_packages
 case "${1:-}" in
---packages-only) ;;
---player) build "$root/build" tamrel-vcd-player ;;
+--packages-only) install_packages player demo test ;;
+--packages)
+    shift
+    install_packages "$@"
+    ;;
+--player)
+    install_packages player
+    # The desktop files too, so that `cmake --install build` has all it installs.
+    build "$root/build" tamrel-vcd-player desktop_files
+    ;;
 *)
+    install_packages player demo test
     dir=${1:-$root/build}
     [ $# -gt 0 ] && shift
-    build "$dir" all "$@"
+    build "$dir" all -- "$@"
     ;;
 esac

@@ -28,6 +28,7 @@
 #include "videocd/video_cd_loader.h"
 #include "widgets/layout_resizer.h"
 #include "widgets/twips.h"
+#include "widgets/ui_trace.h"
 
 #include <QAction>
 #include <QApplication>
@@ -270,7 +271,14 @@ void Playerfrm::openMenuFromKeyboard()
 void Playerfrm::openMenuAt(const QPoint& position)
 {
     m_modes->leaveOnTop();
-    m_menu->mnuPopup->exec(position);
+    QMenu* menu = m_menu->mnuPopup;
+    // Said once the menu is up and has the keyboard (the trace serves tests and diagnostics).
+    QTimer::singleShot(0, menu, [menu] {
+        if (menu->isVisible())
+            UiTrace::report("menu", QStringLiteral("open"));
+    });
+    menu->exec(position);
+    UiTrace::report("menu", QStringLiteral("closed"));
     m_engine->FocusPlayer();
 }
 

@@ -8,6 +8,7 @@
 #include "settings/settings_keys.h"
 #include "widgets/escape_key.h"
 #include "widgets/twips.h"
+#include "widgets/wrapping_button.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -24,10 +25,9 @@
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSet>
 #include <QStorageInfo>
-#include <QStyleOptionButton>
-#include <QStylePainter>
 #include <QTreeWidget>
 #include <QWindow>
 
@@ -50,32 +50,6 @@ QTreeWidgetItem* newFolderItem(const QString& parentPath, const QString& name)
     item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     return item;
 }
-
-// Captions wrap onto a second line where they do not fit across, as the design expects. They
-// keep the margins any button keeps beside its text, so no line runs into the button's edges.
-class WrappingButton : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QStylePainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        option.text.clear();
-        painter.drawControl(QStyle::CE_PushButton, option);
-        QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-        option.icon = QIcon();
-        const int beside =
-            style()->sizeFromContents(QStyle::CT_PushButton, &option, QSize(0, 0), this).width();
-        const int room = width() - beside;
-        if (room < area.width())
-            area = QRect(area.x() + (area.width() - room) / 2, area.y(), room, area.height());
-        painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(),
-                             text(), QPalette::ButtonText);
-    }
-};
 
 } // namespace
 
@@ -247,6 +221,9 @@ FolderChooser* FolderChooser::open(ChooserTarget target, QWidget* parent)
     current = new FolderChooser(std::move(target), parent);
     current->Form_Load();
     current->show();
+    // A tool window gets no keyboard of its own from most window managers; a user who opened
+    // it from the keyboard goes on typing in it.
+    current->activateWindow();
     return current;
 }
 
@@ -406,7 +383,25 @@ void FolderChooser::showFolderInTree()
     QTreeWidgetItem* item = treeItemFor(m_folder);
     item->setExpanded(true); // its sub-folders are the next places to go
     Dir1->setCurrentItem(item);
+    scrollTreeToCurrent();
+}
+
+void FolderChooser::scrollTreeToCurrent()
+{
+    QTreeWidgetItem* item = Dir1->currentItem();
+    if (!item)
+        return;
     Dir1->scrollToItem(item, QAbstractItemView::PositionAtCenter); // sub-folders in view too
+    // Sideways to where the folder's name starts, its branch sign just in view.
+    Dir1->doItemsLayout();
+    QScrollBar* across = Dir1->horizontalScrollBar();
+    across->setValue(across->value() + Dir1->visualItemRect(item).left() - Dir1->indentation());
+}
+
+void FolderChooser::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    scrollTreeToCurrent(); // the tree has its size only now
 }
 
 void FolderChooser::Dir1_Click(QTreeWidgetItem* item)

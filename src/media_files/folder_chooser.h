@@ -116,6 +116,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -129,6 +130,7 @@ private:
     void fillTreeItem(QTreeWidgetItem* item);
     QTreeWidgetItem* treeItemFor(const QString& folder);
     void showFolderInTree();
+    void scrollTreeToCurrent();
     void showDriveOfFolder();
     QStringList driveRoots() const;
 

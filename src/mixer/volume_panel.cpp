@@ -82,6 +82,7 @@ void VolumePanel::connectControls()
     // Toggled, not clicked: the refresh ticking the box runs this too, as a click would.
     connect(chkVolMute, &QCheckBox::toggled, this, [this](bool checked) {
         volume().setVolumeMute(checked);
+        UiTrace::report("mute", checked ? QStringLiteral("on") : QStringLiteral("off"));
         m_services.focusPlayer();
     });
 }

@@ -241,12 +241,14 @@ void PlaybackEngine::PrepareTrackChange()
 void PlaybackEngine::playEntry(int entry, Focus focus)
 {
     const QString statusBefore = status();
+    const int entryBefore = m_list.ListIndex();
     PrepareTrackChange();
     m_list.setListIndex(entry); // no such entry: the current one plays again
-    // A file missing at once leaves the player as it was, and says so.
+    // A file missing at once leaves the player as it was, on the entry it plays, and says so.
     if (!loadAndPlay(BarMaximum::Leave)) {
         const std::optional<QString> problem =
             m_list.FileName().isEmpty() ? std::nullopt : problemWith(m_list.fullPath());
+        m_list.setListIndex(entryBefore);
         if (problem)
             showNotice(*problem);
         else

@@ -94,6 +94,9 @@ void TrackPanel::Form_KeyPress(QChar character)
         m_engine.setStatus(StatusText::Idle);
         return;
     }
+    // A chosen track whose file is missing was said so and left the playing one alone.
+    if (isTrackKey && m_engine.File1().ListIndex() != item + 1)
+        return;
     // Every character restarts the current track; after a track key, the one just chosen.
     m_engine.playEntry(m_engine.File1().ListIndex(), PlaybackEngine::Focus::Keep);
     const QChar lower = character.toLower();

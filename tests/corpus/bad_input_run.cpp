@@ -107,6 +107,10 @@ bool sensibleStatus(const QString& status)
     if (status == Idle || status == NoMovies || status == Unsupported || status == Stopped ||
         status == Paused)
         return true;
+    // A file that is not there or cannot be read, said by name.
+    if (status.startsWith(QLatin1String("File not found: ")) ||
+        status.startsWith(QLatin1String("File cannot be read: ")))
+        return true;
     return status.startsWith(QLatin1String("Playing ")) &&
            status.endsWith(QLatin1String("  ........"));
 }

@@ -46,9 +46,16 @@ warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "man page warnings: $warnings"
 text=$(MANWIDTH=80 man -l "$page" 2>/dev/null)
 for words in SYNOPSIS "--help" "--version" TAMREL_CD_DRIVES TAMREL_MPV_OPTIONS \
-    "Tamrel VCD Player.ini" Alt+Enter Esc "or play it"; do
+    "Tamrel VCD Player.ini" Alt+Enter Esc "or playing (o)"; do
     grep -qF -- "$words" <<<"$text" || fail "man page lacks $words"
 done
+# Every key --help lists (the program's own table) is in the manual's, which the build wrote
+# from the same table's source.
+keys=$("$usr/bin/tamrel-vcd-player" --help | sed -n '/^Keys:/,/^$/p' | sed -n 's/^  \(.\{24\}\).*/\1/p')
+[ "$(wc -l <<<"$keys")" -ge 12 ] || fail "--help lists only: $keys"
+while read -r key; do
+    grep -qF -- "$key" <<<"$text" || fail "man page lacks the key $key"
+done <<<"$keys"
 
 [ -f "$share/icons/hicolor/scalable/apps/$id.svg" ] || fail "no SVG icon"
 for size in 16 22 24 32 48 64 128 256; do

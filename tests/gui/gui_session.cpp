@@ -121,8 +121,7 @@ GuiSession::waitForLineWhere(const std::function<bool(const QString&)>& wanted, 
     QElapsedTimer clock;
     clock.start();
     for (;;) {
-        while (m_player.canReadLine())
-            m_lines << QString::fromUtf8(m_player.readLine()).trimmed();
+        readLines();
         for (auto it = m_lines.crbegin(); it != m_lines.crend(); ++it)
             if (wanted(*it))
                 return *it;
@@ -130,4 +129,28 @@ GuiSession::waitForLineWhere(const std::function<bool(const QString&)>& wanted, 
             return std::nullopt;
         m_player.waitForReadyRead(100);
     }
+}
+
+std::optional<QString> GuiSession::waitForNewLine(const std::function<bool(const QString&)>& wanted,
+                                                  int timeoutMs)
+{
+    readLines();
+    const qsizetype from = m_lines.size();
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        readLines();
+        for (qsizetype i = from; i < m_lines.size(); ++i)
+            if (wanted(m_lines[i]))
+                return m_lines[i];
+        if (clock.elapsed() >= timeoutMs)
+            return std::nullopt;
+        m_player.waitForReadyRead(100);
+    }
+}
+
+void GuiSession::readLines()
+{
+    while (m_player.canReadLine())
+        m_lines << QString::fromUtf8(m_player.readLine()).trimmed();
 }

@@ -29,9 +29,14 @@ public:
     // Waits until a printed line satisfies `wanted`; the last such line, or nothing.
     std::optional<QString> waitForLineWhere(const std::function<bool(const QString&)>& wanted,
                                             int timeoutMs = 10000);
+    // Waits until a line printed from now on satisfies `wanted`; that line, or nothing.
+    std::optional<QString> waitForNewLine(const std::function<bool(const QString&)>& wanted,
+                                          int timeoutMs = 10000);
     QStringList lines() const { return m_lines; }
 
 private:
+    void readLines();
+
     QProcess m_windowManager;
     QProcess m_player;
     QStringList m_lines;

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -86,6 +87,9 @@ private slots:
     void windowGeometryAndTopmost();
     void buttonsFollowTheFileList();
     void treeChoiceChangesFolder();
+    void typedPathGoesThere_data();
+    void typedPathGoesThere();
+    void deepFoldersStayReadable();
     void commands_data();
     void commands();
     void savedFolderOpensNextTime();
@@ -196,6 +200,98 @@ void TestFolderChooser::buttonsFollowTheFileList()
     chooser->optAVI->click();
     QCOMPARE(itemsOf(chooser->FileFolder), QStringList{"clip.AVI"});
     QCOMPARE(enabled(), QList<bool>(5, true));
+}
+
+void TestFolderChooser::typedPathGoesThere_data()
+{
+    // Typed into the path box, then Enter. "<dir>" stands for a temporary folder that holds
+    // "Karaoke Songs/" (with b.mp3 and a.mp3) and "notes.txt".
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("folder");   // where the chooser is afterwards
+    QTest::addColumn<QString>("selected"); // the file selected then
+    QTest::addColumn<QString>("box");      // the path box afterwards
+    QTest::newRow("a folder") << "<dir>/Karaoke Songs"
+                              << "<dir>/Karaoke Songs"
+                              << "a.mp3"
+                              << "<dir>/Karaoke Songs";
+    QTest::newRow("a folder with blanks around") << "  <dir>/Karaoke Songs/  "
+                                                 << "<dir>/Karaoke Songs"
+                                                 << "a.mp3"
+                                                 << "<dir>/Karaoke Songs";
+    QTest::newRow("a file: its folder, the file selected") << "<dir>/Karaoke Songs/b.mp3"
+                                                           << "<dir>/Karaoke Songs"
+                                                           << "b.mp3"
+                                                           << "<dir>/Karaoke Songs";
+    QTest::newRow("the home folder") << "~"
+                                     << "<home>"
+                                     << ""
+                                     << "<home>";
+    QTest::newRow("no such folder: kept to be corrected") << "<dir>/Karaoke Sungs"
+                                                          << "<dir>"
+                                                          << ""
+                                                          << "<dir>/Karaoke Sungs";
+    QTest::newRow("a file that is no media: its folder") << "<dir>/notes.txt"
+                                                         << "<dir>"
+                                                         << ""
+                                                         << "<dir>";
+}
+
+void TestFolderChooser::typedPathGoesThere()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, folder);
+    QFETCH(QString, selected);
+    QFETCH(QString, box);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("Karaoke Songs"));
+    QVERIFY(FileFolder::touch(dir.filePath("Karaoke Songs"), {"b.mp3", "a.mp3"}));
+    QVERIFY(FileFolder::touch(dir.path(), {"notes.txt"}));
+    const auto expand = [&](QString text) {
+        return text.replace("<dir>", dir.path()).replace("<home>", QDir::homePath());
+    };
+    Rig rig;
+    QPointer<FolderChooser> chooser = rig.open(dir.path());
+    chooser->Text1->setFocus();
+    chooser->Text1->setText(expand(typed));
+    QTest::keyClick(chooser->Text1, Qt::Key_Return);
+    QCOMPARE(chooser->folder(), QDir::cleanPath(expand(folder)));
+    QCOMPARE(chooser->Text1->text(), expand(box));
+    const QListWidgetItem* current = chooser->FileFolder->currentItem();
+    QCOMPARE(current ? current->text() : QString(), selected);
+    if (chooser->folder() != QDir::cleanPath(expand(box))) // left to be corrected
+        QCOMPARE(chooser->Text1->selectedText(), expand(box));
+    QVERIFY(chooser->isVisible()); // Enter chose nothing to play
+    QVERIFY(rig.events.isEmpty());
+}
+
+// Folders deep down with long names can be read whole: the tree scrolls sideways to them and
+// tells their whole path.
+void TestFolderChooser::deepFoldersStayReadable()
+{
+    QTemporaryDir dir;
+    const QString deep =
+        dir.filePath("Music/Karaoke Collection/English Pop Hits of the 1990s/Disc Two Favourites");
+    QVERIFY(QDir().mkpath(deep));
+    Rig rig;
+    QPointer<FolderChooser> chooser = rig.open(deep);
+    chooser->show();
+    QVERIFY(QTest::qWaitForWindowExposed(chooser));
+    QTreeWidget* tree = chooser->Dir1;
+    QTreeWidgetItem* item = treeItem(tree, deep);
+    QVERIFY(item);
+    QCOMPARE(item->toolTip(0), deep);
+    // The row is as wide as its name; the viewport shows its text unclipped, scrolled to it.
+    const int nameWidth = tree->fontMetrics().horizontalAdvance(item->text(0));
+    const auto nameShown = [&] {
+        const QRect row = tree->visualItemRect(item);
+        return row.width() >= nameWidth && tree->viewport()->rect().contains(QRect(
+                                               row.left(), row.top(), nameWidth, row.height()));
+    };
+    QTRY_VERIFY2(nameShown(), qPrintable(QString("row %1+%2 in %3")
+                                             .arg(tree->visualItemRect(item).left())
+                                             .arg(tree->visualItemRect(item).width())
+                                             .arg(tree->viewport()->width())));
+    QVERIFY(tree->horizontalScrollBar()->maximum() > 0);
 }
 
 void TestFolderChooser::treeChoiceChangesFolder()

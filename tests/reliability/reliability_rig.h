@@ -118,10 +118,14 @@ struct RealProgram {
     }
     // The status line says what the player does: "Playing" exactly while it plays, and never
     // a load that is over.
+    // The status line tells what plays, or says why a file did not open.
     bool statusIsTruthful()
     {
         if (status() == StatusText::Loading)
             return false;
+        if (status().startsWith(QLatin1String("File not found: ")) ||
+            status().startsWith(QLatin1String("File cannot be read: ")))
+            return true;
         return status().startsWith(QLatin1String("Playing")) == playing();
     }
 

@@ -5,6 +5,7 @@
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
 #include "videocd/cd_tray.h"
+#include "videocd/eject_button.h"
 #include "videocd/track_panel.h"
 #include "videocd/video_cd_loader.h"
 
@@ -12,6 +13,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 
 namespace {
@@ -31,6 +34,29 @@ QStringList dat()
 QStringList numberedClips(int count)
 {
     return FileFolder::numbered("f", count, ".mpg", 3);
+}
+// The button drawn at `scale` times its size in device pixels, as a screen at that scale
+// shows it.
+QImage drawn(QWidget* button, qreal scale)
+{
+    QImage image(button->size() * scale, QImage::Format_ARGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    button->render(&image);
+    return image;
+}
+
+// Pixels of `image` within `area` (in the button's own pixels) as dark as the button's text.
+int inkIn(const QImage& image, const QRectF& area, int darkerThan = 90)
+{
+    const qreal scale = image.devicePixelRatio();
+    const QRect pixels = QRectF(area.topLeft() * scale, area.size() * scale).toAlignedRect();
+    int ink = 0;
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+        for (int x = pixels.left(); x <= pixels.right(); ++x)
+            if (image.valid(x, y) && qGray(image.pixel(x, y)) < darkerThan)
+                ++ink;
+    return ink;
 }
 } // namespace
 
@@ -52,6 +78,10 @@ private slots:
     void movieFolderOfTheDisc_data();
     void movieFolderOfTheDisc();
     void imagesNeedDrivesThatTakeThem();
+    void ejectButtonShowsItsPictureAndLetter_data();
+    void ejectButtonShowsItsPictureAndLetter();
+    void ejectPictureAboveTheLetter_data();
+    void ejectPictureAboveTheLetter();
 };
 
 void TestVideoCd::noDriveAtAllIsQuiet()
@@ -273,6 +303,80 @@ void TestVideoCd::trayMenuItemToggles()
     QCOMPARE(rig.mci.sent.mid(rig.mci.sent.size() - 2),
              (QStringList{"Set CDAudio Door Open Wait", "Set CDAudio Door Closed Wait"}));
     QCOMPARE(w.cmdOpencdrom->text(), QString("E"));
+}
+
+void TestVideoCd::ejectButtonShowsItsPictureAndLetter_data()
+{
+    QTest::addColumn<qreal>("scale");
+    QTest::newRow("1x") << qreal(1);
+    QTest::newRow("2x") << qreal(2);
+}
+
+// The eject button shows an eject sign above its letter; enabled it is drawn in the text's full
+// colour, disabled in the grey of every disabled control, so the two never look alike.
+void TestVideoCd::ejectButtonShowsItsPictureAndLetter()
+{
+    QFETCH(qreal, scale);
+    FakeRig rig;
+    Playerfrm& w = rig.load();
+    auto* eject = qobject_cast<EjectButton*>(w.cmdOpencdrom);
+    QVERIFY(eject);
+    QCOMPARE(eject->text(), QString("E"));
+    QCOMPARE(eject->toolTip(), QString("Eject CD"));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    QStyleOptionButton option;
+    option.initFrom(eject);
+    const QRect contents =
+        eject->style()->subElementRect(QStyle::SE_PushButtonContents, &option, eject);
+    const EjectButton::Layout layout =
+        EjectButton::layoutFor(contents, eject->fontMetrics().height());
+    eject->setEnabled(true);
+    const QImage enabled = drawn(eject, scale);
+    eject->setEnabled(false);
+    const QImage disabled = drawn(eject, scale);
+
+    // The sign: solid in the middle of its upper half and of its bar, open at its top corners.
+    const QRectF sign = layout.picture;
+    const qreal pixel = 1 / scale;
+    const QRectF middle(sign.center().x() - 1, sign.top() + sign.height() * 0.45, 2, 2);
+    const QRectF bar(sign.center().x() - 1, sign.bottom() - sign.height() * 0.12, 2, pixel);
+    const QRectF corner(sign.left(), sign.top(), sign.width() * 0.2, sign.height() * 0.2);
+    QVERIFY(inkIn(enabled, middle) > 0);
+    QVERIFY(inkIn(enabled, bar) > 0);
+    QCOMPARE(inkIn(enabled, corner), 0);
+    QVERIFY2(inkIn(enabled, layout.letter) > 0, "no letter below the sign");
+    // Disabled, none of it is as dark as enabled text.
+    QCOMPARE(inkIn(disabled, QRectF(contents)), 0);
+    QVERIFY(inkIn(enabled, QRectF(contents)) > 10 * scale * scale);
+}
+
+void TestVideoCd::ejectPictureAboveTheLetter_data()
+{
+    QTest::addColumn<QRectF>("contents");
+    QTest::addColumn<qreal>("letterHeight");
+    QTest::newRow("design size") << QRectF(2, 2, 16, 21) << qreal(10);
+    QTest::newRow("twice the design size") << QRectF(4, 4, 36, 46) << qreal(10);
+    QTest::newRow("wide and low") << QRectF(2, 2, 60, 18) << qreal(10);
+    QTest::newRow("narrow and tall") << QRectF(1, 1, 8, 60) << qreal(10);
+    QTest::newRow("too small for anything") << QRectF(0, 0, 2, 2) << qreal(10);
+}
+
+void TestVideoCd::ejectPictureAboveTheLetter()
+{
+    QFETCH(QRectF, contents);
+    QFETCH(qreal, letterHeight);
+    const EjectButton::Layout layout = EjectButton::layoutFor(contents, letterHeight);
+    QVERIFY(contents.contains(layout.letter));
+    QVERIFY(layout.picture.isEmpty() || contents.contains(layout.picture));
+    QVERIFY(layout.picture.bottom() <= layout.letter.top());
+    QVERIFY(layout.letter.height() <= letterHeight);
+    // The sign is a little wider than high, centred above the letter.
+    if (!layout.picture.isEmpty()) {
+        QVERIFY(layout.picture.width() <= layout.picture.height() * 1.15 + 1e-9);
+        QVERIFY(std::abs(layout.picture.center().x() - contents.center().x()) < 1e-9);
+    }
 }
 
 QTEST_MAIN(TestVideoCd)

@@ -97,6 +97,25 @@ QString quoted(const QString& text)
     return QLatin1Char('"') + shown + QLatin1Char('"');
 }
 
+// Where a push button really draws its caption: the pixels that change when it has none.
+QRect inkOfCaption(const QPushButton* button)
+{
+    auto* drawn = const_cast<QPushButton*>(button);
+    const QImage with = drawn->grab().toImage();
+    const QString text = drawn->text();
+    drawn->setText(QString());
+    const QImage without = drawn->grab().toImage();
+    drawn->setText(text);
+    QRect ink;
+    if (with.size() != without.size())
+        return ink;
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x)
+            if (with.pixel(x, y) != without.pixel(x, y))
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
 // Empty when the caption fits, else what the control is and what it would need.
 QString misfit(const QWidget* widget, const Caption& caption)
 {
@@ -114,6 +133,21 @@ QString misfit(const QWidget* widget, const Caption& caption)
         faults << QStringLiteral("height %1, needs %2")
                       .arg(widget->height())
                       .arg(needed.height() + chrome.height());
+    // A button must also draw its caption within that room, the margins of a button clear on
+    // either side of it (a caption measured in one place and drawn in another is no fit).
+    const auto* button = qobject_cast<const QPushButton*>(widget);
+    if (button && button->icon().isNull()) {
+        const QRect ink = inkOfCaption(button);
+        const int margin = (button->width() - caption.area.width()) / 2;
+        const int left = margin - 1;
+        const int right = button->width() - margin;
+        if (!ink.isEmpty() && (ink.left() < left || ink.right() > right))
+            faults << QStringLiteral("drawn from x %1 to %2, clear of the edges from %3 to %4")
+                          .arg(ink.left())
+                          .arg(ink.right())
+                          .arg(left)
+                          .arg(right);
+    }
     if (faults.isEmpty())
         return {};
     return QStringLiteral("%1 %2: %3")
