@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -101,6 +102,7 @@ private slots:
     void escapeClosesTheDialogs_data();
     void escapeClosesTheDialogs();
     void everyBoundKeyIsInTheGuide();
+    void readmeListsTheGuide();
 };
 
 void TestKeyboard::initTestCase()
@@ -345,6 +347,18 @@ void TestKeyboard::everyBoundKeyIsInTheGuide()
             QVERIFY2(entry.keys.split(QStringLiteral(", ")).contains(key),
                      qPrintable(key + " is not named in \"" + entry.keys + '"'));
         }
+    }
+}
+
+// The README's table of keys is the guide's, row for row.
+void TestKeyboard::readmeListsTheGuide()
+{
+    QFile readme(qEnvironmentVariable("TAMREL_SOURCE_DIR") + "/README.md");
+    QVERIFY(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll()).replace(QChar(0x2013), '-');
+    for (const KeyGuide::Entry& entry : KeyGuide::entries()) {
+        const QString row = "| " + entry.keys + " | " + entry.does + " |";
+        QVERIFY2(text.contains(row), qPrintable("README lacks " + row));
     }
 }
 

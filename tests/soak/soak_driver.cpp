@@ -182,6 +182,11 @@ void SoakDriver::typeKey()
         QTest::keyClick(target, Qt::Key_Escape);
     else if (draw == 1)
         QTest::keyClick(target, Qt::Key_Return);
+    else if (draw == 2) // a seek, near or far (the volume keys would turn the shared server)
+        QTest::keyClick(target, below(2) ? Qt::Key_Left : Qt::Key_Right,
+                        below(2) ? Qt::ShiftModifier : Qt::NoModifier);
+    else if (draw == 3)
+        QTest::keyClick(target, Qt::Key_Tab);
     else
         QTest::keyClick(target, TypedCharacters[below(int(sizeof TypedCharacters) - 1)]);
 }
