@@ -7,10 +7,12 @@
 #include "app/player_window.h"
 #include "capture/capture_chain.h"
 #include "fake_platform.h"
-#include "platform/folder_lister.h"
-#include "platform/mci_interpreter.h"
-#include "platform/mpv_player.h"
-#include "platform/screen_grabber.h"
+#include "platform/disc/mci_interpreter.h"
+#include "platform/files/folder_lister.h"
+#include "platform/files/media_folder_lister.h"
+#include "platform/player/mpv_player.h"
+#include "platform/shell/qt_screen_grabber.h"
+#include "platform/shell/screen_grabber.h"
 #include "settings/settings_keys.h"
 
 #include <QApplication>

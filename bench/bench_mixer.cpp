@@ -3,7 +3,7 @@
 // server the environment names (PULSE_SERVER).
 //   bench_mixer [RUNS]
 #include "mixer/cls_volume.h"
-#include "platform/alsa_mixer_device.h"
+#include "platform/sound/alsa_mixer_device.h"
 
 #include <QElapsedTimer>
 #include <algorithm>

@@ -8,7 +8,7 @@
 
 #include "desktop/command_line.h"
 #include "fuzz_support.h"
-#include "platform/disc_image.h"
+#include "platform/disc/read/disc_image.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -54,12 +54,17 @@ void checkCommandLine(const QString& line)
             "an image is a .cue, .bin, .nrg, .toc or .iso in any case");
 }
 
-// A name the scratch folder can hold, from the text: no '/', no NUL, short enough.
+// A name the scratch folder can hold, from the text: no '/', no NUL, short enough, and never
+// half a character (a cut between the two halves of a surrogate pair is no name a command
+// line can hold: its file would be written under another).
 QString fileBaseName(const QString& text)
 {
     QString base = text;
     base.remove('/').remove(QChar(0));
-    return base.left(60);
+    qsizetype length = std::min<qsizetype>(base.size(), 60);
+    if (length > 0 && base.at(length - 1).isHighSurrogate())
+        --length;
+    return base.left(length);
 }
 
 // The drive source of a path given while `folder` is the working folder, as a relative path

@@ -2,8 +2,8 @@
 // sectors after a volume descriptor and walks every folder and file found there, reading each
 // file to its end in both sector layouts.
 
-#include "platform/disc_file_reader.h"
-#include "platform/iso9660_directory.h"
+#include "platform/disc/read/disc_file_reader.h"
+#include "platform/disc/read/iso9660_directory.h"
 
 #include <cstring>
 #include <memory>

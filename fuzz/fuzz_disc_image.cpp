@@ -10,9 +10,9 @@
 // mostly their first sectors, where the volume descriptor and the directories lie.
 
 #include "fuzz_support.h"
-#include "platform/disc_file_reader.h"
-#include "platform/disc_library.h"
-#include "platform/disc_reader.h"
+#include "platform/disc/disc_library.h"
+#include "platform/disc/read/disc_file_reader.h"
+#include "platform/disc/read/disc_reader.h"
 
 #include <QFile>
 #include <algorithm>

@@ -8,10 +8,10 @@
 // drive list; all text in UTF-8.
 
 #include "fuzz_support.h"
-#include "platform/disc_image.h"
-#include "platform/disc_path.h"
-#include "platform/drive_discovery.h"
-#include "platform/media_paths.h"
+#include "platform/disc/disc_path.h"
+#include "platform/disc/drive_discovery.h"
+#include "platform/disc/read/disc_image.h"
+#include "platform/files/media_paths.h"
 
 #include <QFileInfo>
 #include <QSet>

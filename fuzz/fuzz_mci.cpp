@@ -7,8 +7,8 @@
 // tray moves), then commands separated by NUL bytes, in UTF-8.
 
 #include "fuzz_support.h"
-#include "platform/cd_drives.h"
-#include "platform/mci_interpreter.h"
+#include "platform/disc/cd_drives.h"
+#include "platform/disc/mci_interpreter.h"
 
 #include <QStringList>
 #include <utility>

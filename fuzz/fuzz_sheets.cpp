@@ -7,7 +7,7 @@
 // made), then the sheet's bytes.
 
 #include "fuzz_support.h"
-#include "platform/raw_image_source.h"
+#include "platform/disc/read/raw_image_source.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 #!/bin/bash
-# Sets everything up and runs every test: source format check, the normal build with all
+# Sets everything up and runs every test: source format and layer checks, the normal build with all
 # tests (unit, real, gui), an AddressSanitizer + UndefinedBehaviorSanitizer build with the
 # unit and real tests, and a short fuzzing run of the parsers.
 set -euo pipefail
@@ -9,6 +9,7 @@ root=$(dirname "$here")
 "$here/setup.sh" --packages-only
 "$here/make-test-locale.sh"
 "$here/check-format.sh"
+"$here/check-layers.sh"
 
 "$here/setup.sh" "$root/build"
 "$here/setup.sh" "$root/build-sanitize" -DTAMREL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug

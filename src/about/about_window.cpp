@@ -88,19 +88,6 @@ AboutWindow::AboutWindow(QWidget* parent)
     HelpWindow::centreOnScreen(this);
 }
 
-AboutWindow* AboutWindow::showWindow(QWidget* parent)
-{
-    static QPointer<AboutWindow> current;
-    if (current && current->isVisible()) { // a closed one is only waiting to be deleted
-        current->raise();
-        current->activateWindow();
-        return current;
-    }
-    current = new AboutWindow(parent);
-    current->show();
-    return current;
-}
-
 QLabel* AboutWindow::addLabel(const char* name, const QString& text, int left, int top, int width,
                               int height)
 {

@@ -32,9 +32,6 @@ public:
 
     explicit AboutWindow(QWidget* parent = nullptr);
 
-    // Shows the one About window, making it on first use (it deletes itself when closed).
-    static AboutWindow* showWindow(QWidget* parent = nullptr);
-
     // Replace how programs are started and how the message is shown (tests).
     void setLauncher(ProgramLauncher launcher) { m_launch = std::move(launcher); }
     void setMessenger(Messenger messenger) { m_message = std::move(messenger); }

@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -68,19 +67,6 @@ HelpWindow::HelpWindow(QWidget* parent)
     closeOnEscape(this);
 
     centreOnScreen(this);
-}
-
-HelpWindow* HelpWindow::showWindow(QWidget* parent)
-{
-    static QPointer<HelpWindow> current;
-    if (current && current->isVisible()) { // a closed one is only waiting to be deleted
-        current->raise();
-        current->activateWindow();
-        return current;
-    }
-    current = new HelpWindow(parent);
-    current->show();
-    return current;
 }
 
 QStringList HelpWindow::helpLines()

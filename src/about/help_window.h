@@ -21,9 +21,6 @@ public:
 
     explicit HelpWindow(QWidget* parent = nullptr);
 
-    // Shows the one help window, making it on first use (it deletes itself when closed).
-    static HelpWindow* showWindow(QWidget* parent = nullptr);
-
     // The help text line by line, then the keys section added after it, and both joined with
     // CR LF as the text box holds them.
     static QStringList helpLines();

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QKeySequence>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 // Every key the player answers to, in one table: the quick help, --help and the manual page
 // list it, and the main window binds the commands of its keys. The typed characters (track
@@ -24,9 +24,10 @@ enum class Command {
     Mute,
 };
 
+// One key with its modifiers (QtCore's own type, so the table needs no toolkit to be read).
 struct Binding {
     Command command;
-    QKeySequence keys;
+    QKeyCombination keys;
 };
 
 struct Entry {

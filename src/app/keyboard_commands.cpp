@@ -14,7 +14,7 @@ KeyboardCommands::KeyboardCommands(QWidget* window, Steps steps)
 {
     for (const KeyGuide::Binding& binding : KeyGuide::bindings()) {
         auto* action = new QAction(this);
-        action->setShortcut(binding.keys);
+        action->setShortcut(QKeySequence(binding.keys));
         action->setShortcutContext(Qt::WindowShortcut);
         action->setAutoRepeat(true); // held down, an arrow keeps seeking or turning
         const KeyGuide::Command command = binding.command;

@@ -1,7 +1,7 @@
 #include "app/loader_warm_up.h"
 
 #include "desktop/session_bus.h"
-#include "platform/startup_timeline.h"
+#include "diagnostics/diagnostics.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -33,7 +33,7 @@ void loadWhatTheWindowNeeds()
     painter.fillRect(tall.rect(), QColor(0, 0, 0, 128));
     painter.setPen(QColor(0, 0, 0, 128));
     painter.drawLine(0, 0, 0, tall.height());
-    StartupTimeline::mark("loader warmed up");
+    Diagnostics::mark("loader warmed up");
 }
 
 } // namespace LoaderWarmUp

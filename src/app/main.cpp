@@ -4,17 +4,22 @@
 #include "desktop/desktop_entry.h"
 #include "desktop/desktop_session.h"
 #include "desktop/session_bus.h"
-#include "platform/alsa_mixer_device.h"
-#include "platform/cd_drives.h"
-#include "platform/disc_library.h"
-#include "platform/folder_lister.h"
-#include "platform/ini_settings_store.h"
-#include "platform/mci_interpreter.h"
-#include "platform/mpv_player.h"
-#include "platform/screen_grabber.h"
-#include "platform/startup_timeline.h"
-#include "platform/system_folders.h"
-#include "platform/wallpaper.h"
+#include "diagnostics/diagnostics.h"
+#include "platform/disc/cd_drives.h"
+#include "platform/disc/disc_library.h"
+#include "platform/disc/linux_cd_drives.h"
+#include "platform/disc/mci_interpreter.h"
+#include "platform/files/folder_lister.h"
+#include "platform/files/media_folder_lister.h"
+#include "platform/player/mpv_player.h"
+#include "platform/settings/ini_settings_store.h"
+#include "platform/shell/linux_system_folders.h"
+#include "platform/shell/linux_wallpaper.h"
+#include "platform/shell/qt_screen_grabber.h"
+#include "platform/shell/screen_grabber.h"
+#include "platform/shell/system_folders.h"
+#include "platform/shell/wallpaper.h"
+#include "platform/sound/alsa_mixer_device.h"
 #include "settings/product.h"
 #include "settings/settings_keys.h"
 #include "widgets/window_font.h"
@@ -63,7 +68,7 @@ int answerRequest(CommandLine::Request request, const char* programName)
 
 int main(int argc, char* argv[])
 {
-    StartupTimeline::begin();
+    Diagnostics::beginStartup();
     const CommandLine::Request request = CommandLine::requestFor(argc > 1 ? argv[1] : nullptr);
     if (request != CommandLine::Request::Run)
         return answerRequest(request, argv[0]);
@@ -73,7 +78,7 @@ int main(int argc, char* argv[])
     // Wayland compositors match the window to its desktop entry (icon, name) by this id.
     QGuiApplication::setDesktopFileName(DesktopEntry::Id);
     applyWindowFont(app);
-    StartupTimeline::mark("QApplication built");
+    Diagnostics::mark("QApplication built");
     // The disc library outlives everything that reads discs, the player's streams included.
     DiscLibrary discs;
     const MpvPlayer::Options mpvOptions = playerOptions(discs);
@@ -81,7 +86,7 @@ int main(int argc, char* argv[])
     // libmpv beside the window (both would otherwise wait for each other's loading).
     AlsaMixerDevice mixer;
     mixer.attachNow();
-    StartupTimeline::mark("mixer attached");
+    Diagnostics::mark("mixer attached");
     LoaderWarmUp::loadWhatTheWindowNeeds();
 
     // The drives are looked for once, here.
@@ -112,9 +117,9 @@ int main(int argc, char* argv[])
                                       desktop->beforeExit();
                                   endNow(code);
                               }};
-    StartupTimeline::mark("platform services built (mpv initialised)");
+    Diagnostics::mark("platform services built (mpv initialised)");
     Playerfrm window(std::move(services));
-    StartupTimeline::mark("main window built");
+    Diagnostics::mark("main window built");
     DesktopSession session(window.transport(), SessionBus::connect());
     desktop = &session;
 
@@ -123,8 +128,8 @@ int main(int argc, char* argv[])
         QObject::connect(&player, &MpvPlayer::firstFrameShown, [] { endNow(0); });
 
     window.show();
-    StartupTimeline::mark("main window shown");
+    Diagnostics::mark("main window shown");
     window.Form_Load(CommandLine::mediaArgument(QApplication::arguments()));
-    StartupTimeline::mark("start-up steps done, event loop entered");
+    Diagnostics::mark("start-up steps done, event loop entered");
     return QApplication::exec();
 }

@@ -7,16 +7,19 @@
 #include "app/window_modes.h"
 #include "bookmarks/bookmark.h"
 #include "capture/capture_chain.h"
+#include "capture/capture_controls.h"
 #include "capture/capture_destination.h"
 #include "capture/settings_dialog.h"
 #include "desktop/command_line.h"
 #include "desktop/playback_transport.h"
+#include "diagnostics/diagnostics.h"
 #include "media_files/folder_chooser.h"
 #include "mixer/volume_panel.h"
-#include "platform/mci.h"
-#include "platform/media_player.h"
-#include "platform/settings_store.h"
-#include "platform/system_folders.h"
+#include "platform/disc/mci.h"
+#include "platform/player/media_player.h"
+#include "platform/player/view/player_keys.h"
+#include "platform/settings/settings_store.h"
+#include "platform/shell/system_folders.h"
 #include "playback/playback_engine.h"
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
@@ -28,7 +31,6 @@
 #include "videocd/video_cd_loader.h"
 #include "widgets/layout_resizer.h"
 #include "widgets/twips.h"
-#include "widgets/ui_trace.h"
 
 #include <QAction>
 #include <QApplication>
@@ -68,10 +70,10 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     createVideoCd();
     m_volume = new VolumePanel(
         this, {*m_services.mixer, m_services.tone, [this] { m_engine->FocusPlayer(); }});
-    m_transport = new PlaybackTransport({*this, *m_engine, *m_services.player, *m_modes,
-                                         [this] { return cmdFullscreen->isEnabled(); },
-                                         [this] { ExitProgram(); }},
-                                        this);
+    m_transport =
+        new PlaybackTransport({*this, *m_engine, *m_services.player,
+                               [this] { m_modes->FullScreen(); }, [this] { ExitProgram(); }},
+                              this);
 
     createCapture();
     createKeyboardCommands();
@@ -110,15 +112,13 @@ void Playerfrm::createCommandButtons()
         Twips::place(button, twips.x(), twips.y(), twips.width(), twips.height());
         return button;
     };
-    cmdFullscreen =
-        make("cmdFullscreen", "Full Screen", "Full Screen (Alt + Enter)", {2250, 80, 1095, 375});
+    cmdFullscreen = m_playbackPanel->cmdFullscreen;
     cmdMenu = make("cmdMenu", "Menu", QString(), {3405, 80, 735, 375});
     cmdOnTop = make("cmdOnTop", "On Top", "Always on Top", {4200, 80, 855, 375});
     cmdOpencdrom =
         make("cmdOpencdrom", "E", "Eject CD", {5115, 80, 300, 375}, new EjectButton(Frame1));
-    cmdCapture = make("cmdCapture", QString(), "Capture screen shot", {5475, 80, 480, 375});
-    cmdCapture->setIcon(style()->standardIcon(QStyle::SP_DesktopIcon));
-    cmdCapture->setEnabled(false);
+    m_captureControls = new CaptureControls(Frame1, this);
+    cmdCapture = m_captureControls->cmdCapture;
     cmdExit = make("cmdExit", QString(), "Exit Program", {10965, 80, 570, 375});
     cmdExit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
 
@@ -131,7 +131,8 @@ void Playerfrm::createCommandButtons()
 void Playerfrm::createMenu()
 {
     PlaybackPanel& p = *m_playbackPanel;
-    m_menu = new PopupMenu(this, {p.mnunexttrack, p.mnuplay, p.mnupause, p.mnustop});
+    m_menu = new PopupMenu(this, {p.mnunexttrack, p.mnuplay, p.mnupause, p.mnustop},
+                           m_captureControls->mnucapturescreen);
     mnuOpenVCD = m_menu->mnuOpenVCD;
     mnuvcdbookmark = m_menu->mnuvcdbookmark;
     mnuaddbookmark = m_menu->mnuaddbookmark;
@@ -143,9 +144,10 @@ void Playerfrm::createMenu()
     connect(m_menu->mnuExit, &QAction::triggered, this, &Playerfrm::ExitProgram);
     connect(m_menu->mnuOpenall, &QAction::triggered, this, &Playerfrm::openChooser);
     connect(m_menu->mnuSetting, &QAction::triggered, this, &Playerfrm::openSettings);
-    connect(m_menu->mnuhelp, &QAction::triggered, this, [this] { HelpWindow::showWindow(this); });
+    connect(m_menu->mnuhelp, &QAction::triggered, this,
+            [this] { m_help.show([this] { return new HelpWindow(this); }); });
     connect(m_menu->mnuprogram, &QAction::triggered, this,
-            [this] { AboutWindow::showWindow(this); });
+            [this] { m_about.show([this] { return new AboutWindow(this); }); });
     connect(m_menu->mnuFirst, &QAction::triggered, this,
             [this] { setAudioChannel(MediaPlayer::BalanceFirstChannel); });
     connect(m_menu->mnuSecond, &QAction::triggered, this,
@@ -167,7 +169,7 @@ void Playerfrm::createBookmark()
 
 void Playerfrm::createVideoCd()
 {
-    VideoCdLoader::Controls controls{*m_bookmark, cmdCapture, mnucapturescreen,
+    VideoCdLoader::Controls controls{*m_bookmark, [this] { m_captureControls->setEnabled(false); },
                                      [this] { DisableTrackControls(); }};
     m_videoCd = new VideoCdLoader(*m_services.drives, *m_engine, std::move(controls), this, this);
     m_tray = new CdTray(
@@ -187,13 +189,13 @@ void Playerfrm::createCapture()
         .leaveOnTop = [this] { m_modes->leaveOnTop(); },
         .destination =
             [this] {
-                return Settingfrm::instance(m_settingsDialog, settingsServices(), this)->Pathtxt;
+                return m_settingsDialog.load([this] { return makeSettingsDialog(); })->Pathtxt;
             },
         .report = [this](const QString& text) { m_engine->setStatus(text); },
     };
     m_capture = new CaptureChain(this, std::move(services), {Timer1, Timer2, Timer3}, txtcopyrname);
-    connect(cmdCapture, &QPushButton::clicked, m_capture, &CaptureChain::Capture);
-    connect(mnucapturescreen, &QAction::triggered, m_capture, &CaptureChain::Capture);
+    connect(m_captureControls, &CaptureControls::captureRequested, m_capture,
+            &CaptureChain::Capture);
 }
 
 void Playerfrm::createKeyboardCommands()
@@ -224,16 +226,28 @@ void Playerfrm::setFocusOrder()
 void Playerfrm::openChooser()
 {
     m_bookmark->turnOff();
-    FolderChooser::open(
-        ChooserTarget{m_engine->File1(), *m_services.player, *m_services.settings,
-                      [this] { m_engine->StartListPlayback(); },
-                      [this] {
-                          show();
-                          raise();
-                          activateWindow();
-                      },
-                      [this](const QString& image) { return m_videoCd->playDiscImage(image); }},
-        this);
+    // An open chooser is brought forward and keeps its own target.
+    m_chooser.show([this] {
+        auto* chooser = new FolderChooser(
+            ChooserTarget{m_engine->File1(), *m_services.player, *m_services.settings,
+                          [this] { m_engine->StartListPlayback(); },
+                          [this] {
+                              show();
+                              raise();
+                              activateWindow();
+                          },
+                          [this](const QString& image) { return m_videoCd->playDiscImage(image); }},
+            this);
+        chooser->Form_Load();
+        return chooser;
+    });
+}
+
+Settingfrm* Playerfrm::makeSettingsDialog()
+{
+    auto* dialog = new Settingfrm(settingsServices(), this);
+    dialog->Form_Load();
+    return dialog;
 }
 
 Settingfrm::Services Playerfrm::settingsServices()
@@ -248,7 +262,7 @@ Settingfrm::Services Playerfrm::settingsServices()
 void Playerfrm::openSettings()
 {
     m_modes->leaveOnTop();
-    Settingfrm::open(m_settingsDialog, settingsServices(), this);
+    m_settingsDialog.show([this] { return makeSettingsDialog(); });
 }
 
 void Playerfrm::setAudioChannel(int balance)
@@ -275,10 +289,10 @@ void Playerfrm::openMenuAt(const QPoint& position)
     // Said once the menu is up and has the keyboard (the trace serves tests and diagnostics).
     QTimer::singleShot(0, menu, [menu] {
         if (menu->isVisible())
-            UiTrace::report("menu", QStringLiteral("open"));
+            Diagnostics::report("menu", QStringLiteral("open"));
     });
     menu->exec(position);
-    UiTrace::report("menu", QStringLiteral("closed"));
+    Diagnostics::report("menu", QStringLiteral("closed"));
     m_engine->FocusPlayer();
 }
 
@@ -329,8 +343,7 @@ void Playerfrm::Form_Load(const QString& commandLine)
 
 void Playerfrm::HideCapture()
 {
-    cmdCapture->hide();
-    mnucapturescreen->setVisible(false);
+    m_captureControls->hide();
 }
 
 void Playerfrm::SetupToneLabels()
@@ -422,7 +435,7 @@ bool Playerfrm::eventFilter(QObject* watched, QEvent* event)
     // Any key with Alt held (Alt alone too) takes the window out of the topmost band.
     if (key->modifiers().testFlag(Qt::AltModifier) || key->key() == Qt::Key_Alt)
         m_modes->leaveOnTop();
-    if (MediaPlayer::isPlayerKey(key))
+    if (isPlayerKey(key))
         return false;
     const QString text = key->text();
     if (text.isEmpty() || key->modifiers().testAnyFlags(Qt::ControlModifier | Qt::AltModifier))
@@ -453,13 +466,11 @@ bool Playerfrm::keyboardOnAControl() const
 void Playerfrm::EnableTrackControls()
 {
     m_tracks->EnableTrackControls();
-    cmdFullscreen->setEnabled(true);
 }
 
 void Playerfrm::DisableTrackControls()
 {
     m_tracks->DisableTrackControls();
-    cmdFullscreen->setEnabled(false);
 }
 
 void Playerfrm::disableListedTrackButtons()
@@ -479,8 +490,7 @@ void Playerfrm::resetTrackNumber()
 
 void Playerfrm::setCaptureEnabled(bool enabled)
 {
-    cmdCapture->setEnabled(enabled);
-    mnucapturescreen->setEnabled(enabled);
+    m_captureControls->setEnabled(enabled);
 }
 
 void Playerfrm::setTrayEnabled(bool enabled)

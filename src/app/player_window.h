@@ -1,8 +1,12 @@
 #pragma once
 
+#include "about/about_window.h"
+#include "about/help_window.h"
+#include "app/platform_services.h"
 #include "capture/settings_dialog.h"
-#include "platform/platform_services.h"
+#include "media_files/folder_chooser.h"
 #include "playback/playback_hooks.h"
+#include "widgets/owned_window.h"
 
 #include <QPointer>
 #include <QString>
@@ -11,6 +15,7 @@
 
 class Bookmark;
 class CaptureChain;
+class CaptureControls;
 class CdTray;
 class KeyboardCommands;
 class LayoutResizer;
@@ -55,6 +60,7 @@ public:
     Bookmark& bookmark() { return *m_bookmark; }
     VolumePanel& volumePanel() { return *m_volume; }
     CaptureChain& capture() { return *m_capture; }
+    CaptureControls& captureControls() { return *m_captureControls; }
     // Playback as the desktop's media controls see it.
     MediaTransport& transport() { return *m_transport; }
 
@@ -120,6 +126,8 @@ private:
     // What the settings dialog works with, whether it is opened or only loaded for the
     // capture's destination path.
     Settingfrm::Services settingsServices();
+    // The settings dialog, made and loaded (not shown).
+    Settingfrm* makeSettingsDialog();
     void setAudioChannel(int balance);
     // The volume panel follows the mixer whenever the window is shown, uncovered or
     // activated; several of these at once refresh it once.
@@ -152,10 +160,15 @@ private:
     LayoutResizer* m_resizer = nullptr;
     VolumePanel* m_volume = nullptr;
     CaptureChain* m_capture = nullptr;
+    CaptureControls* m_captureControls = nullptr;
     MediaTransport* m_transport = nullptr;
     KeyboardCommands* m_keys = nullptr;
     bool m_volumeRefreshQueued = false;
-    QPointer<QWidget> m_tabbedControl;     // the control Tab last took the keyboard to
-    QPointer<Settingfrm> m_settingsDialog; // loaded on first use, deleted when it closes
+    QPointer<QWidget> m_tabbedControl; // the control Tab last took the keyboard to
+    // The windows opened from the menu, made on first use and deleted when they close.
+    OwnedWindow<HelpWindow> m_help;
+    OwnedWindow<AboutWindow> m_about;
+    OwnedWindow<FolderChooser> m_chooser;
+    OwnedWindow<Settingfrm> m_settingsDialog; // also loaded unseen, for a capture's path
     bool m_closing = false;
 };

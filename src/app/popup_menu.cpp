@@ -14,7 +14,8 @@ QAction* addItem(QMenu* menu, const char* name, const QString& caption, bool ena
 }
 } // namespace
 
-PopupMenu::PopupMenu(QWidget* window, const Transport& transport) : QObject(window)
+PopupMenu::PopupMenu(QWidget* window, const Transport& transport, QAction* capture)
+    : QObject(window)
 {
     mnuPopup = new QMenu(QStringLiteral("Popup Menu"), window);
     mnuPopup->setObjectName("mnuPopup");
@@ -33,7 +34,8 @@ PopupMenu::PopupMenu(QWidget* window, const Transport& transport) : QObject(wind
     mnuVCD->addAction(transport.pause);
     mnuVCD->addAction(transport.stop);
     mnuVCD->addSeparator();
-    mnucapturescreen = addItem(mnuVCD, "mnucapturescreen", "Capture Screen", false);
+    mnucapturescreen = capture;
+    mnuVCD->addAction(capture);
     mnuVCD->addSeparator();
 
     mnuPopup->addSeparator();

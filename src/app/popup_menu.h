@@ -7,8 +7,8 @@ class QActionGroup;
 class QMenu;
 class QWidget;
 
-// The popup menu of the Menu button: every command of the program in one tree. The
-// transport actions belong to the playback engine and are only placed here.
+// The popup menu of the Menu button: every command of the program in one tree. The transport
+// and capture items belong to their subsystems (which enable them) and are only placed here.
 class PopupMenu : public QObject {
     Q_OBJECT
 public:
@@ -18,7 +18,8 @@ public:
         QAction* pause;
         QAction* stop;
     };
-    PopupMenu(QWidget* window, const Transport& transport);
+    // The items other subsystems own and the menu only places: the transport, and capture.
+    PopupMenu(QWidget* window, const Transport& transport, QAction* capture);
 
     QMenu* mnuPopup;
     QMenu* mnuVCD;

@@ -1,6 +1,6 @@
 #include "app/window_modes.h"
 
-#include "platform/media_player.h"
+#include "platform/player/media_player.h"
 
 #include <QGuiApplication>
 #include <QPushButton>

@@ -1,11 +1,11 @@
 #include "bookmarks/bookmark.h"
 
-#include "platform/cd_drives.h"
-#include "platform/media_player.h"
-#include "platform/settings_store.h"
+#include "diagnostics/diagnostics.h"
+#include "platform/disc/cd_drives.h"
+#include "platform/player/media_player.h"
+#include "platform/settings/settings_store.h"
 #include "settings/settings_keys.h"
 #include "widgets/twips.h"
-#include "widgets/ui_trace.h"
 
 #include <QAction>
 #include <QLocale>
@@ -31,22 +31,20 @@ Bookmark::Bookmark(QWidget* frontPanel, MenuItems items, Sources sources, QObjec
 void Bookmark::setControls(std::optional<bool> add, std::optional<bool> retrieve,
                            std::optional<bool> clear)
 {
-    if (add) {
-        cmdBookmark->setEnabled(*add);
-        m_items.mnuaddbookmark->setEnabled(*add);
-    }
-    if (retrieve)
-        m_items.mnuvcdbookmark->setEnabled(*retrieve);
-    if (clear)
-        m_items.MnuClearbookmark->setEnabled(*clear);
-    if (UiTrace::enabled()) {
-        const auto state = [](const QAction* item) {
-            return item->isEnabled() ? QStringLiteral("on") : QStringLiteral("off");
+    m_offered.add = add.value_or(m_offered.add);
+    m_offered.retrieve = retrieve.value_or(m_offered.retrieve);
+    m_offered.clear = clear.value_or(m_offered.clear);
+    cmdBookmark->setEnabled(m_offered.add);
+    m_items.mnuaddbookmark->setEnabled(m_offered.add);
+    m_items.mnuvcdbookmark->setEnabled(m_offered.retrieve);
+    m_items.MnuClearbookmark->setEnabled(m_offered.clear);
+    if (Diagnostics::tracing()) {
+        const auto state = [](bool on) {
+            return on ? QStringLiteral("on") : QStringLiteral("off");
         };
-        UiTrace::report("bookmark",
-                        QStringLiteral("add %1, retrieve %2, clear %3")
-                            .arg(state(m_items.mnuaddbookmark), state(m_items.mnuvcdbookmark),
-                                 state(m_items.MnuClearbookmark)));
+        Diagnostics::report("bookmark", QStringLiteral("add %1, retrieve %2, clear %3")
+                                            .arg(state(m_offered.add), state(m_offered.retrieve),
+                                                 state(m_offered.clear)));
     }
 }
 

@@ -51,6 +51,10 @@ public:
     // A disc that failed to load, a list that failed to start, files chosen in the chooser,
     // the Stop command: nothing to bookmark or retrieve.
     void turnOff();
+    // The table itself: each command on or off, a missing value leaving it as it is. The button
+    // and "Add" always agree.
+    void setControls(std::optional<bool> add, std::optional<bool> retrieve,
+                     std::optional<bool> clear);
 
     // The position as stored: the shortest text that reads back to the same number, always
     // with a decimal point. Reading accepts a decimal point or comma; nothing for text that is
@@ -68,12 +72,15 @@ public:
     QString Filepath2txt;
 
 private:
-    // Enabled states; nothing leaves a control as it is. The button and "Add" always agree.
-    void setControls(std::optional<bool> add, std::optional<bool> retrieve,
-                     std::optional<bool> clear);
     QString discInDrive() const;
     void readBack();
 
     MenuItems m_items;
+    // The table of the bookmark's commands: which the user may use now.
+    struct Offered {
+        bool add = false;
+        bool retrieve = false;
+        bool clear = false;
+    } m_offered;
     Sources m_sources;
 };

@@ -2,11 +2,11 @@
 
 #include "capture/capture_curtain.h"
 #include "capture/capture_destination.h"
-#include "platform/media_player.h"
-#include "platform/screen_grabber.h"
-#include "platform/settings_store.h"
-#include "platform/system_folders.h"
-#include "platform/wallpaper.h"
+#include "platform/player/media_player.h"
+#include "platform/settings/settings_store.h"
+#include "platform/shell/screen_grabber.h"
+#include "platform/shell/system_folders.h"
+#include "platform/shell/wallpaper.h"
 #include "settings/settings_keys.h"
 
 #include <QBuffer>

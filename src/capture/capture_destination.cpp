@@ -1,7 +1,7 @@
 #include "capture/capture_destination.h"
 
-#include "platform/settings_store.h"
-#include "platform/system_folders.h"
+#include "platform/settings/settings_store.h"
+#include "platform/shell/system_folders.h"
 #include "settings/settings_keys.h"
 
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "capture/picture_caption.h"
 
-#include "platform/settings_store.h"
+#include "platform/settings/settings_store.h"
 #include "settings/product.h"
 #include "settings/settings.h"
 #include "settings/settings_keys.h"

@@ -2,8 +2,8 @@
 
 #include "capture/capture_destination.h"
 #include "capture/limited_text_edit.h"
-#include "platform/settings_store.h"
-#include "platform/system_folders.h"
+#include "platform/settings/settings_store.h"
+#include "platform/shell/system_folders.h"
 #include "settings/settings_keys.h"
 #include "widgets/escape_key.h"
 #include "widgets/twips.h"
@@ -124,25 +124,6 @@ void Settingfrm::createControls()
                        {3000, 4680, 1575, 375});
     connect(Cancelcmd, &QPushButton::clicked, this, &Settingfrm::Cancelcmd_Click);
     closeOnEscape(this, [this] { Cancelcmd_Click(); });
-}
-
-Settingfrm* Settingfrm::instance(QPointer<Settingfrm>& slot, const Services& services,
-                                 QWidget* parent)
-{
-    if (slot && slot->isLoaded())
-        return slot;
-    slot = new Settingfrm(services, parent); // a closed one is only waiting to be deleted
-    slot->Form_Load();
-    return slot;
-}
-
-Settingfrm* Settingfrm::open(QPointer<Settingfrm>& slot, const Services& services, QWidget* parent)
-{
-    Settingfrm* dialog = instance(slot, services, parent);
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-    return dialog;
 }
 
 QString Settingfrm::stored(const char* key) const

@@ -36,14 +36,6 @@ public:
     explicit Settingfrm(Services services, QWidget* parent = nullptr);
     ~Settingfrm() override;
 
-    // The dialog the owner keeps in `slot`, loaded (hidden) when there is none or it closed.
-    static Settingfrm* instance(QPointer<Settingfrm>& slot, const Services& services,
-                                QWidget* parent = nullptr);
-    // instance(), then shown and brought forward; a loaded hidden dialog keeps its content.
-    static Settingfrm* open(QPointer<Settingfrm>& slot, const Services& services,
-                            QWidget* parent = nullptr);
-
-    // Fills the controls and the fields from the store and the folders.
     void Form_Load();
     // Loaded and not yet closed.
     bool isLoaded() const { return m_loaded && !m_closed; }

@@ -1,14 +1,12 @@
 #include "desktop/playback_transport.h"
 
-#include "app/window_modes.h"
-#include "platform/media_paths.h"
-#include "platform/media_player.h"
+#include "platform/files/media_paths.h"
+#include "platform/player/media_player.h"
 #include "playback/playback_engine.h"
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
 
 #include <QEvent>
-#include <QPushButton>
 #include <QWidget>
 
 PlaybackTransport::PlaybackTransport(Window window, QObject* parent)
@@ -75,17 +73,17 @@ double PlaybackTransport::positionSeconds() const
 
 bool PlaybackTransport::canPlay() const
 {
-    return state() == State::Paused || m_window.engine.panel().cmdPlay->isEnabled();
+    return state() == State::Paused || m_window.engine.panel().canPlay();
 }
 
 bool PlaybackTransport::canPause() const
 {
-    return m_window.engine.panel().cmdPause->isEnabled();
+    return m_window.engine.panel().canPause();
 }
 
 bool PlaybackTransport::canGoNext() const
 {
-    return m_window.engine.panel().cmdNexttrack->isEnabled();
+    return m_window.engine.panel().canGoNext();
 }
 
 bool PlaybackTransport::canSeek() const
@@ -95,7 +93,7 @@ bool PlaybackTransport::canSeek() const
 
 bool PlaybackTransport::canFullScreen() const
 {
-    return isFullScreen() || m_window.fullScreenAllowed();
+    return isFullScreen() || m_window.engine.panel().canFullScreen();
 }
 
 bool PlaybackTransport::isFullScreen() const
@@ -114,7 +112,7 @@ void PlaybackTransport::play()
         m_window.engine.FocusPlayer();
         return;
     case State::Stopped:
-        if (m_window.engine.panel().cmdPlay->isEnabled())
+        if (m_window.engine.panel().canPlay())
             m_window.engine.StartListPlayback();
         return;
     }
@@ -152,10 +150,10 @@ void PlaybackTransport::setFullScreen(bool on)
     if (on == isFullScreen())
         return;
     if (on) {
-        if (!m_window.fullScreenAllowed())
+        if (!m_window.engine.panel().canFullScreen())
             return;
         m_sizeBeforeFullScreen = m_window.player.DisplaySize();
-        m_window.modes.FullScreen();
+        m_window.fullScreen();
     } else {
         m_window.player.setDisplaySize(m_sizeBeforeFullScreen);
         m_sizeBeforeFullScreen = MediaPlayer::FitToSize;

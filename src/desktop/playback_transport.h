@@ -1,13 +1,12 @@
 #pragma once
 
 #include "desktop/media_transport.h"
+#include "platform/player/media_player.h"
 
 #include <functional>
 
-class MediaPlayer;
 class PlaybackEngine;
 class QWidget;
-class WindowModes;
 
 // The main window's playback as the desktop sees it: the play list and the player read,
 // the Play, Pause, Stop, Next Track and Full Screen steps run, each only while its button
@@ -19,9 +18,8 @@ public:
         QWidget& window;
         PlaybackEngine& engine;
         MediaPlayer& player;
-        WindowModes& modes;
-        // Whether the Full Screen button is enabled.
-        std::function<bool()> fullScreenAllowed;
+        // The Full Screen button's step.
+        std::function<void()> fullScreen;
         // The Exit button's step.
         std::function<void()> exitProgram;
     };
@@ -54,5 +52,5 @@ protected:
 
 private:
     Window m_window;
-    int m_sizeBeforeFullScreen;
+    MediaPlayer::Display m_sizeBeforeFullScreen;
 };

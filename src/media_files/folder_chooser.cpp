@@ -1,9 +1,9 @@
 #include "media_files/folder_chooser.h"
 
-#include "platform/disc_image.h"
-#include "platform/media_paths.h"
-#include "platform/media_player.h"
-#include "platform/settings_store.h"
+#include "platform/disc/read/disc_image.h"
+#include "platform/files/media_paths.h"
+#include "platform/player/media_player.h"
+#include "platform/settings/settings_store.h"
 #include "playback/play_list.h"
 #include "settings/settings_keys.h"
 #include "widgets/escape_key.h"
@@ -208,23 +208,6 @@ void FolderChooser::createControls()
     cmdCancel =
         addButton("cmdCancel", QStringLiteral("Cancel"), 4080, &FolderChooser::cmdCancel_Click);
     closeOnEscape(this, [this] { cmdCancel_Click(); });
-}
-
-FolderChooser* FolderChooser::open(ChooserTarget target, QWidget* parent)
-{
-    static QPointer<FolderChooser> current;
-    if (current && current->isVisible()) { // a closed one is only waiting to be deleted
-        current->raise();
-        current->activateWindow();
-        return current;
-    }
-    current = new FolderChooser(std::move(target), parent);
-    current->Form_Load();
-    current->show();
-    // A tool window gets no keyboard of its own from most window managers; a user who opened
-    // it from the keyboard goes on typing in it.
-    current->activateWindow();
-    return current;
 }
 
 void FolderChooser::Form_Load()

@@ -57,10 +57,6 @@ public:
     explicit FolderChooser(ChooserTarget target, QWidget* parent = nullptr);
     ~FolderChooser() override;
 
-    // Shows the chooser: makes and loads it, or brings forward the one already open (which
-    // keeps its own target). It opens at its design place on the parent's screen.
-    static FolderChooser* open(ChooserTarget target, QWidget* parent = nullptr);
-
     // Opens at the stored default folder, or the process's current folder without one.
     void Form_Load();
 

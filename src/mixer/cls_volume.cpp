@@ -1,6 +1,6 @@
 #include "mixer/cls_volume.h"
 
-#include "platform/tone_control.h"
+#include "platform/sound/tone_control.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/mixer_device.h"
+#include "platform/sound/mixer_device.h"
 
 #include <QString>
 #include <functional>

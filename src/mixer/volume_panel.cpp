@@ -1,10 +1,10 @@
 #include "mixer/volume_panel.h"
 
+#include "diagnostics/diagnostics.h"
 #include "mixer/cls_volume.h"
 #include "settings/product.h"
 #include "widgets/knob.h"
 #include "widgets/twips.h"
-#include "widgets/ui_trace.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -75,14 +75,14 @@ void VolumePanel::connectControls()
             const qint32 value = b.knob->KnobValue();
             (volume().*b.write)(KnobScale * value);
             b.value->setText(QString::number(value));
-            UiTrace::report(b.trace, b.value->text());
+            Diagnostics::report(b.trace, b.value->text());
             m_services.focusPlayer();
         });
     }
     // Toggled, not clicked: the refresh ticking the box runs this too, as a click would.
     connect(chkVolMute, &QCheckBox::toggled, this, [this](bool checked) {
         volume().setVolumeMute(checked);
-        UiTrace::report("mute", checked ? QStringLiteral("on") : QStringLiteral("off"));
+        Diagnostics::report("mute", checked ? QStringLiteral("on") : QStringLiteral("off"));
         m_services.focusPlayer();
     });
 }

@@ -1,7 +1,7 @@
 #include "playback/play_list.h"
 
-#include "platform/folder_lister.h"
-#include "platform/media_paths.h"
+#include "platform/files/folder_lister.h"
+#include "platform/files/media_paths.h"
 
 #include <QRegularExpression>
 

@@ -1,13 +1,13 @@
 #include "playback/playback_engine.h"
 
-#include "platform/mci.h"
-#include "platform/media_paths.h"
-#include "platform/media_player.h"
+#include "diagnostics/diagnostics.h"
+#include "platform/disc/mci.h"
+#include "platform/files/media_paths.h"
+#include "platform/player/media_player.h"
 #include "playback/playback_hooks.h"
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
 #include "playback/time_format.h"
-#include "widgets/ui_trace.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -66,7 +66,7 @@ void PlaybackEngine::setStatus(const QString& text)
     m_noticeHold.stop();
     m_heldReport.reset();
     m_panel.lblDisplay->setText(text);
-    UiTrace::report("status", text);
+    Diagnostics::report("status", text);
     emit statusChanged(text);
 }
 
@@ -233,8 +233,7 @@ void PlaybackEngine::failListStart()
 void PlaybackEngine::PrepareTrackChange()
 {
     m_hooks.disableListedTrackButtons();
-    m_panel.cmdNexttrack->setEnabled(false);
-    m_panel.cmdPause->setEnabled(false);
+    m_panel.holdForTrackChange();
     setStatus(StatusText::Loading);
 }
 
@@ -355,7 +354,7 @@ void PlaybackEngine::endOfListStop()
     m_hooks.setCaptureEnabled(false);
     setStatus(StatusText::Idle);
     m_player.setDisplaySize(MediaPlayer::DoubleSize);
-    m_panel.cmdPlay->setEnabled(true);
+    m_panel.offerPlay();
 }
 
 void PlaybackEngine::onPlayStateChange()
@@ -458,7 +457,7 @@ void PlaybackEngine::Timersongna_Timer()
         m_player.setShowControls(false);
     const QString elapsed = TimeFormat::elapsed(m_player.CurrentPosition());
     if (elapsed != m_panel.lblTime->text())
-        UiTrace::report("time", elapsed);
+        Diagnostics::report("time", elapsed);
     m_panel.lblTime->setText(elapsed);
 }
 
@@ -476,7 +475,7 @@ void PlaybackEngine::tmrWrong_Format_Timer()
 void PlaybackEngine::onOrderChosen()
 {
     m_list.setListIndex(0);
-    m_panel.cmdPlay->setEnabled(true);
+    m_panel.offerPlay();
     if (!m_list.Path().isEmpty())
         loadAndPlay(BarMaximum::OrderChosen);
     FocusPlayer();
@@ -484,7 +483,7 @@ void PlaybackEngine::onOrderChosen()
 
 void PlaybackEngine::onRandomChosen()
 {
-    m_panel.cmdPlay->setEnabled(true);
+    m_panel.offerPlay();
     FocusPlayer();
 }
 

@@ -68,8 +68,11 @@ void PlaybackPanel::createTransport(QWidget* frontPanel)
     cmdNexttrack =
         makeButton(frontPanel, "cmdNexttrack", QStyle::SP_MediaSkipForward, "Next Track");
     Twips::place(cmdNexttrack, 1650, 80, 480, 375);
-    cmdPause->setEnabled(false);
-    cmdNexttrack->setEnabled(false);
+    cmdFullscreen = new QPushButton(QStringLiteral("Full Screen"), frontPanel);
+    cmdFullscreen->setObjectName("cmdFullscreen");
+    cmdFullscreen->setToolTip(QStringLiteral("Full Screen (Alt + Enter)"));
+    cmdFullscreen->setFocusPolicy(Qt::TabFocus); // a click leaves the keyboard with the player
+    Twips::place(cmdFullscreen, 2250, 80, 1095, 375);
 
     Combo1 = new QComboBox(frontPanel);
     Combo1->setObjectName("Combo1");
@@ -85,8 +88,7 @@ void PlaybackPanel::createTransport(QWidget* frontPanel)
     mnupause = makeAction(this, "mnupause", "Pause");
     mnustop = makeAction(this, "mnustop", "Stop");
     mnunexttrack = makeAction(this, "mnunexttrack", "Next Track");
-    for (QAction* action : {mnuplay, mnupause, mnunexttrack})
-        action->setEnabled(false);
+    show(m_offer);
 }
 
 void PlaybackPanel::createPlayOrder(QWidget* frontPanel)
@@ -111,7 +113,7 @@ void PlaybackPanel::createPlayOrder(QWidget* frontPanel)
 
 QList<QWidget*> PlaybackPanel::transportControls() const
 {
-    return {cmdPlay, cmdPause, cmdStop, cmdNexttrack};
+    return {cmdPlay, cmdPause, cmdStop, cmdNexttrack, cmdFullscreen};
 }
 
 QList<QWidget*> PlaybackPanel::playOrderControls() const
@@ -124,12 +126,34 @@ PlayOrder::Mode PlaybackPanel::mode() const
     return PlayOrder::Mode(std::max(0, m_modeGroup->checkedId()));
 }
 
+void PlaybackPanel::show(const Offer& offer)
+{
+    m_offer = offer;
+    cmdPlay->setEnabled(offer.playButton);
+    mnuplay->setEnabled(offer.playItem);
+    cmdPause->setEnabled(offer.pauseButton);
+    mnupause->setEnabled(offer.pauseItem);
+    cmdNexttrack->setEnabled(offer.nextButton);
+    mnunexttrack->setEnabled(offer.nextItem);
+    cmdFullscreen->setEnabled(offer.fullScreen);
+}
+
 void PlaybackPanel::setTransportEnabled(bool enabled)
 {
-    for (QWidget* button : {cmdNexttrack, cmdPause})
-        button->setEnabled(enabled);
-    mnunexttrack->setEnabled(enabled);
-    mnupause->setEnabled(enabled);
-    cmdPlay->setEnabled(enabled);
-    mnuplay->setEnabled(enabled);
+    show({enabled, enabled, enabled, enabled, enabled, enabled, enabled});
+}
+
+void PlaybackPanel::holdForTrackChange()
+{
+    Offer offer = m_offer;
+    offer.pauseButton = false;
+    offer.nextButton = false;
+    show(offer);
+}
+
+void PlaybackPanel::offerPlay()
+{
+    Offer offer = m_offer;
+    offer.playButton = true;
+    show(offer);
 }

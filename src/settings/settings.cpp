@@ -1,6 +1,6 @@
 #include "settings/settings.h"
 
-#include "platform/settings_store.h"
+#include "platform/settings/settings_store.h"
 #include "settings/product.h"
 #include "settings/settings_keys.h"
 

@@ -1,6 +1,6 @@
 #include "videocd/cd_tray.h"
 
-#include "platform/mci.h"
+#include "platform/disc/mci.h"
 
 #include <QPushButton>
 

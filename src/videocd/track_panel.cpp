@@ -1,10 +1,10 @@
 #include "videocd/track_panel.h"
 
-#include "platform/media_player.h"
+#include "diagnostics/diagnostics.h"
+#include "platform/player/media_player.h"
 #include "playback/playback_engine.h"
 #include "playback/status_text.h"
 #include "widgets/twips.h"
-#include "widgets/ui_trace.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -59,7 +59,7 @@ void TrackPanel::ShowTrackNumber()
     lblTrack_Display->setText(QStringLiteral("%1 of %2")
                                   .arg(k + 1, 2, 10, QLatin1Char('0'))
                                   .arg(m_engine.File1().ListCount()));
-    UiTrace::report("track", lblTrack_Display->text());
+    Diagnostics::report("track", lblTrack_Display->text());
 }
 
 void TrackPanel::resetTrackNumber()

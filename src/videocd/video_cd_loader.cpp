@@ -1,9 +1,9 @@
 #include "videocd/video_cd_loader.h"
 
 #include "bookmarks/bookmark.h"
-#include "platform/cd_drives.h"
-#include "platform/disc_path.h"
-#include "platform/startup_timeline.h"
+#include "diagnostics/diagnostics.h"
+#include "platform/disc/cd_drives.h"
+#include "platform/disc/disc_path.h"
 #include "playback/playback_engine.h"
 #include "playback/status_text.h"
 #include "videocd/cd_notice.h"
@@ -136,7 +136,7 @@ void VideoCdLoader::Command29()
         RetrySecondCdDrive();
         return;
     }
-    StartupTimeline::mark("video CD: disc folder listed");
+    Diagnostics::mark("video CD: disc folder listed");
     m_engine.setStatus(StatusText::Loading);
     if (txtCDdrive != NoDrive) {
         m_controls.bookmark.videoCdFolderLoaded(true);
@@ -145,7 +145,7 @@ void VideoCdLoader::Command29()
         showNotice();
         m_controls.bookmark.videoCdFolderLoaded(false);
     }
-    StartupTimeline::mark("video CD: playing, notice shown");
+    Diagnostics::mark("video CD: playing, notice shown");
 }
 
 void VideoCdLoader::Command32()
@@ -183,8 +183,7 @@ void VideoCdLoader::failLoading(const QString& status)
 {
     m_engine.setStatus(status);
     m_engine.disarmWatchdog();
-    m_controls.cmdCapture->setEnabled(false);
-    m_controls.mnucapturescreen->setEnabled(false);
+    m_controls.disableCapture();
     m_controls.bookmark.turnOff();
 }
 

@@ -10,8 +10,6 @@ class Bookmark;
 class CdDrives;
 class CdNotice;
 class PlaybackEngine;
-class QAction;
-class QPushButton;
 class QWidget;
 
 // Finds the Video CD (or Super Video CD) in the CD drives, points the play list at its movie
@@ -26,8 +24,8 @@ public:
 
     struct Controls {
         Bookmark& bookmark;
-        QPushButton* cmdCapture;
-        QAction* mnucapturescreen;
+        // The capture commands' owner takes them away.
+        std::function<void()> disableCapture;
         std::function<void()> DisableTrackControls;
     };
 

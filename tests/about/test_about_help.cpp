@@ -1,6 +1,7 @@
 #include "about/about_window.h"
 #include "about/help_window.h"
 #include "about/open_url.h"
+#include "widgets/owned_window.h"
 
 #include <QFile>
 #include <QLabel>
@@ -133,7 +134,9 @@ void TestAboutHelp::helpTextJoinsWithCrLf()
 
 void TestAboutHelp::helpWindow()
 {
-    QPointer<HelpWindow> help = HelpWindow::showWindow();
+    OwnedWindow<HelpWindow> slot;
+    const auto make = [] { return new HelpWindow; };
+    QPointer<HelpWindow> help = slot.show(make);
     QCOMPARE(help->windowTitle(), QString("Quick Help"));
     QCOMPARE(help->Label1->text(), QString("Tamrel VCD Player"));
     QCOMPARE(help->Label14->text(), QString("Version 2.2.2"));
@@ -145,7 +148,7 @@ void TestAboutHelp::helpWindow()
              (HelpWindow::helpLines() + HelpWindow::keyLines()).join('\n'));
     QCOMPARE(help->pos(), centredAtLoad(help));
     QVERIFY(help->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
-    QCOMPARE(HelpWindow::showWindow(), help.data()); // one window at a time
+    QCOMPARE(slot.show(make), help.data()); // one window at a time
 
     QCOMPARE(help->Command1->text(), QString("OK"));
     help->Command1->click();
@@ -177,7 +180,8 @@ void TestAboutHelp::centredPosition()
 
 void TestAboutHelp::aboutWindow()
 {
-    QPointer<AboutWindow> about = AboutWindow::showWindow();
+    OwnedWindow<AboutWindow> slot;
+    QPointer<AboutWindow> about = slot.show([] { return new AboutWindow; });
     QCOMPARE(about->windowTitle(), QString("About This Product  ......"));
     QCOMPARE(about->lbAppTitle->text(), QString("Tamrel VCD Player"));
     QCOMPARE(about->findChild<QLabel*>("lbAppVersion0")->text(), QString("Version 2.2.2"));
@@ -220,7 +224,8 @@ void TestAboutHelp::versionBlinks()
 
 void TestAboutHelp::hoverColoursAndRecentring()
 {
-    QPointer<AboutWindow> about = AboutWindow::showWindow();
+    OwnedWindow<AboutWindow> slot;
+    QPointer<AboutWindow> about = slot.show([] { return new AboutWindow; });
     QVERIFY(QTest::qWaitForWindowExposed(about));
     const QColor navy(0, 0, 128);
     for (QLabel* link : {about->Label1, about->Label5, about->Label9})
@@ -273,7 +278,8 @@ void TestAboutHelp::linkClicksOpenTheirAddress()
 {
     QFETCH(QString, link);
     QFETCH(QString, argument);
-    QPointer<AboutWindow> about = AboutWindow::showWindow();
+    OwnedWindow<AboutWindow> slot;
+    QPointer<AboutWindow> about = slot.show([] { return new AboutWindow; });
     QVERIFY(QTest::qWaitForWindowExposed(about));
     FakeLauncher fake;
     about->setLauncher(fake.launcher());

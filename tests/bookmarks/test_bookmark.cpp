@@ -27,9 +27,7 @@ QString controlsOf(Playerfrm& w)
 
 void setControls(Playerfrm& w, bool on)
 {
-    for (QAction* item : {w.mnuaddbookmark, w.mnuvcdbookmark, w.MnuClearbookmark})
-        item->setEnabled(on);
-    w.cmdBookmark->setEnabled(on);
+    w.bookmark().setControls(on, on, on);
 }
 
 // "on,-,off" applied to a starting state: "-" leaves a control as it was.
@@ -175,7 +173,7 @@ void TestBookmark::saveStoresPositionDiscAndPath()
 {
     Rig rig;
     rig.fake.player.setPositionByPlayer(754.3);
-    rig.window().cmdBookmark->setEnabled(true);
+    rig.bookmark().setControls(true, std::nullopt, std::nullopt);
     rig.window().cmdBookmark->click();
     const QMap<QString, QString>& stored = rig.fake.settings.values;
     QCOMPARE(stored.value("Bookmark"), QString("754.3"));
@@ -188,7 +186,7 @@ void TestBookmark::saveStoresPositionDiscAndPath()
     // The menu item saves the same way; a disc that cannot be read is "0".
     rig.fake.player.setPositionByPlayer(1.5);
     rig.fake.drives.serials["sr0"] = 0;
-    rig.window().mnuaddbookmark->setEnabled(true);
+    rig.bookmark().setControls(true, std::nullopt, std::nullopt);
     rig.window().mnuaddbookmark->trigger();
     QCOMPARE(stored.value("Bookmark"), QString("1.5"));
     QCOMPARE(stored.value("Bookmarkid"), QString("0"));

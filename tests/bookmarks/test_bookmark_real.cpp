@@ -6,9 +6,9 @@
 #include "bookmarks/bookmark.h"
 #include "disc_rig.h"
 #include "fake_platform.h"
-#include "platform/ini_settings_store.h"
-#include "platform/mci_interpreter.h"
-#include "platform/mpv_player.h"
+#include "platform/disc/mci_interpreter.h"
+#include "platform/player/mpv_player.h"
+#include "platform/settings/ini_settings_store.h"
 #include "settings/settings_keys.h"
 #include "videocd/track_panel.h"
 

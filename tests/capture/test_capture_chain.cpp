@@ -3,7 +3,8 @@
 
 #include "capture/capture_curtain.h"
 #include "capture_rig.h"
-#include "platform/screen_grabber.h"
+#include "platform/shell/qt_screen_grabber.h"
+#include "platform/shell/screen_grabber.h"
 #include "playback/playback_engine.h"
 #include "settings/settings_keys.h"
 

@@ -1,7 +1,8 @@
 #include "capture/capture_destination.h"
 #include "fake_platform.h"
 #include "file_folder.h"
-#include "platform/system_folders.h"
+#include "platform/shell/linux_system_folders.h"
+#include "platform/shell/system_folders.h"
 #include "settings/settings_keys.h"
 
 #include <QDateTime>

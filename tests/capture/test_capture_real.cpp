@@ -3,9 +3,11 @@
 // (or a disk that is full) are reported while playback goes on.
 
 #include "capture_rig.h"
-#include "platform/mpv_player.h"
-#include "platform/screen_grabber.h"
-#include "platform/system_folders.h"
+#include "platform/player/mpv_player.h"
+#include "platform/shell/linux_system_folders.h"
+#include "platform/shell/qt_screen_grabber.h"
+#include "platform/shell/screen_grabber.h"
+#include "platform/shell/system_folders.h"
 #include "playback/playback_engine.h"
 
 #include <QFile>

@@ -6,6 +6,7 @@
 #include "fake_platform.h"
 #include "settings/settings.h"
 #include "settings/settings_keys.h"
+#include "widgets/owned_window.h"
 #include "widgets/twips.h"
 
 #include <QAbstractButton>
@@ -36,7 +37,7 @@ using Stored = QStringList;
 struct Rig {
     FakeSettingsStore settings;
     FakeSystemFolders folders;
-    QPointer<Settingfrm> slot;
+    OwnedWindow<Settingfrm> slot;
     int osVersionRefreshes = 0;
 
     explicit Rig(const Stored& stored = {"-", "1", "-", "-"})
@@ -44,7 +45,7 @@ struct Rig {
         store(stored);
         settings.values[SettingsKeys::Pictextcopy] = Settings::defaultCaption();
     }
-    ~Rig() { delete slot; }
+    ~Rig() { delete slot.window(); }
     void store(const Stored& stored)
     {
         for (int i = 0; i < 4; ++i)
@@ -58,8 +59,20 @@ struct Rig {
                     return folders.osVersion;
                 }};
     }
-    Settingfrm* load() { return Settingfrm::instance(slot, services()); }
-    Settingfrm* open() { return Settingfrm::open(slot, services()); }
+    Settingfrm* make()
+    {
+        auto* dialog = new Settingfrm(services());
+        dialog->Form_Load();
+        return dialog;
+    }
+    Settingfrm* load()
+    {
+        return slot.load([this] { return make(); });
+    }
+    Settingfrm* open()
+    {
+        return slot.show([this] { return make(); });
+    }
 };
 
 QString selectedOption(const Settingfrm* dialog)

@@ -2,7 +2,9 @@
 // programs on PATH in place of gsettings and xfconf-query, and the portal and the Plasma shell
 // answered by stand-ins on a message bus of the test's own.
 
-#include "platform/wallpaper.h"
+#include "platform/shell/linux_wallpaper.h"
+#include "platform/shell/wallpaper.h"
+#include "platform/shell/wallpaper_commands.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>

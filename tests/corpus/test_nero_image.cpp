@@ -1,7 +1,7 @@
 // Nero image footers and chunk tables: a table that lies outside the file or overruns itself
 // never reaches libcdio (an offset past the end made it ask for exabytes and abort).
 
-#include "platform/disc_reader.h"
+#include "platform/disc/read/disc_reader.h"
 
 #include <QBuffer>
 #include <QTest>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/screen_grabber.h"
-#include "platform/wallpaper.h"
+#include "platform/shell/screen_grabber.h"
+#include "platform/shell/wallpaper.h"
 
 #include <QImage>
 #include <QObject>

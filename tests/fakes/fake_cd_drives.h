@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/cd_drives.h"
+#include "platform/disc/cd_drives.h"
 
 #include <QMap>
 #include <QSet>

@@ -129,7 +129,7 @@ void FakeMediaPlayer::setCurrentPosition(double seconds)
         m_position = seconds;
 }
 
-void FakeMediaPlayer::setDisplaySize(int size)
+void FakeMediaPlayer::setDisplaySize(Display size)
 {
     calls << QString("DisplaySize=%1").arg(size);
     m_displaySize = size;
@@ -144,7 +144,7 @@ bool FakeMediaPlayer::SetFocus()
     return true;
 }
 
-void FakeMediaPlayer::setStateByPlayer(int state)
+void FakeMediaPlayer::setStateByPlayer(State state)
 {
     const int old = m_state;
     m_state = state;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/media_player.h"
+#include "platform/player/media_player.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -31,9 +31,9 @@ public:
     double Duration() const override { return m_duration; }
     double CurrentPosition() const override { return m_position; }
     void setCurrentPosition(double seconds) override;
-    int PlayState() const override { return m_state; }
-    int DisplaySize() const override { return m_displaySize; }
-    void setDisplaySize(int size) override;
+    State PlayState() const override { return m_state; }
+    Display DisplaySize() const override { return m_displaySize; }
+    void setDisplaySize(Display size) override;
     void setEnableFullScreenControls(bool enable) override { m_fullScreenControls = enable; }
     bool ShowControls() const override { return m_showControls; }
     void setShowControls(bool show) override { m_showControls = show; }
@@ -50,7 +50,7 @@ public:
     // The length of the medium once it is open (at once for the one open now).
     void setDuration(double seconds);
     void setPositionByPlayer(double seconds) { m_position = seconds; }
-    void setStateByPlayer(int state);
+    void setStateByPlayer(State state);
     void finishMedium(); // plays to the end: state 0, then EndOfStream
     bool autoStart = true;
     bool requireExistingFiles = false;
@@ -76,12 +76,12 @@ private:
     QString m_fileName;
     Phase m_phase = Phase::Closed;
     quint64 m_openSerial = 0;
-    int m_stateWhenOpen = Playing;
+    State m_stateWhenOpen = Playing;
     double m_length = 0;
     double m_duration = 0;
     double m_position = 0;
-    int m_state = Stopped;
-    int m_displaySize = FitToSize;
+    State m_state = Stopped;
+    Display m_displaySize = FitToSize;
     bool m_fullScreenControls = false;
     bool m_showControls = false;
     int m_balance = BalanceBoth;

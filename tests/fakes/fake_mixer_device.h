@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/mixer_device.h"
-#include "platform/tone_control.h"
+#include "platform/sound/mixer_device.h"
+#include "platform/sound/tone_control.h"
 
 #include <QList>
 #include <QStringList>

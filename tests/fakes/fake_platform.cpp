@@ -1,6 +1,7 @@
 #include "fake_platform.h"
+#include "platform/files/media_folder_lister.h"
 
-#include "platform/disc_path.h"
+#include "platform/disc/disc_path.h"
 
 #include <QRegularExpression>
 

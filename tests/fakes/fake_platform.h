@@ -5,10 +5,10 @@
 #include "fake_cd_drives.h"
 #include "fake_media_player.h"
 #include "fake_mixer_device.h"
-#include "platform/folder_lister.h"
-#include "platform/mci.h"
-#include "platform/settings_store.h"
-#include "platform/system_folders.h"
+#include "platform/disc/mci.h"
+#include "platform/files/folder_lister.h"
+#include "platform/settings/settings_store.h"
+#include "platform/shell/system_folders.h"
 
 #include <QMap>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "simulated_drive.h"
 
-#include "platform/disc_reader.h"
+#include "platform/disc/read/disc_reader.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/disc_library.h"
-#include "platform/sector_source.h"
+#include "platform/disc/disc_library.h"
+#include "platform/disc/read/sector_source.h"
 
 #include <chrono>
 #include <cstdint>

@@ -2,9 +2,11 @@
 #include "fake_platform.h"
 #include "file_folder.h"
 #include "media_files/folder_chooser.h"
-#include "platform/folder_lister.h"
+#include "platform/files/folder_lister.h"
+#include "platform/files/media_folder_lister.h"
 #include "playback/play_list.h"
 #include "settings/settings_keys.h"
+#include "widgets/owned_window.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -63,13 +65,19 @@ struct Rig {
     {
         if (!storedDir.isNull())
             settings.values[SettingsKeys::Dir] = storedDir;
-        return FolderChooser::open({list, player, settings, [this] { events << "start"; },
-                                    [this] { events << "show"; },
-                                    [this](const QString& image) {
-                                        events << "disc " + image;
-                                        return true;
-                                    }});
+        return slot.show([this] {
+            auto* chooser =
+                new FolderChooser({list, player, settings, [this] { events << "start"; },
+                                   [this] { events << "show"; },
+                                   [this](const QString& image) {
+                                       events << "disc " + image;
+                                       return true;
+                                   }});
+            chooser->Form_Load();
+            return chooser;
+        });
     }
+    OwnedWindow<FolderChooser> slot; // one chooser at a time, as the main window keeps it
 };
 
 enum Command { PlayFolder, PlayFile, DoubleClick, SaveDefault, Cancel };

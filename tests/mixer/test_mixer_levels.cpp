@@ -1,7 +1,7 @@
 // Level scaling between ALSA elements and the mixer's 0..65535, and when a lost mixer is tried
 // again.
 
-#include "platform/alsa_mixer_device.h"
+#include "platform/sound/alsa_mixer_device.h"
 
 #include <QtTest>
 

@@ -4,7 +4,7 @@
 // event loop where the real one does.
 
 #include "fake_media_player.h"
-#include "platform/mpv_player.h"
+#include "platform/player/mpv_player.h"
 
 #include <QTest>
 #include <functional>

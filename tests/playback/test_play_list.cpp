@@ -1,6 +1,7 @@
 #include "file_folder.h"
-#include "platform/folder_lister.h"
-#include "platform/media_paths.h"
+#include "platform/files/folder_lister.h"
+#include "platform/files/media_folder_lister.h"
+#include "platform/files/media_paths.h"
 #include "playback/play_list.h"
 
 #include <QDir>

@@ -1,3 +1,5 @@
+#include "bookmarks/bookmark.h"
+#include "capture/capture_controls.h"
 #include "fake_platform.h"
 #include "file_folder.h"
 #include "playback/playback_engine.h"
@@ -116,10 +118,8 @@ void TestPlaybackEngine::emptyListTakesFailurePath()
     Playerfrm& window = rig.window();
     PlaybackEngine& engine = window.engine();
     // Controls that a running list had enabled.
-    window.cmdCapture->setEnabled(true);
-    window.cmdBookmark->setEnabled(true);
-    window.mnuaddbookmark->setEnabled(true);
-    window.mnuvcdbookmark->setEnabled(true);
+    window.captureControls().setEnabled(true);
+    window.bookmark().setControls(true, true, std::nullopt);
     window.trackPanel().Songcmd[0]->setEnabled(true);
     engine.setStatus("before");
 
@@ -251,7 +251,7 @@ void TestPlaybackEngine::statusTextsFollowPlayState()
     engine.panel().HScroll1->setValue(40);
     rig.player.setStateByPlayer(state == MediaPlayer::Stopped ? MediaPlayer::Playing
                                                               : MediaPlayer::Stopped);
-    rig.player.setStateByPlayer(state);
+    rig.player.setStateByPlayer(MediaPlayer::State(state));
     QCOMPARE(engine.status(), text);
     QCOMPARE(engine.Filepathtxt(), folder.file("my song.mp3"));
     if (state == MediaPlayer::Stopped)
@@ -267,7 +267,7 @@ void TestPlaybackEngine::stopSequence()
     QVERIFY(engine.File1().setPath(folder.path()));
     QVERIFY(engine.File1().setListIndex(1));
     engine.StartListPlayback();
-    window.cmdBookmark->setEnabled(true);
+    window.bookmark().setControls(true, std::nullopt, std::nullopt);
     rig.player.calls.clear();
     rig.mci.sent.clear();
 
@@ -498,7 +498,7 @@ void TestPlaybackEngine::seekingByKeys()
     rig.player.setDuration(60);
     engine.StartListPlayback();
     rig.settle();
-    rig.player.setStateByPlayer(state);
+    rig.player.setStateByPlayer(MediaPlayer::State(state));
     rig.player.setPositionByPlayer(from);
     rig.player.calls.clear();
     engine.seekBy(by);

@@ -1,5 +1,5 @@
 #include "fake_platform.h"
-#include "platform/mpv_player.h"
+#include "platform/player/mpv_player.h"
 #include "playback/playback_engine.h"
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"

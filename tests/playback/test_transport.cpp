@@ -216,7 +216,7 @@ void TestTransport::choosingOrderRestartsAtFirstEntry()
 {
     Rig rig(PlayOrder::Random, 0);
     rig.engine().File1().setListIndex(3);
-    rig.engine().panel().cmdPlay->setEnabled(false);
+    rig.engine().panel().setTransportEnabled(false);
     rig.engine().panel().chkOrd->click();
     QCOMPARE(rig.current(), 0);
     QCOMPARE(rig.fake.player.openedFiles, QStringList{rig.file(0)});
@@ -234,7 +234,7 @@ void TestTransport::choosingRandomOrRepeatDoesNotInterrupt()
 {
     Rig rig(PlayOrder::Order, 2);
     rig.engine().File1().setListIndex(2);
-    rig.engine().panel().cmdPlay->setEnabled(false);
+    rig.engine().panel().setTransportEnabled(false);
     rig.engine().panel().optRnd->click();
     QVERIFY(rig.fake.player.openedFiles.isEmpty());
     QVERIFY(rig.engine().panel().cmdPlay->isEnabled());

@@ -3,7 +3,7 @@
 // the drive is stuck on a read, and the disc's serial without another disc access.
 
 #include "disc_rig.h"
-#include "platform/disc_file_reader.h"
+#include "platform/disc/read/disc_file_reader.h"
 #include "simulated_drive.h"
 
 #include <QTest>

@@ -4,7 +4,7 @@
 // status line never promises what will not happen, and the next command works.
 
 #include "bookmarks/bookmark.h"
-#include "platform/ini_settings_store.h"
+#include "platform/settings/ini_settings_store.h"
 #include "reliability_rig.h"
 #include "settings/settings_keys.h"
 #include "videocd/track_panel.h"

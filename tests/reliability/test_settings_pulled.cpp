@@ -2,7 +2,7 @@
 // damaged, made read-only or replaced by a folder. The next Save keeps every setting the
 // store knew, or, where nothing can be written, fails quietly and destroys nothing.
 
-#include "platform/ini_settings_store.h"
+#include "platform/settings/ini_settings_store.h"
 #include "settings/settings_keys.h"
 #include "unprivileged.h"
 

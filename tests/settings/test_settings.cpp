@@ -1,4 +1,4 @@
-#include "platform/ini_settings_store.h"
+#include "platform/settings/ini_settings_store.h"
 #include "settings/product.h"
 #include "settings/settings.h"
 #include "settings/settings_keys.h"

@@ -3,7 +3,7 @@
 #include "app/player_window.h"
 #include "app/popup_menu.h"
 #include "media_files/folder_chooser.h"
-#include "platform/media_player.h"
+#include "platform/player/media_player.h"
 #include "playback/playback_engine.h"
 #include "widgets/knob.h"
 

@@ -1,7 +1,7 @@
 // Faults the soak found, each reproduced on its own without the random actions.
 
 #include "disc_rig.h"
-#include "platform/disc_stream_protocol.h"
+#include "platform/player/mpv/disc_stream_protocol.h"
 
 #include <QTest>
 #include <array>

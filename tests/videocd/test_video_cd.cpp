@@ -155,8 +155,7 @@ void TestVideoCd::menuDetectionWithoutDrive()
 {
     FakeRig rig;
     Playerfrm& w = rig.load();
-    w.cmdBookmark->setEnabled(true);
-    w.MnuClearbookmark->setEnabled(true);
+    w.bookmark().setControls(true, std::nullopt, true);
     w.mnuOpenVCD->trigger();
     QVERIFY(!w.cmdBookmark->isEnabled());
     QVERIFY(!w.MnuClearbookmark->isEnabled());
@@ -195,9 +194,7 @@ void TestVideoCd::bookmarkCheck()
                                                                           : storedPath;
     rig.settings.values["Bookmarkid"] = storedId;
     rig.settings.values["Bookmark"] = "754.3";
-    w.cmdBookmark->setEnabled(true);
-    w.mnuaddbookmark->setEnabled(true);
-    w.mnuvcdbookmark->setEnabled(true);
+    w.bookmark().setControls(true, true, std::nullopt);
 
     w.engine().File1().setSingleFile(playing);
     w.engine().StartListPlayback();

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "platform/player/media_player.h"
+#include "platform/player/mpv/mpv_audio_filters.h"
+#include "platform/player/mpv/mpv_handle.h"
+#include "platform/player/mpv_load_sequence.h"
+#include "platform/player/view/video_output.h"
+#include "platform/sound/tone_control.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <future>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+class DiscLibrary;
+class MpvFullScreen;
+class MpvPlayerView;
+
+// MediaPlayer on libmpv. All members run on the GUI thread; mpv's threads only post a queued
+// call that drains mpv's event queue here, so state changes arrive as ordinary Qt signals.
+// The player wires its parts: the load sequence decides, the view shows the picture and the
+// control bar, the full-screen part covers the window, the filter chain shapes the sound.
+class MpvPlayer : public MediaPlayer, public ToneControl {
+    Q_OBJECT
+public:
+    struct Options {
+        // false: vo=null and a black placeholder instead of the picture, for platforms
+        // without a window system (offscreen) and for tests.
+        bool renderVideo = true;
+        // "name=value" mpv options applied after the player's own, before mpv_initialize.
+        QStringList extraOptions;
+        // Disc paths ("SR0:\Mpegav\AVSEQ01.DAT") play from the discs of this library, which
+        // must outlive the player; without one they fail to open.
+        const DiscLibrary* discs = nullptr;
+        // How a rendered picture is drawn (videoOutputFor() chooses for the machine).
+        VideoOutput output = VideoOutput::OpenGl;
+    };
+    // mpv options that hold for one file alone, name and value.
+    using FileOptions = std::vector<std::pair<const char*, const char*>>;
+
+    explicit MpvPlayer(const Options& options, QObject* parent = nullptr);
+    ~MpvPlayer() override;
+
+    void setFileName(const QString& path) override;
+    QString FileName() const override { return m_fileName; }
+    void Play() override;
+    void Pause() override;
+    void Stop() override;
+    double Duration() const override { return m_sequence.duration(); }
+    double CurrentPosition() const override { return m_sequence.position(); }
+    void setCurrentPosition(double seconds) override;
+    State PlayState() const override { return m_sequence.playState(); }
+    Display DisplaySize() const override { return m_displaySize; }
+    void setDisplaySize(Display size) override;
+    void setEnableFullScreenControls(bool enable) override { m_enableFullScreenControls = enable; }
+    bool ShowControls() const override { return m_showControls; }
+    void setShowControls(bool show) override;
+    int Balance() const override { return m_balance; }
+    void setBalance(int balance) override;
+    bool SetFocus() override;
+    bool isStarting() const override;
+    QWidget* videoWidget() override;
+
+    // False when libmpv could not be set up; the player then never plays anything.
+    bool isValid() const { return handle() != nullptr; }
+    bool EnableFullScreenControls() const { return m_enableFullScreenControls; }
+
+    // Sets, or with an empty filter removes, one labelled stage of the audio filter chain,
+    // e.g. setAudioStage("tone", "lavfi=[...]"). Stages keep the order they were first
+    // added in and can change during playback without interrupting it.
+    void setAudioStage(const QString& label, const QString& filter);
+    // The tone stage of the filter chain (none while both gains are 0).
+    void setTone(double bassDb, double trebleDb) override;
+    // The mpv property as text, or a null string when unavailable. Synchronous: meant for
+    // diagnostics and tests, not for anything called often.
+    QString mpvProperty(const char* name) const;
+    // The video frame shown now at the video's own size, or a null image without one.
+    // Synchronous: meant for a capture, not for anything called often.
+    QImage videoFrame() const;
+
+signals:
+    // The first video frame of the current file has been shown. (MediaPlayer::loadFailed
+    // reports an mpv error code, MPV_ERROR_*.)
+    void firstFrameShown();
+
+private:
+    // The handle, waiting for it while it is still being made.
+    mpv_handle* handle() const;
+    MpvHandlePtr createHandle() const;
+    void watchEvents(mpv_handle* mpv);
+    void createView();
+    void onHandleMade();
+    void drainEvents();
+
+    void carryOut(const MpvLoadSequence::Actions& actions);
+    void carryOut(const MpvLoadAction& action);
+    void refreshControls();
+    void togglePause();
+    void command(std::uint64_t replyId, std::initializer_list<QByteArray> args);
+    // loadfile with options that hold for this file only.
+    void loadFile(std::uint64_t replyId, const QByteArray& url, const FileOptions& fileOptions);
+    void setMpvProperty(const char* name, const QByteArray& value, std::uint64_t replyId = 0);
+
+    void noteVideoSize(std::uint64_t id, const mpv_event_property& property);
+    void applyDisplaySize();
+    void enterFullScreen();
+    void leaveFullScreen();
+
+    const Options m_options;
+    mutable std::future<MpvHandlePtr> m_handleInMaking;
+    mutable MpvHandlePtr m_mpv;
+    std::atomic<bool> m_drainQueued{false};
+
+    MpvLoadSequence m_sequence;
+    QPointer<MpvPlayerView> m_view;
+    MpvFullScreen* m_fullScreen = nullptr;
+    MpvAudioFilterChain m_audioFilters;
+
+    QString m_fileName;
+    Display m_displaySize = FitToSize;
+    Display m_sizeBeforeFullScreen = FitToSize;
+    QSize m_videoSize; // the picture's display size, empty while unknown
+    QByteArray m_zoomSent = "0.000000";
+    bool m_showControls = true;
+    bool m_enableFullScreenControls = true;
+    int m_balance = BalanceBoth;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/player/mpv/mpv_handle.h"
+#include "platform/player/view/video_output.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QPainter;
+
+class MpvSoftwareFrame;
+class MpvVideoWindow;
+
+// The picture as a widget: takes the keyboard focus for the video, and shows what mpv draws
+// in one of two ways. With OpenGL it hosts the native window mpv draws into (MpvVideoWindow),
+// which fills it; like any native child window, that picture stacks above sibling widgets
+// that overlap it. In software it paints the frames mpv renders into memory itself, as any
+// widget paints. Keys typed while the picture has the focus arrive here as ordinary widget key
+// events.
+class MpvVideoWidget : public QWidget {
+    Q_OBJECT
+public:
+    // mpv must have been initialised with vo=libmpv and must outlive the render context;
+    // the owner calls releaseRenderContext() before destroying it.
+    MpvVideoWidget(MpvHandleSource mpv, VideoOutput output, QWidget* parent = nullptr);
+    ~MpvVideoWidget() override;
+
+    VideoOutput output() const { return m_output; }
+    // The player's handle is ready: a software picture creates its render context now, with
+    // no window or OpenGL to wait for. The OpenGL picture creates its own when first shown.
+    void mpvReady();
+    // Frees the render context (making the GL context current for it) and forgets mpv.
+    void releaseRenderContext();
+    bool hasRenderContext() const;
+
+signals:
+    // mpv can now open video: the render context exists.
+    void renderContextReady();
+    // A frame mpv announced as new is on the screen.
+    void frameRendered();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void paintSoftwareFrame();
+    // Whether what `painter` paints into reads the fourth byte of the picture's pixels.
+    bool alphaIsRead(QPainter& painter) const;
+
+    VideoOutput m_output;
+    MpvHandleSource m_mpv; // software only: the OpenGL window keeps its own
+    QPointer<MpvVideoWindow> m_window;
+    MpvSoftwareFrame* m_frame = nullptr;
+};
