@@ -1,9 +1,10 @@
 #include "app/player_window.h"
 
-#include "about/about_window.h"
-#include "about/help_window.h"
 #include "app/keyboard_commands.h"
+#include "app/menu_windows.h"
 #include "app/popup_menu.h"
+#include "app/window_hooks.h"
+#include "app/window_keyboard.h"
 #include "app/window_modes.h"
 #include "bookmarks/bookmark.h"
 #include "capture/capture_chain.h"
@@ -13,11 +14,9 @@
 #include "desktop/command_line.h"
 #include "desktop/playback_transport.h"
 #include "diagnostics/diagnostics.h"
-#include "media_files/folder_chooser.h"
 #include "mixer/volume_panel.h"
 #include "platform/disc/mci.h"
 #include "platform/player/media_player.h"
-#include "platform/player/view/player_keys.h"
 #include "platform/settings/settings_store.h"
 #include "platform/shell/system_folders.h"
 #include "playback/playback_engine.h"
@@ -38,12 +37,8 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QStyle>
 #include <QWindow>
 
 Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
@@ -59,8 +54,9 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
 
     createFrontPanel();
     m_playbackPanel = new PlaybackPanel(this, Frame1);
+    m_hooks = std::make_unique<WindowHooks>(*this);
     m_engine = new PlaybackEngine(*m_services.player, *m_services.mci, *m_services.folderLister,
-                                  *this, *m_playbackPanel, this);
+                                  *m_hooks, *m_playbackPanel, this);
     m_tracks = new TrackPanel(*m_services.player, *m_engine, Frame1);
     createCommandButtons();
     m_modes =
@@ -76,7 +72,7 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
                               this);
 
     createCapture();
-    createKeyboardCommands();
+    createKeyboard();
     setFocusOrder();
     // Created last: it scales the controls that exist when the window loads.
     m_resizer = new LayoutResizer(this);
@@ -102,10 +98,8 @@ void Playerfrm::createFrontPanel()
 void Playerfrm::createCommandButtons()
 {
     auto make = [this](const char* name, const QString& caption, const QString& toolTip,
-                       QRect twips, QPushButton* button = nullptr) {
-        if (!button)
-            button = new QPushButton(Frame1);
-        button->setText(caption);
+                       QRect twips) {
+        auto* button = new QPushButton(caption, Frame1);
         button->setObjectName(name);
         button->setToolTip(toolTip);
         button->setFocusPolicy(Qt::TabFocus); // a click leaves the keyboard with the player
@@ -115,8 +109,6 @@ void Playerfrm::createCommandButtons()
     cmdFullscreen = m_playbackPanel->cmdFullscreen;
     cmdMenu = make("cmdMenu", "Menu", QString(), {3405, 80, 735, 375});
     cmdOnTop = make("cmdOnTop", "On Top", "Always on Top", {4200, 80, 855, 375});
-    cmdOpencdrom =
-        make("cmdOpencdrom", "E", "Eject CD", {5115, 80, 300, 375}, new EjectButton(Frame1));
     m_captureControls = new CaptureControls(Frame1, this);
     cmdCapture = m_captureControls->cmdCapture;
     cmdExit = make("cmdExit", QString(), "Exit Program", {10965, 80, 570, 375});
@@ -130,6 +122,8 @@ void Playerfrm::createCommandButtons()
 
 void Playerfrm::createMenu()
 {
+    m_windows = new MenuWindows(
+        this, {[this] { return chooserTarget(); }, [this] { return settingsServices(); }});
     PlaybackPanel& p = *m_playbackPanel;
     m_menu = new PopupMenu(this, {p.mnunexttrack, p.mnuplay, p.mnupause, p.mnustop},
                            m_captureControls->mnucapturescreen);
@@ -144,10 +138,8 @@ void Playerfrm::createMenu()
     connect(m_menu->mnuExit, &QAction::triggered, this, &Playerfrm::ExitProgram);
     connect(m_menu->mnuOpenall, &QAction::triggered, this, &Playerfrm::openChooser);
     connect(m_menu->mnuSetting, &QAction::triggered, this, &Playerfrm::openSettings);
-    connect(m_menu->mnuhelp, &QAction::triggered, this,
-            [this] { m_help.show([this] { return new HelpWindow(this); }); });
-    connect(m_menu->mnuprogram, &QAction::triggered, this,
-            [this] { m_about.show([this] { return new AboutWindow(this); }); });
+    connect(m_menu->mnuhelp, &QAction::triggered, m_windows, &MenuWindows::showHelp);
+    connect(m_menu->mnuprogram, &QAction::triggered, m_windows, &MenuWindows::showAbout);
     connect(m_menu->mnuFirst, &QAction::triggered, this,
             [this] { setAudioChannel(MediaPlayer::BalanceFirstChannel); });
     connect(m_menu->mnuSecond, &QAction::triggered, this,
@@ -170,12 +162,12 @@ void Playerfrm::createBookmark()
 void Playerfrm::createVideoCd()
 {
     VideoCdLoader::Controls controls{*m_bookmark, [this] { m_captureControls->setEnabled(false); },
-                                     [this] { DisableTrackControls(); }};
+                                     [this] { m_tracks->DisableTrackControls(); }};
     m_videoCd = new VideoCdLoader(*m_services.drives, *m_engine, std::move(controls), this, this);
     m_tray = new CdTray(
-        cmdOpencdrom, *m_services.mci, [this] { Command29(); },
-        [this] { m_engine->FocusPlayer(); });
-    connect(mnutray, &QAction::triggered, m_tray, &CdTray::cmdOpencdrom_Click);
+        Frame1, mnutray, *m_services.mci, [this] { Command29(); },
+        [this] { m_engine->FocusPlayer(); }, this);
+    cmdOpencdrom = m_tray->cmdOpencdrom; // an EjectButton
 }
 
 void Playerfrm::createCapture()
@@ -187,10 +179,7 @@ void Playerfrm::createCapture()
         .grabber = m_services.grabber,
         .wallpaper = m_services.wallpaper,
         .leaveOnTop = [this] { m_modes->leaveOnTop(); },
-        .destination =
-            [this] {
-                return m_settingsDialog.load([this] { return makeSettingsDialog(); })->Pathtxt;
-            },
+        .destination = [this] { return m_windows->settingsDialog().Pathtxt; },
         .report = [this](const QString& text) { m_engine->setStatus(text); },
     };
     m_capture = new CaptureChain(this, std::move(services), {Timer1, Timer2, Timer3}, txtcopyrname);
@@ -198,8 +187,11 @@ void Playerfrm::createCapture()
             &CaptureChain::Capture);
 }
 
-void Playerfrm::createKeyboardCommands()
+void Playerfrm::createKeyboard()
 {
+    m_keyboard = new WindowKeyboard(this, m_services.player->videoWidget(),
+                                    {.typed = [this](QChar c) { m_tracks->Form_KeyPress(c); },
+                                     .leaveOnTop = [this] { m_modes->leaveOnTop(); }});
     m_keys = new KeyboardCommands(
         this, {.openMenu = [this] { openMenuFromKeyboard(); },
                .seekBy = [this](double seconds) { m_engine->seekBy(seconds); },
@@ -209,45 +201,35 @@ void Playerfrm::createKeyboardCommands()
 
 void Playerfrm::setFocusOrder()
 {
-    QList<QWidget*> order{m_services.player->videoWidget()};
-    order << m_playbackPanel->transportControls();
-    order << QList<QWidget*>{cmdFullscreen, cmdMenu,    cmdOnTop,
-                             cmdOpencdrom,  cmdCapture, cmdBookmark};
+    QList<QWidget*> order = m_playbackPanel->transportControls();
+    order << QList<QWidget*>{cmdMenu, cmdOnTop, cmdOpencdrom, cmdCapture, cmdBookmark};
     order << m_playbackPanel->playOrderControls();
     order << cmdExit;
     for (QPushButton* button : m_tracks->Songcmd)
         order << button;
     order << m_playbackPanel->Combo1;
     order << m_volume->focusOrder();
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
+    m_keyboard->setFocusOrder(order);
 }
 
 void Playerfrm::openChooser()
 {
     m_bookmark->turnOff();
-    // An open chooser is brought forward and keeps its own target.
-    m_chooser.show([this] {
-        auto* chooser = new FolderChooser(
-            ChooserTarget{m_engine->File1(), *m_services.player, *m_services.settings,
-                          [this] { m_engine->StartListPlayback(); },
-                          [this] {
-                              show();
-                              raise();
-                              activateWindow();
-                          },
-                          [this](const QString& image) { return m_videoCd->playDiscImage(image); }},
-            this);
-        chooser->Form_Load();
-        return chooser;
-    });
+    m_windows->showChooser();
 }
 
-Settingfrm* Playerfrm::makeSettingsDialog()
+ChooserTarget Playerfrm::chooserTarget()
 {
-    auto* dialog = new Settingfrm(settingsServices(), this);
-    dialog->Form_Load();
-    return dialog;
+    return {m_engine->File1(),
+            *m_services.player,
+            *m_services.settings,
+            [this] { m_engine->StartListPlayback(); },
+            [this] {
+                show();
+                raise();
+                activateWindow();
+            },
+            [this](const QString& image) { return m_videoCd->playDiscImage(image); }};
 }
 
 Settingfrm::Services Playerfrm::settingsServices()
@@ -262,7 +244,7 @@ Settingfrm::Services Playerfrm::settingsServices()
 void Playerfrm::openSettings()
 {
     m_modes->leaveOnTop();
-    m_settingsDialog.show([this] { return makeSettingsDialog(); });
+    m_windows->showSettings();
 }
 
 void Playerfrm::setAudioChannel(int balance)
@@ -285,27 +267,15 @@ void Playerfrm::openMenuFromKeyboard()
 void Playerfrm::openMenuAt(const QPoint& position)
 {
     m_modes->leaveOnTop();
-    QMenu* menu = m_menu->mnuPopup;
-    // Said once the menu is up and has the keyboard (the trace serves tests and diagnostics).
-    QTimer::singleShot(0, menu, [menu] {
-        if (menu->isVisible())
-            Diagnostics::report("menu", QStringLiteral("open"));
-    });
-    menu->exec(position);
-    Diagnostics::report("menu", QStringLiteral("closed"));
+    m_menu->showAt(position);
     m_engine->FocusPlayer();
-}
-
-QString Playerfrm::commandLinePath(const QString& commandLine)
-{
-    return CommandLine::mediaPath(commandLine);
 }
 
 void Playerfrm::Form_Load(const QString& commandLine)
 {
     // A disc image named on the command line is in its drive before the drives are first
     // looked at, so detection finds it like a disc left in the drive.
-    const QString path = commandLinePath(commandLine);
+    const QString path = CommandLine::mediaPath(commandLine);
     const bool discImage = m_videoCd->insertDiscImage(path);
     m_resizer->record();
     setMinimumSize(m_resizer->formSizeForScale(MinimumScaleAcross, MinimumScaleDown));
@@ -424,97 +394,5 @@ bool Playerfrm::eventFilter(QObject* watched, QEvent* event)
     // takes the mixer's levels. Exposures of the video's own native window are not ours.
     if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
         scheduleVolumeRefresh();
-    if (event->type() == QEvent::FocusIn && watched->isWidgetType())
-        noteFocus(static_cast<QWidget*>(watched), static_cast<QFocusEvent*>(event)->reason());
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
-        return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() != this)
-        return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    // Any key with Alt held (Alt alone too) takes the window out of the topmost band.
-    if (key->modifiers().testFlag(Qt::AltModifier) || key->key() == Qt::Key_Alt)
-        m_modes->leaveOnTop();
-    if (isPlayerKey(key))
-        return false;
-    const QString text = key->text();
-    if (text.isEmpty() || key->modifiers().testAnyFlags(Qt::ControlModifier | Qt::AltModifier))
-        return false;
-    const QChar character = text.front();
-    if (!character.isPrint() && character != QLatin1Char('\r'))
-        return false;
-    m_tracks->Form_KeyPress(character);
-    return true;
-}
-
-void Playerfrm::noteFocus(QWidget* widget, Qt::FocusReason reason)
-{
-    if (widget->window() != this)
-        return;
-    QWidget* view = m_services.player->videoWidget();
-    if (widget == view || view->isAncestorOf(widget))
-        m_tabbedControl = nullptr;
-    else if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
-        m_tabbedControl = widget;
-}
-
-bool Playerfrm::keyboardOnAControl() const
-{
-    return m_tabbedControl && m_tabbedControl->hasFocus() && m_tabbedControl->isEnabled();
-}
-
-void Playerfrm::EnableTrackControls()
-{
-    m_tracks->EnableTrackControls();
-}
-
-void Playerfrm::DisableTrackControls()
-{
-    m_tracks->DisableTrackControls();
-}
-
-void Playerfrm::disableListedTrackButtons()
-{
-    m_tracks->disableListedTrackButtons();
-}
-
-void Playerfrm::ShowTrackNumber()
-{
-    m_tracks->ShowTrackNumber();
-}
-
-void Playerfrm::resetTrackNumber()
-{
-    m_tracks->resetTrackNumber();
-}
-
-void Playerfrm::setCaptureEnabled(bool enabled)
-{
-    m_captureControls->setEnabled(enabled);
-}
-
-void Playerfrm::setTrayEnabled(bool enabled)
-{
-    cmdOpencdrom->setEnabled(enabled);
-    mnutray->setEnabled(enabled);
-}
-
-void Playerfrm::disableBookmarkCommands()
-{
-    m_bookmark->turnOff();
-}
-
-void Playerfrm::CheckDiscAndBookmark()
-{
-    m_videoCd->CheckDiscAndBookmark();
-}
-
-void Playerfrm::closeCdNotice()
-{
-    m_videoCd->closeNotice();
-}
-
-void Playerfrm::showMessage(const QString& text)
-{
-    QMessageBox::warning(this, Product::Title, text, QMessageBox::Ok);
+    return false;
 }

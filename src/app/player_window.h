@@ -5,19 +5,21 @@
 #include "app/platform_services.h"
 #include "capture/settings_dialog.h"
 #include "media_files/folder_chooser.h"
-#include "playback/playback_hooks.h"
-#include "widgets/owned_window.h"
 
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 class Bookmark;
 class CaptureChain;
 class CaptureControls;
 class CdTray;
 class KeyboardCommands;
+class MenuWindows;
+class WindowHooks;
+class WindowKeyboard;
 class LayoutResizer;
 class MediaTransport;
 class PlaybackEngine;
@@ -33,7 +35,7 @@ class QPushButton;
 
 // The main window: it builds the controls, wires the subsystems together, runs the start-up
 // sequence and the exit paths, and previews typed characters before its controls see them.
-class Playerfrm : public QWidget, private PlaybackHooks {
+class Playerfrm : public QWidget {
     Q_OBJECT
 public:
     static constexpr int DesignWidthTwips = 11685;
@@ -63,6 +65,8 @@ public:
     CaptureControls& captureControls() { return *m_captureControls; }
     // Playback as the desktop's media controls see it.
     MediaTransport& transport() { return *m_transport; }
+    CdTray& tray() { return *m_tray; }
+    WindowKeyboard& keyboard() { return *m_keyboard; }
 
     // The Menu button: the popup menu at the mouse position.
     void cmdMenu_Click();
@@ -78,9 +82,6 @@ public:
     virtual void Command30();
     // "Open Video CD  (Auto detect)": looks for a Video CD in the drives and plays it.
     virtual void Command32();
-
-    // Command-line text to the path it names; empty when it names nothing.
-    static QString commandLinePath(const QString& commandLine);
 
     QString OsVersion;
     QString txtcopyrname; // the capture's bitmap, kept up to date by the capture chain
@@ -116,39 +117,24 @@ private:
     void createBookmark();
     void createVideoCd();
     void createCapture();
-    void createKeyboardCommands();
+    void createKeyboard();
     // Tab walks the controls as they stand, row by row, and comes back to the picture.
     void setFocusOrder();
     void openMenuAt(const QPoint& position);
-    void noteFocus(QWidget* widget, Qt::FocusReason reason);
     void openChooser();
     void openSettings();
     // What the settings dialog works with, whether it is opened or only loaded for the
     // capture's destination path.
     Settingfrm::Services settingsServices();
-    // The settings dialog, made and loaded (not shown).
-    Settingfrm* makeSettingsDialog();
+    ChooserTarget chooserTarget();
     void setAudioChannel(int balance);
     // The volume panel follows the mixer whenever the window is shown, uncovered or
     // activated; several of these at once refresh it once.
     void scheduleVolumeRefresh();
     void endProcess();
 
-    // PlaybackHooks
-    void EnableTrackControls() override;
-    void DisableTrackControls() override;
-    void disableListedTrackButtons() override;
-    void ShowTrackNumber() override;
-    void resetTrackNumber() override;
-    void setCaptureEnabled(bool enabled) override;
-    void setTrayEnabled(bool enabled) override;
-    void disableBookmarkCommands() override;
-    void CheckDiscAndBookmark() override;
-    void closeCdNotice() override;
-    void showMessage(const QString& text) override;
-    bool keyboardOnAControl() const override;
-
     PlatformServices m_services;
+    std::unique_ptr<WindowHooks> m_hooks;
     PlaybackPanel* m_playbackPanel = nullptr;
     PlaybackEngine* m_engine = nullptr;
     TrackPanel* m_tracks = nullptr;
@@ -163,12 +149,8 @@ private:
     CaptureControls* m_captureControls = nullptr;
     MediaTransport* m_transport = nullptr;
     KeyboardCommands* m_keys = nullptr;
+    WindowKeyboard* m_keyboard = nullptr;
     bool m_volumeRefreshQueued = false;
-    QPointer<QWidget> m_tabbedControl; // the control Tab last took the keyboard to
-    // The windows opened from the menu, made on first use and deleted when they close.
-    OwnedWindow<HelpWindow> m_help;
-    OwnedWindow<AboutWindow> m_about;
-    OwnedWindow<FolderChooser> m_chooser;
-    OwnedWindow<Settingfrm> m_settingsDialog; // also loaded unseen, for a capture's path
+    MenuWindows* m_windows = nullptr;
     bool m_closing = false;
 };

@@ -1,7 +1,10 @@
 #include "app/popup_menu.h"
 
+#include "diagnostics/diagnostics.h"
+
 #include <QActionGroup>
 #include <QMenu>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -65,4 +68,15 @@ PopupMenu::PopupMenu(QWidget* window, const Transport& transport, QAction* captu
     mnuPopup->addSeparator();
     mnuCancel = addItem(mnuPopup, "mnuCancel", "Cancel");
     mnuPopup->addSeparator();
+}
+
+void PopupMenu::showAt(const QPoint& position)
+{
+    // Said once the menu is up and has the keyboard (the trace serves tests and diagnostics).
+    QTimer::singleShot(0, mnuPopup, [this] {
+        if (mnuPopup->isVisible())
+            Diagnostics::report("menu", QStringLiteral("open"));
+    });
+    mnuPopup->exec(position);
+    Diagnostics::report("menu", QStringLiteral("closed"));
 }

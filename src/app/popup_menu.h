@@ -3,6 +3,7 @@
 #include <QObject>
 
 class QAction;
+class QPoint;
 class QActionGroup;
 class QMenu;
 class QWidget;
@@ -20,6 +21,10 @@ public:
     };
     // The items other subsystems own and the menu only places: the transport, and capture.
     PopupMenu(QWidget* window, const Transport& transport, QAction* capture);
+
+    // Shows the menu at `position` and returns when it has closed (the chosen item's command
+    // has run by then).
+    void showAt(const QPoint& position);
 
     QMenu* mnuPopup;
     QMenu* mnuVCD;

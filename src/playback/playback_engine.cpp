@@ -1,34 +1,31 @@
 #include "playback/playback_engine.h"
 
-#include "diagnostics/diagnostics.h"
 #include "platform/disc/mci.h"
 #include "platform/files/media_paths.h"
 #include "platform/player/media_player.h"
+#include "playback/media_problems.h"
 #include "playback/playback_hooks.h"
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
-#include "playback/time_format.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <algorithm>
 #include <utility>
 
 PlaybackEngine::PlaybackEngine(MediaPlayer& player, MciCommands& mci, const FolderLister& folders,
                                PlaybackHooks& hooks, PlaybackPanel& panel, QObject* parent)
-    : QObject(parent), m_player(player), m_mci(mci), m_hooks(hooks), m_panel(panel), m_list(folders)
+    : QObject(parent), m_player(player), m_mci(mci), m_hooks(hooks), m_panel(panel),
+      m_list(folders), m_status(panel.lblDisplay, [this] { return stateText(); }),
+      m_position(player, panel.HScroll1, panel.lblTime)
 {
     Timer4.setInterval(100);
     Timersongna.setInterval(1000);
     tmrWrong_Format.setInterval(2000);
-    m_noticeHold.setSingleShot(true);
-    m_noticeHold.setInterval(NoticeMilliseconds);
-    connect(&m_noticeHold, &QTimer::timeout, this, &PlaybackEngine::endNotice);
+    connect(&m_status, &StatusLine::changed, this, &PlaybackEngine::statusChanged);
     connectSignals();
 }
 
@@ -44,7 +41,10 @@ void PlaybackEngine::connectSignals()
     connect(p.cmdNexttrack, &QPushButton::clicked, this, &PlaybackEngine::NextTrack);
     connect(p.mnunexttrack, &QAction::triggered, this, &PlaybackEngine::NextTrack);
     connect(p.Combo1, &QComboBox::activated, this, &PlaybackEngine::Combo1_Click);
-    connect(p.HScroll1, &QScrollBar::sliderMoved, this, &PlaybackEngine::onScroll);
+    connect(p.HScroll1, &QScrollBar::sliderMoved, this, [this](int seconds) {
+        m_player.setCurrentPosition(seconds);
+        FocusPlayer();
+    });
     connect(p.chkOrd, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             onOrderChosen();
@@ -63,53 +63,26 @@ void PlaybackEngine::connectSignals()
 
 void PlaybackEngine::setStatus(const QString& text)
 {
-    m_noticeHold.stop();
-    m_heldReport.reset();
-    m_panel.lblDisplay->setText(text);
-    Diagnostics::report("status", text);
-    emit statusChanged(text);
+    m_status.set(text);
 }
 
 void PlaybackEngine::showNotice(const QString& text)
 {
-    setStatus(text);
-    m_noticeHold.start();
-}
-
-void PlaybackEngine::reportState(const QString& text)
-{
-    if (m_noticeHold.isActive())
-        m_heldReport = text;
-    else
-        setStatus(text);
-}
-
-void PlaybackEngine::endNotice()
-{
-    // The player's state, reported meanwhile or before: a medium that plays on says so again.
-    if (const std::optional<QString> report = std::exchange(m_heldReport, std::nullopt))
-        setStatus(*report);
-    else if (m_player.PlayState() == MediaPlayer::Playing)
-        setStatus(StatusText::playing(m_list.FileName()));
-    else if (m_player.PlayState() == MediaPlayer::Paused)
-        setStatus(StatusText::Paused);
-}
-
-std::optional<QString> PlaybackEngine::problemWith(const QString& path)
-{
-    if (MediaPaths::isDiscPath(path) || path.contains(QLatin1String("://")))
-        return std::nullopt;
-    const QFileInfo file(path);
-    if (!file.exists())
-        return StatusText::fileNotFound(file.fileName());
-    if (!file.isFile() || !file.isReadable())
-        return StatusText::fileUnreadable(file.fileName());
-    return std::nullopt;
+    m_status.showNotice(text);
 }
 
 QString PlaybackEngine::status() const
 {
-    return m_panel.lblDisplay->text();
+    return m_status.text();
+}
+
+std::optional<QString> PlaybackEngine::stateText() const
+{
+    if (m_player.PlayState() == MediaPlayer::Playing)
+        return StatusText::playing(m_list.FileName());
+    if (m_player.PlayState() == MediaPlayer::Paused)
+        return StatusText::Paused;
+    return std::nullopt;
 }
 
 void PlaybackEngine::setTransportEnabled(bool enabled)
@@ -129,7 +102,7 @@ void PlaybackEngine::FocusPlayer()
     m_player.SetFocus(); // a player that cannot take the keyboard is no failure
 }
 
-bool PlaybackEngine::loadAndPlay(BarMaximum bar)
+bool PlaybackEngine::loadAndPlay(PendingLoad load)
 {
     // A medium that is not there fails at once, as opening it would; what exists but cannot
     // be played is left to the watchdog. Disc files are checked when the disc is read.
@@ -137,19 +110,10 @@ bool PlaybackEngine::loadAndPlay(BarMaximum bar)
     if (!MediaPaths::isDiscPath(path) && !QFileInfo(path).isFile())
         return false;
     // The player knows the length only once the medium is open; the bar takes it then.
-    m_pendingBarMaximum = bar;
-    m_awaitingPlaying = true;
+    m_pendingLoad = load;
     m_player.setFileName(path);
     m_player.Play();
     return true;
-}
-
-bool PlaybackEngine::applyBarMaximum()
-{
-    const std::optional<int> maximum = TimeFormat::barSeconds(m_player.Duration());
-    if (maximum)
-        m_panel.HScroll1->setMaximum(*maximum);
-    return maximum.has_value();
 }
 
 bool PlaybackEngine::FillFileCombo()
@@ -191,13 +155,13 @@ void PlaybackEngine::StartListPlayback()
         m_hooks.resetTrackNumber();
         tmrWrong_Format.start();
         chooseEntryByMode();
-        ok = loadAndPlay(BarMaximum::PlayCommand);
+        ok = loadAndPlay(PendingLoad::PlayCommand);
     }
     if (!ok) {
         setStatus(statusBefore);
         failListStart();
         // A file that is not there is said so once; nothing is retried.
-        if (const std::optional<QString> problem = problemWith(m_list.fullPath());
+        if (const std::optional<QString> problem = MediaProblems::problemWith(m_list.fullPath());
             problem && !m_list.FileName().isEmpty()) {
             disarmWatchdog();
             showNotice(*problem);
@@ -213,7 +177,7 @@ void PlaybackEngine::StartListPlayback()
 
 bool PlaybackEngine::playSingleFile(const QString& path)
 {
-    if (const std::optional<QString> problem = problemWith(path)) {
+    if (const std::optional<QString> problem = MediaProblems::problemWith(path)) {
         showNotice(*problem);
         return false;
     }
@@ -244,9 +208,10 @@ void PlaybackEngine::playEntry(int entry, Focus focus)
     PrepareTrackChange();
     m_list.setListIndex(entry); // no such entry: the current one plays again
     // A file missing at once leaves the player as it was, on the entry it plays, and says so.
-    if (!loadAndPlay(BarMaximum::Leave)) {
-        const std::optional<QString> problem =
-            m_list.FileName().isEmpty() ? std::nullopt : problemWith(m_list.fullPath());
+    if (!loadAndPlay(PendingLoad::TrackChange)) {
+        const std::optional<QString> problem = m_list.FileName().isEmpty()
+                                                   ? std::nullopt
+                                                   : MediaProblems::problemWith(m_list.fullPath());
         m_list.setListIndex(entryBefore);
         if (problem)
             showNotice(*problem);
@@ -280,15 +245,7 @@ void PlaybackEngine::PauseCommand()
 
 void PlaybackEngine::seekBy(double seconds)
 {
-    const int state = m_player.PlayState();
-    const double length = m_player.Duration();
-    if ((state != MediaPlayer::Playing && state != MediaPlayer::Paused) || !(length > 0))
-        return;
-    const double target = std::clamp(m_player.CurrentPosition() + seconds, 0.0, length);
-    m_player.setCurrentPosition(target);
-    if (const std::optional<int> value = TimeFormat::barSeconds(target);
-        value && *value <= m_panel.HScroll1->maximum())
-        m_panel.HScroll1->setValue(*value);
+    m_position.seekBy(seconds);
 }
 
 void PlaybackEngine::StopCommand()
@@ -298,8 +255,7 @@ void PlaybackEngine::StopCommand()
     // entry there is nothing to name.
     if (!m_list.FileName().isEmpty())
         m_player.setFileName(m_list.fullPath());
-    m_pendingBarMaximum = BarMaximum::Leave;
-    m_awaitingPlaying = false;
+    m_pendingLoad = PendingLoad::None;
     m_player.Stop();
     setStatus(StatusText::Idle);
     m_hooks.setTrayEnabled(true);
@@ -329,136 +285,14 @@ void PlaybackEngine::NextTrack()
     playEntry(entry);
 }
 
-void PlaybackEngine::onEndOfStream()
-{
-    bool ok = true;
-    if (mode() == PlayOrder::Order)
-        ok = moveToFollowingEntry();
-    else
-        chooseEntryByMode();
-    if (ok)
-        ok = loadAndPlay(BarMaximum::Chaining);
-    if (!ok) {
-        endOfListStop();
-        return;
-    }
-    m_hooks.EnableTrackControls();
-}
-
-void PlaybackEngine::endOfListStop()
-{
-    m_pendingBarMaximum = BarMaximum::Leave;
-    m_awaitingPlaying = false;
-    m_player.Stop();
-    m_hooks.DisableTrackControls();
-    m_hooks.setCaptureEnabled(false);
-    setStatus(StatusText::Idle);
-    m_player.setDisplaySize(MediaPlayer::DoubleSize);
-    m_panel.offerPlay();
-}
-
-void PlaybackEngine::onPlayStateChange()
-{
-    m_filePathSeen = m_player.FileName();
-    switch (m_player.PlayState()) {
-    case MediaPlayer::Playing:
-        onPlaying();
-        break;
-    case MediaPlayer::Paused:
-        reportState(StatusText::Paused);
-        break;
-    case MediaPlayer::Stopped:
-        reportState(StatusText::Stopped);
-        m_panel.HScroll1->setValue(0);
-        break;
-    }
-    m_hooks.ShowTrackNumber();
-    Timer4.start();
-}
-
-void PlaybackEngine::onPlaying()
-{
-    // A medium longer than the position bar can show (above 32767 s) fails the load that
-    // asked for the bar's maximum: chaining ends the list, the Play command its start.
-    const BarMaximum bar = std::exchange(m_pendingBarMaximum, BarMaximum::Leave);
-    m_awaitingPlaying = false;
-    if (bar != BarMaximum::Leave && !applyBarMaximum()) {
-        if (bar == BarMaximum::Chaining) {
-            endOfListStop();
-            return;
-        }
-        if (bar == BarMaximum::PlayCommand)
-            failListStart();
-    }
-    m_hooks.closeCdNotice();
-    reportState(StatusText::playing(m_list.FileName()));
-    disarmWatchdog();
-    m_hooks.CheckDiscAndBookmark();
-    m_hooks.EnableTrackControls();
-}
-
-// A medium that could not be opened after all (a disc path, checked only when the disc is read;
-// a disc or file taken away): the status line must not keep promising it.
-void PlaybackEngine::onLoadFailed()
-{
-    if (!std::exchange(m_awaitingPlaying, false))
-        return;
-    // A file gone or unreadable by the time the player opened it is said so, once.
-    const std::optional<QString> problem = problemWith(m_player.FileName());
-    // Anything else the Play command's watchdog reports in its own time.
-    const bool listStart = watchdogArmed();
-    if (listStart && !problem)
-        return;
-    disarmWatchdog();
-    // Chaining ends the list, as it does for a file that is missing at once.
-    if (std::exchange(m_pendingBarMaximum, BarMaximum::Leave) == BarMaximum::Chaining) {
-        endOfListStop();
-        return;
-    }
-    if (listStart) {
-        failListStart();
-        m_hooks.setTrayEnabled(true);
-        showNotice(*problem);
-        return;
-    }
-    // A track change: nothing plays, and any other track may still be chosen.
-    setStatus(StatusText::Idle);
-    if (problem)
-        showNotice(*problem);
-    m_hooks.setTrayEnabled(true);
-    m_hooks.setCaptureEnabled(false);
-    m_hooks.disableBookmarkCommands();
-    m_hooks.EnableTrackControls();
-}
-
 void PlaybackEngine::Timer4_Timer()
 {
-    const std::optional<int> maximum = TimeFormat::barSeconds(m_player.Duration());
-    if (!maximum)
-        return;
-    QScrollBar* bar = m_panel.HScroll1;
-    bar->setMaximum(*maximum);
-    const std::optional<int> value = TimeFormat::barSeconds(m_player.CurrentPosition());
-    if (!value || *value > *maximum)
-        return;
-    if (!bar->isSliderDown())
-        bar->setValue(*value);
-}
-
-void PlaybackEngine::onScroll(int value)
-{
-    m_player.setCurrentPosition(value);
-    FocusPlayer();
+    m_position.follow();
 }
 
 void PlaybackEngine::Timersongna_Timer()
 {
-    if (m_player.DisplaySize() != MediaPlayer::FullScreen)
-        m_player.setShowControls(false);
-    const QString elapsed = TimeFormat::elapsed(m_player.CurrentPosition());
-    if (elapsed != m_panel.lblTime->text())
-        Diagnostics::report("time", elapsed);
-    m_panel.lblTime->setText(elapsed);
+    m_position.showElapsed();
 }
 
 void PlaybackEngine::tmrWrong_Format_Timer()
@@ -477,7 +311,7 @@ void PlaybackEngine::onOrderChosen()
     m_list.setListIndex(0);
     m_panel.offerPlay();
     if (!m_list.Path().isEmpty())
-        loadAndPlay(BarMaximum::OrderChosen);
+        loadAndPlay(PendingLoad::OrderChosen);
     FocusPlayer();
 }
 

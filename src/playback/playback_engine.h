@@ -2,6 +2,8 @@
 
 #include "playback/play_list.h"
 #include "playback/play_order.h"
+#include "playback/position_bar.h"
+#include "playback/status_line.h"
 
 #include <QObject>
 #include <QTimer>
@@ -14,8 +16,8 @@ class PlaybackHooks;
 class PlaybackPanel;
 
 // The play list and everything that plays it: the Play, Pause, Stop and Next Track
-// commands, the player's events, the jump list, the position bar, the elapsed time, the
-// play order and the unsupported-format watchdog. Its controls are the playback panel's; what
+// commands, the player's events, the jump list, the play order and the unsupported-format
+// watchdog, with the status line and the position bar. Its controls are the playback panel's; what
 // it needs of the rest of the window goes through the hooks.
 class PlaybackEngine : public QObject {
     Q_OBJECT
@@ -31,7 +33,7 @@ public:
     PlaybackPanel& panel() { return m_panel; }
 
     // How long a notice outlasts what the player reports meanwhile.
-    static constexpr int NoticeMilliseconds = 4000;
+    static constexpr int NoticeMilliseconds = StatusLine::NoticeMilliseconds;
 
     // Commands.
     void StartListPlayback();
@@ -65,9 +67,6 @@ public:
     // Something the user must read (a file not found): shown on the status line and kept there
     // a few seconds over the player's own reports; any command's text replaces it at once.
     void showNotice(const QString& text);
-    // The notice for a medium that is not there or cannot be read; none for one that can be
-    // opened (or is on a disc, which is read when the disc is).
-    static std::optional<QString> problemWith(const QString& path);
     QString status() const;
     void disarmWatchdog() { tmrWrong_Format.stop(); }
     bool watchdogArmed() const { return tmrWrong_Format.isActive(); }
@@ -90,15 +89,14 @@ signals:
     void statusChanged(const QString& text);
 
 private:
-    // Who loaded the medium whose length the position bar takes once the player knows it.
-    enum class BarMaximum { Leave, PlayCommand, Chaining, OrderChosen };
+    // The medium handed to the player that has not reported playing yet, by who loaded it: the
+    // position bar takes its length then, except after a track change.
+    enum class PendingLoad { None, TrackChange, PlayCommand, Chaining, OrderChosen };
 
     void connectSignals();
-    // What the player reports (playing, paused, stopped); waits while a notice is shown.
-    void reportState(const QString& text);
-    void endNotice();
-    bool loadAndPlay(BarMaximum bar);
-    bool applyBarMaximum();
+    // The status text of the player's state now (playing, paused), for after a notice.
+    std::optional<QString> stateText() const;
+    bool loadAndPlay(PendingLoad load);
     void failListStart();
     void onEndOfStream();
     void onPlayStateChange();
@@ -109,7 +107,6 @@ private:
     bool moveToFollowingEntry();
     void onOrderChosen();
     void onRandomChosen();
-    void onScroll(int value);
 
     MediaPlayer& m_player;
     MciCommands& m_mci;
@@ -117,11 +114,9 @@ private:
     PlaybackPanel& m_panel;
     PlayList m_list;
     PlayOrder m_order;
-    BarMaximum m_pendingBarMaximum = BarMaximum::Leave;
-    // Load-and-play handed the player a medium that has not reported playing yet.
-    bool m_awaitingPlaying = false;
+    StatusLine m_status;
+    PositionBar m_position;
+    PendingLoad m_pendingLoad = PendingLoad::None;
     QString m_filePathSeen;
-    QTimer m_noticeHold;
-    std::optional<QString> m_heldReport;
     long m_lastMciResult = 0;
 };

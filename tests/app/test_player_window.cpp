@@ -1,3 +1,4 @@
+#include "desktop/command_line.h"
 #include "fake_platform.h"
 #include "file_folder.h"
 #include "playback/playback_engine.h"
@@ -114,7 +115,7 @@ void TestPlayerWindow::commandLine()
 {
     QFETCH(QString, line);
     QFETCH(QString, path);
-    QCOMPARE(Playerfrm::commandLinePath(line), path);
+    QCOMPARE(CommandLine::mediaPath(line), path);
     FakeRig rig;
     rig.load(line);
     if (path.isEmpty())

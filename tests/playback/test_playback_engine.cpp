@@ -2,6 +2,7 @@
 #include "capture/capture_controls.h"
 #include "fake_platform.h"
 #include "file_folder.h"
+#include "playback/media_problems.h"
 #include "playback/playback_engine.h"
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
@@ -397,7 +398,7 @@ void TestPlaybackEngine::problemsWithMedia()
     const QString path = local ? folder.file(name) : name;
     // As a user the file system holds to its permissions (root reads everything).
     const int status = asUnprivileged([&] {
-        const std::optional<QString> problem = PlaybackEngine::problemWith(path);
+        const std::optional<QString> problem = MediaProblems::problemWith(path);
         return problem.value_or(QString()) == expected ? 0 : 1;
     });
     QCOMPARE(status, 0);

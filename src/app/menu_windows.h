@@ -1,0 +1,43 @@
+#pragma once
+
+#include "about/about_window.h"
+#include "about/help_window.h"
+#include "capture/settings_dialog.h"
+#include "media_files/folder_chooser.h"
+#include "widgets/owned_window.h"
+
+#include <QObject>
+#include <functional>
+
+// The windows the popup menu opens: the quick help, the about box, the folder chooser and the
+// settings dialog. One of each at a time, made on first use over the main window and deleted
+// when they close; the settings dialog is also loaded unseen when a capture needs its path.
+class MenuWindows : public QObject {
+    Q_OBJECT
+public:
+    struct Makers {
+        // What a new chooser works on, and the settings dialog's services.
+        std::function<ChooserTarget()> chooserTarget;
+        std::function<Settingfrm::Services()> settingsServices;
+    };
+
+    MenuWindows(QWidget* window, Makers makers);
+
+    void showHelp();
+    void showAbout();
+    // An open chooser is brought forward and keeps its own target.
+    void showChooser();
+    void showSettings();
+    // The settings dialog, loaded (not shown) when it is not open.
+    Settingfrm& settingsDialog();
+
+private:
+    Settingfrm* makeSettingsDialog();
+
+    QWidget* m_window;
+    Makers m_makers;
+    OwnedWindow<HelpWindow> m_help;
+    OwnedWindow<AboutWindow> m_about;
+    OwnedWindow<FolderChooser> m_chooser;
+    OwnedWindow<Settingfrm> m_settings;
+};
