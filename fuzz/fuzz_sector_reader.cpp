@@ -4,6 +4,7 @@
 // Input: flags (1), extent (4), size (4), piece size (2), start offset (4), then the image.
 
 #include "platform/disc/read/disc_file_reader.h"
+#include "platform/disc/read/memory_sector_source.h"
 
 #include <cstring>
 #include <memory>

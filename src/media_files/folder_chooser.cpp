@@ -11,24 +11,16 @@
 #include "widgets/wrapping_button.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopedValueRollback>
 #include <QScreen>
-#include <QScrollBar>
-#include <QSet>
-#include <QStorageInfo>
-#include <QTreeWidget>
 #include <QWindow>
 
 namespace {
@@ -36,19 +28,6 @@ namespace {
 QString cleanFolder(const QString& path)
 {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
-
-// A tree row for a folder, its path kept with it. Whether it has sub-folders is only known
-// once it is opened, so it offers to open until then.
-QTreeWidgetItem* newFolderItem(const QString& parentPath, const QString& name)
-{
-    const QString path = parentPath == QLatin1String("/") ? QLatin1Char('/') + name
-                                                          : MediaPaths::join(parentPath, name);
-    auto* item = new QTreeWidgetItem(QStringList{name});
-    item->setData(0, Qt::UserRole, path);
-    item->setToolTip(0, path); // the whole name, however deep and long
-    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-    return item;
 }
 
 } // namespace
@@ -114,38 +93,21 @@ FolderChooser::FolderChooser(ChooserTarget target, QWidget* parent)
 FolderChooser::~FolderChooser()
 {
     // Children outlive this part of the object: nothing they report may reach it any more.
-    Drive1->removeEventFilter(this);
     Drive1->disconnect(this);
     Dir1->disconnect(this);
 }
 
 void FolderChooser::createControls()
 {
-    Drive1 = new QComboBox(this);
+    Drive1 = new DriveList(this);
     Drive1->setObjectName("Drive1");
     Twips::place(Drive1, 0, 0, 2175, 315);
-    Drive1->installEventFilter(this);
-    connect(Drive1, &QComboBox::currentIndexChanged, this, &FolderChooser::Drive1_Change);
+    connect(Drive1, &DriveList::driveChosen, this, &FolderChooser::Drive1_Change);
 
-    // Sub-folders are read when a folder is opened in the tree, never in the background, so a
-    // folder of many thousand files costs one quick directory scan and nothing afterwards.
-    Dir1 = new QTreeWidget(this);
+    Dir1 = new FolderTree(this);
     Dir1->setObjectName("Dir1");
-    Dir1->setHeaderHidden(true);
-    Dir1->setColumnCount(1);
-    Dir1->setUniformRowHeights(true);
-    // Deep folders stay readable: a narrow indent, and a row as wide as its name, scrolled to
-    // sideways (each row's tooltip also gives the whole path).
-    Dir1->setIndentation(12);
-    Dir1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    Dir1->header()->setStretchLastSection(false);
-    Dir1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Twips::place(Dir1, 0, 360, 2175, 2340);
-    auto* root = new QTreeWidgetItem(Dir1, QStringList{QDir::rootPath()});
-    root->setData(0, Qt::UserRole, QDir::rootPath());
-    root->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-    connect(Dir1, &QTreeWidget::itemExpanded, this, &FolderChooser::fillTreeItem);
-    connect(Dir1, &QTreeWidget::currentItemChanged, this, &FolderChooser::Dir1_Click);
+    connect(Dir1, &FolderTree::folderPicked, this, &FolderChooser::Dir1_Click);
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName("Text1");
@@ -212,12 +174,12 @@ void FolderChooser::createControls()
 
 void FolderChooser::Form_Load()
 {
-    setDrives(mountedDrives());
+    setDrives(MountedVolumes::drives());
     const QString stored = m_target.settings.Get(QLatin1String(SettingsKeys::Dir));
     Text1->setText(stored);
     if (stored.isEmpty() || !setFolder(stored))
         setFolder(QDir::currentPath());
-    showDriveOfFolder();
+    Drive1->showDriveOf(m_folder);
     UpdateButtons();
 }
 
@@ -226,14 +188,14 @@ bool FolderChooser::setFolder(const QString& path)
     if (path.isEmpty() || !QFileInfo(path).isDir())
         return false;
     m_folder = cleanFolder(path);
-    showFolderInTree();
+    Dir1->showFolder(m_folder);
 
     FileFolder->clear();
     FileFolder->addItems(matchingFiles(m_folder, m_pattern));
     Text1->setText(m_folder);
     if (FileFolder->count() > 0)
         FileFolder->setCurrentRow(0);
-    showDriveOfFolder();
+    Drive1->showDriveOf(m_folder);
     UpdateButtons();
     return true;
 }
@@ -287,235 +249,29 @@ QStringList FolderChooser::matchingFiles(const QString& folder, const QString& p
     return files.entries();
 }
 
-QStringList FolderChooser::subFolders(const QString& folder)
+void FolderChooser::Dir1_Click(const QString& path)
 {
-    const QFileInfo info(folder);
-    if (!info.isDir() || !info.isReadable())
-        return {};
-    QStringList names;
-    QDirIterator it(folder, QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        names << it.fileName();
-    }
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
-    return names;
-}
-
-void FolderChooser::fillTreeItem(QTreeWidgetItem* item)
-{
-    // Read on every opening, as folders come and go. Rows that stay are kept as they are (with
-    // what is open below them); only rows of vanished folders go and new folders come in.
-    const QString folder = item->data(0, Qt::UserRole).toString();
-    const QScopedValueRollback<bool> quiet(m_syncing, true);
-    const QStringList names = subFolders(folder);
-    if (item->childCount() == 0) {
-        QList<QTreeWidgetItem*> children;
-        children.reserve(names.size());
-        for (const QString& name : names)
-            children << newFolderItem(folder, name);
-        item->addChildren(children);
-    } else {
-        const QSet<QString> present(names.cbegin(), names.cend());
-        for (int row = item->childCount() - 1; row >= 0; --row) {
-            QTreeWidgetItem* child = item->child(row);
-            if (!present.contains(child->text(0)) &&
-                !QFileInfo(child->data(0, Qt::UserRole).toString()).isDir())
-                delete item->takeChild(row);
-        }
-        QSet<QString> shown;
-        for (int row = 0; row < item->childCount(); ++row)
-            shown.insert(item->child(row)->text(0));
-        int row = 0;
-        for (const QString& name : names) {
-            while (row < item->childCount() && !present.contains(item->child(row)->text(0)))
-                ++row; // a hidden folder reached directly: it keeps its place
-            if (!shown.contains(name))
-                item->insertChild(row, newFolderItem(folder, name));
-            ++row;
-        }
-    }
-    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-}
-
-QTreeWidgetItem* FolderChooser::treeItemFor(const QString& folder)
-{
-    QTreeWidgetItem* item = Dir1->topLevelItem(0);
-    for (const QString& name : folder.split('/', Qt::SkipEmptyParts)) {
-        if (!item->isExpanded())
-            item->setExpanded(true); // fills it
-        QTreeWidgetItem* next = nullptr;
-        for (int i = 0; i < item->childCount() && !next; ++i)
-            if (item->child(i)->text(0) == name)
-                next = item->child(i);
-        if (!next) { // a hidden folder, or one made since: it gets its own row
-            next = newFolderItem(item->data(0, Qt::UserRole).toString(), name);
-            item->addChild(next);
-        }
-        item = next;
-    }
-    return item;
-}
-
-void FolderChooser::showFolderInTree()
-{
-    const QScopedValueRollback<bool> quiet(m_syncing, true);
-    QTreeWidgetItem* item = treeItemFor(m_folder);
-    item->setExpanded(true); // its sub-folders are the next places to go
-    Dir1->setCurrentItem(item);
-    scrollTreeToCurrent();
-}
-
-void FolderChooser::scrollTreeToCurrent()
-{
-    QTreeWidgetItem* item = Dir1->currentItem();
-    if (!item)
-        return;
-    Dir1->scrollToItem(item, QAbstractItemView::PositionAtCenter); // sub-folders in view too
-    // Sideways to where the folder's name starts, its branch sign just in view.
-    Dir1->doItemsLayout();
-    QScrollBar* across = Dir1->horizontalScrollBar();
-    across->setValue(across->value() + Dir1->visualItemRect(item).left() - Dir1->indentation());
-}
-
-void FolderChooser::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    scrollTreeToCurrent(); // the tree has its size only now
-}
-
-void FolderChooser::Dir1_Click(QTreeWidgetItem* item)
-{
-    if (m_syncing || !item)
-        return;
     // A folder picked in the tree becomes the current folder at once, buttons included:
     // otherwise they would describe the folder left behind. A folder gone meanwhile is not
     // taken and the tree goes back to the current one.
-    if (!setFolder(item->data(0, Qt::UserRole).toString()))
-        showFolderInTree();
-}
-
-// Drive list
-
-bool FolderChooser::isPseudoFileSystem(const QByteArray& type)
-{
-    static const QList<QByteArray> pseudo = {
-        "proc",       "sysfs",    "tmpfs",           "devtmpfs",    "devpts",
-        "overlay",    "cgroup",   "cgroup2",         "securityfs",  "debugfs",
-        "tracefs",    "configfs", "fusectl",         "mqueue",      "hugetlbfs",
-        "pstore",     "bpf",      "autofs",          "binfmt_misc", "efivarfs",
-        "rpc_pipefs", "nsfs",     "ramfs",           "selinuxfs",   "squashfs",
-        "rootfs",     "nfsd",     "fuse.gvfsd-fuse", "fuse.portal", "fuse.lxcfs"};
-    return pseudo.contains(type.toLower());
-}
-
-QList<DriveEntry> FolderChooser::mountedDrives()
-{
-    QList<DriveEntry> drives{{QStringLiteral("/"), QStringLiteral("/")}};
-    QList<DriveEntry> volumes;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const QString root = QDir::cleanPath(volume.rootPath());
-        if (!volume.isValid() || !volume.isReady() || root == QLatin1String("/") ||
-            isPseudoFileSystem(volume.fileSystemType()) || !QFileInfo(root).isDir())
-            continue; // bind-mounted single files (containers) are no drives either
-        bool systemArea = false;
-        for (const char* area : {"/proc", "/sys", "/dev", "/run/user"})
-            if (root == QLatin1String(area) || root.startsWith(QLatin1String(area) + '/'))
-                systemArea = true;
-        const bool seen = std::any_of(volumes.cbegin(), volumes.cend(),
-                                      [&](const DriveEntry& d) { return d.root == root; });
-        if (systemArea || seen)
-            continue;
-        const QString name = volume.name();
-        volumes.append({root, name.isEmpty() ? root : name + QStringLiteral(" (") + root + ')'});
-    }
-    std::sort(volumes.begin(), volumes.end(),
-              [](const DriveEntry& a, const DriveEntry& b) { return a.root < b.root; });
-    return drives + volumes;
-}
-
-QString FolderChooser::driveOf(const QString& path, const QStringList& roots)
-{
-    QString best = QStringLiteral("/");
-    for (const QString& root : roots) {
-        const bool contains = root == QLatin1String("/") || path == root ||
-                              path.startsWith(root.endsWith('/') ? root : root + '/');
-        if (contains && root.size() > best.size())
-            best = root;
-    }
-    return best;
-}
-
-bool FolderChooser::driveUsable(const QString& root)
-{
-    const QFileInfo info(root);
-    if (root.isEmpty() || !info.isDir() || !info.isReadable())
-        return false;
-    const QStorageInfo volume(root);
-    // An unmounted volume's folder belongs to the volume around it.
-    return volume.isValid() && volume.isReady() &&
-           QDir::cleanPath(volume.rootPath()) == QDir::cleanPath(root);
-}
-
-QStringList FolderChooser::driveRoots() const
-{
-    QStringList roots;
-    for (const DriveEntry& drive : m_drives)
-        roots << drive.root;
-    return roots;
+    if (!setFolder(path))
+        Dir1->showFolder(m_folder);
 }
 
 void FolderChooser::setDrives(const QList<DriveEntry>& drives)
 {
-    m_drives = drives;
-    {
-        const QSignalBlocker quiet(Drive1);
-        Drive1->clear();
-        for (const DriveEntry& drive : drives)
-            Drive1->addItem(drive.label, drive.root);
-    }
-    showDriveOfFolder();
+    Drive1->setDrives(drives);
 }
 
-void FolderChooser::showDriveOfFolder()
+QList<DriveEntry> FolderChooser::drives() const
 {
-    if (m_folder.isEmpty())
-        return;
-    const int index = Drive1->findData(driveOf(m_folder, driveRoots()));
-    if (index < 0)
-        return;
-    const QSignalBlocker quiet(Drive1);
-    Drive1->setCurrentIndex(index);
+    return Drive1->drives();
 }
 
-void FolderChooser::Drive1_Change(int index)
+void FolderChooser::Drive1_Change(const QString& root)
 {
-    if (m_syncing || index < 0)
-        return;
-    const QString root = Drive1->itemData(index).toString();
-    // A drive that cannot be opened now quietly gives way to the folder still shown.
-    if (!driveUsable(root) || !setFolder(root))
-        showDriveOfFolder();
-}
-
-void FolderChooser::Drive1_GotFocus()
-{
-    // Only a drive other than the current folder's moves the tree to its root.
-    const QString root = Drive1->currentData().toString();
-    if (m_syncing || root.isEmpty() || root == driveOf(m_folder, driveRoots()))
-        return;
-    if (driveUsable(root))
-        setFolder(root);
-}
-
-bool FolderChooser::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == Drive1 && event->type() == QEvent::FocusIn)
-        Drive1_GotFocus();
-    return QWidget::eventFilter(watched, event);
+    if (!setFolder(root))
+        Drive1->showDriveOf(m_folder);
 }
 
 // Commands

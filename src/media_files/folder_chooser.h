@@ -1,6 +1,9 @@
 #pragma once
 
+#include "media_files/drive_list.h"
+#include "media_files/folder_tree.h"
 #include "media_files/type_patterns.h"
+#include "platform/files/mounted_volumes.h"
 
 #include <QList>
 #include <QString>
@@ -11,14 +14,11 @@
 class MediaPlayer;
 class PlayList;
 class SettingsStore;
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
-class QTreeWidget;
-class QTreeWidgetItem;
 
 // What the chooser works on: the main window's play list and player, the settings, how to
 // start playing the list and bring the main window back, and how to play a disc image as a
@@ -30,12 +30,6 @@ struct ChooserTarget {
     std::function<void()> startListPlayback;
     std::function<void()> showMainWindow;
     std::function<bool(const QString& path)> playDiscImage = {};
-};
-
-// A drive in the drive list: a mounted volume's root folder and the text shown for it.
-struct DriveEntry {
-    QString root;
-    QString label;
 };
 
 // The folder chooser: pick a drive, a folder and a kind of media file, then play the folder,
@@ -74,29 +68,21 @@ public:
     // The play buttons and the hint are usable only while the file list has a file.
     void UpdateButtons();
 
-    // Replaces the drive list (load uses mountedDrives()); the current folder's drive is shown.
+    // Replaces the drive list (load uses MountedVolumes::drives()); the current folder's drive
+    // is shown.
     void setDrives(const QList<DriveEntry>& drives);
-    QList<DriveEntry> drives() const { return m_drives; }
+    QList<DriveEntry> drives() const;
 
-    // "/" first, then the mounted volumes that hold files (no pseudo file systems).
-    static QList<DriveEntry> mountedDrives();
-    static bool isPseudoFileSystem(const QByteArray& type);
-    // The drive a path is on: the longest root that contains it, else "/".
-    static QString driveOf(const QString& path, const QStringList& roots);
-    // Whether a drive's root can be opened now: a mounted, ready, readable volume root.
-    static bool driveUsable(const QString& root);
     // Plain files of the folder matching the pattern in play-list order; empty when unreadable.
     QStringList matchingFiles(const QString& folder, const QString& pattern) const;
-    // Visible sub-folder names in the same order; empty when unreadable.
-    static QStringList subFolders(const QString& folder);
 
     void cmdOKdirectory_Click();
     void cmdOkFile_Click();
     void cmdSaveDefault_Click();
     void cmdCancel_Click();
 
-    QComboBox* Drive1;
-    QTreeWidget* Dir1; // folders only, each item's path in Qt::UserRole
+    DriveList* Drive1;
+    FolderTree* Dir1;
     QLineEdit* Text1;
     QListWidget* FileFolder;
     QLabel* lblShowDoubleclick;
@@ -112,27 +98,16 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class Finish;
 
     void createControls();
     bool playDiscImage(int row, Finish& finish);
-    void Drive1_Change(int index);
-    void Drive1_GotFocus();
-    void Dir1_Click(QTreeWidgetItem* item);
-    void fillTreeItem(QTreeWidgetItem* item);
-    QTreeWidgetItem* treeItemFor(const QString& folder);
-    void showFolderInTree();
-    void scrollTreeToCurrent();
-    void showDriveOfFolder();
-    QStringList driveRoots() const;
+    void Drive1_Change(const QString& root);
+    void Dir1_Click(const QString& path);
 
     ChooserTarget m_target;
-    QList<DriveEntry> m_drives;
     QString m_folder;
     QString m_pattern = QLatin1String(AllMediaPattern);
-    bool m_syncing = false; // the program, not the user, is moving the tree or the drive
 };

@@ -2,6 +2,7 @@
 #include "fake_platform.h"
 #include "file_folder.h"
 #include "platform/shell/linux_system_folders.h"
+#include "platform/shell/os_version.h"
 #include "platform/shell/system_folders.h"
 #include "settings/settings_keys.h"
 

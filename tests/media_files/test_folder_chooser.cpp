@@ -105,8 +105,6 @@ private slots:
     void failedCommandsCloseQuietly();
     void oddNamesHandedOverExactly_data();
     void oddNamesHandedOverExactly();
-    void driveOfPath_data();
-    void driveOfPath();
     void driveChanges();
     void fiftyThousandFiles();
     void hostileTreeBrowsesQuietly();
@@ -159,7 +157,7 @@ void TestFolderChooser::opensAtStoredOrCurrentFolder()
     for (const DriveEntry& drive : chooser->drives())
         roots << drive.root;
     QCOMPARE(roots.value(0), QString("/"));
-    QCOMPARE(chooser->Drive1->currentData().toString(), FolderChooser::driveOf(expected, roots));
+    QCOMPARE(chooser->Drive1->currentData().toString(), MountedVolumes::driveOf(expected, roots));
     QVERIFY(rig.events.isEmpty());
 }
 
@@ -508,29 +506,6 @@ void TestFolderChooser::oddNamesHandedOverExactly()
     chooser->cmdOkFile->click();
     QCOMPARE(rig.player.FileName(), dir.path() + "/" + name);
     QCOMPARE(rig.list.FileName(), name);
-}
-
-void TestFolderChooser::driveOfPath_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("drive");
-    QTest::newRow("on the root volume") << "/home/user/music"
-                                        << "/";
-    QTest::newRow("inside a mounted disc") << "/media/cd/MPEGAV"
-                                           << "/media/cd";
-    QTest::newRow("the mount point itself") << "/media/cd"
-                                            << "/media/cd";
-    QTest::newRow("a name that only starts alike") << "/media/cdrom/x"
-                                                   << "/";
-    QTest::newRow("nested mounts take the longest") << "/media/cd/inner/a"
-                                                    << "/media/cd/inner";
-}
-
-void TestFolderChooser::driveOfPath()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, drive);
-    QCOMPARE(FolderChooser::driveOf(path, {"/", "/media/cd/inner", "/media/cd", "/mnt"}), drive);
 }
 
 void TestFolderChooser::driveChanges()

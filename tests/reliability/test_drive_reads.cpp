@@ -4,6 +4,7 @@
 
 #include "disc_rig.h"
 #include "platform/disc/read/disc_file_reader.h"
+#include "platform/disc/read/memory_sector_source.h"
 #include "simulated_drive.h"
 
 #include <QTest>

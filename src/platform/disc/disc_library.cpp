@@ -3,11 +3,9 @@
 #include "platform/disc/disc_path.h"
 #include "platform/disc/read/disc_file_reader.h"
 #include "platform/disc/read/disc_reader.h"
+#include "platform/disc/stream_read_thread.h"
 
 #include <algorithm>
-#include <condition_variable>
-#include <cstring>
-#include <thread>
 
 namespace {
 // A drive's state in one word, so that a stream opening on another thread sees a tray
@@ -53,124 +51,6 @@ std::optional<Iso9660::VolumeDescriptor> readVolume(DriveSlot& slot, quint64 sta
 }
 
 } // namespace
-
-// The read threads still running; the library waits for them before its discs go.
-struct ReadThreadCount {
-    void started()
-    {
-        const std::lock_guard lock(mutex);
-        ++running;
-    }
-    void ended()
-    {
-        const std::lock_guard lock(mutex);
-        --running;
-        none.notify_all();
-    }
-    void waitForNone()
-    {
-        std::unique_lock lock(mutex);
-        none.wait(lock, [this] { return running == 0; });
-    }
-
-    std::mutex mutex;
-    std::condition_variable none;
-    int running = 0;
-};
-
-// The reads of one stream, on a thread of their own: a drive can spend seconds on a scratched
-// sector, and whoever waits for the read (mpv, before it can open the next track) must be able
-// to stop waiting when the stream is cut off. The thread finishes that read for nobody and
-// ends; it owns the file's reader, and with it our handle on the drive, until then.
-class StreamReadThread {
-public:
-    StreamReadThread(std::unique_ptr<DiscFileReader> reader, std::shared_ptr<ReadThreadCount> count)
-        : m_shared(std::make_shared<Shared>())
-    {
-        m_shared->reader = std::move(reader);
-        count->started();
-        std::thread([shared = m_shared, count] {
-            serve(*shared);
-            count->ended();
-        }).detach();
-    }
-    ~StreamReadThread()
-    {
-        const std::lock_guard lock(m_shared->mutex);
-        m_shared->closing = true;
-        m_shared->changed.notify_all();
-    }
-    StreamReadThread(const StreamReadThread&) = delete;
-    StreamReadThread& operator=(const StreamReadThread&) = delete;
-
-    // As DiscFileReader::read, or -1 once interrupted.
-    qint64 read(qint64 offset, char* out, qint64 maxSize)
-    {
-        std::unique_lock lock(m_shared->mutex);
-        Shared& s = *m_shared;
-        if (s.interrupted)
-            return -1;
-        s.offset = static_cast<std::uint64_t>(offset);
-        s.maxSize = static_cast<std::size_t>(maxSize);
-        s.requested = true;
-        s.done = false;
-        s.changed.notify_all();
-        s.changed.wait(lock, [&s] { return s.done || s.interrupted; });
-        if (!s.done)
-            return -1;
-        if (s.result > 0)
-            std::memcpy(out, s.data.data(), static_cast<std::size_t>(s.result));
-        return s.result;
-    }
-    // From any thread: the read in progress returns -1 at once, and so does every later one.
-    void interrupt()
-    {
-        const std::lock_guard lock(m_shared->mutex);
-        m_shared->interrupted = true;
-        m_shared->changed.notify_all();
-    }
-
-private:
-    struct Shared {
-        std::mutex mutex; // never held while the drive reads
-        std::condition_variable changed;
-        std::unique_ptr<DiscFileReader> reader;
-        bool requested = false;
-        std::uint64_t offset = 0;
-        std::size_t maxSize = 0;
-        bool done = false;
-        qint64 result = 0;
-        std::vector<unsigned char> data;
-        bool interrupted = false;
-        bool closing = false;
-    };
-
-    static void serve(Shared& s)
-    {
-        std::vector<unsigned char> data;
-        std::unique_lock lock(s.mutex);
-        for (;;) {
-            s.changed.wait(lock, [&s] { return s.requested || s.closing || s.interrupted; });
-            if (s.closing || s.interrupted) {
-                lock.unlock();
-                s.reader.reset(); // our handle on the drive goes now, not with the stream
-                return;
-            }
-            s.requested = false;
-            const std::uint64_t offset = s.offset;
-            data.resize(s.maxSize);
-            lock.unlock();
-            const qint64 result = s.reader->read(offset, data.data(), data.size());
-            lock.lock();
-            std::swap(s.data, data);
-            s.result = result;
-            s.done = true;
-            s.changed.notify_all();
-        }
-    }
-
-    std::shared_ptr<Shared> m_shared;
-};
 
 DiscStream::DiscStream(std::shared_ptr<DriveSlot> slot, quint64 state,
                        std::unique_ptr<DiscFileReader> reader,

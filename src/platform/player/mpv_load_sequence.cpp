@@ -29,7 +29,7 @@ MpvLoadSequence::Actions MpvLoadSequence::open(Medium medium)
 {
     m_medium = medium;
     m_duration = m_durationAfterEnd = 0;
-    Actions actions = load(false, false);
+    Actions actions = load(Request::Play);
     setPlayState(MediaPlayer::Stopped, actions);
     return actions;
 }
@@ -41,16 +41,17 @@ MpvLoadSequence::Actions MpvLoadSequence::play()
     Actions actions;
     if (m_phase == Phase::Ready) {
         // The file is known to play: resuming is immediate.
-        m_stopped = m_heldAtStart = false;
+        m_heldAtStart = false;
+        m_request = Request::Play;
         if (m_playState != MediaPlayer::Playing)
-            setPause(false, actions);
+            sendPause(actions);
         setPlayState(MediaPlayer::Playing, actions);
     } else if (hasActiveLoad()) {
         // Still opening; the playback restart decides the state.
-        m_stopped = m_heldAtStart = false;
-        setPause(false, actions);
+        m_heldAtStart = false;
+        ask(Request::Play, actions);
     } else {
-        actions = load(false, false);
+        actions = load(Request::Play);
     }
     return actions;
 }
@@ -59,11 +60,11 @@ MpvLoadSequence::Actions MpvLoadSequence::pause()
 {
     Actions actions;
     if (m_playState == MediaPlayer::Playing) {
-        setPause(true, actions);
+        ask(Request::Pause, actions);
         setPlayState(MediaPlayer::Paused, actions);
-    } else if (hasActiveLoad() && m_phase != Phase::Ready && !m_stopped) {
+    } else if (hasActiveLoad() && m_phase != Phase::Ready && m_request != Request::Stop) {
         // Opens paused; the playback restart then reports state Paused.
-        setPause(true, actions);
+        ask(Request::Pause, actions);
     }
     return actions;
 }
@@ -72,13 +73,12 @@ MpvLoadSequence::Actions MpvLoadSequence::stop()
 {
     Actions actions;
     if (hasActiveLoad()) {
-        m_stopped = true;
-        setPause(true, actions);
+        ask(Request::Stop, actions);
         if (m_phase == Phase::Ready)
             actions.push_back(seekTo(0));
     } else if (m_phase == Phase::Ended && m_medium != Medium::None) {
         // keep-open=no unloaded the file at its end; hold it again at its start.
-        actions = load(true, true);
+        actions = load(Request::Stop);
     }
     // mpv's time-pos at the start is the first frame's, a few milliseconds in.
     m_heldAtStart = true;
@@ -108,13 +108,11 @@ MpvLoadSequence::Actions MpvLoadSequence::failureDue(std::uint64_t serial, int e
     return {failure(MpvLoadAction::ReportLoadFailed, error)};
 }
 
-MpvLoadSequence::Actions MpvLoadSequence::load(bool paused, bool stopped)
+MpvLoadSequence::Actions MpvLoadSequence::load(Request request)
 {
-    m_paused = paused;
-    m_stopped = stopped;
+    m_request = request;
     m_heldAtStart = false;
-    m_videoConfigured = false;
-    m_firstFramePending = true;
+    m_firstFrame = FirstFrame::AwaitingVideo;
     m_clearPlaylistOnStart = false;
     m_seekTarget.reset();
     ++m_serial;
@@ -145,7 +143,7 @@ MpvLoadSequence::Actions MpvLoadSequence::startLoad()
     m_phase = Phase::AwaitingLoadReply;
     Actions actions;
     // Before the loadfile: async requests reach mpv's core in the order sent.
-    setPause(m_paused, actions);
+    sendPause(actions);
     MpvLoadAction loadfile{MpvLoadAction::Loadfile};
     loadfile.serial = m_serial;
     actions.push_back(loadfile);
@@ -213,8 +211,8 @@ MpvLoadSequence::Actions MpvLoadSequence::fileLoaded()
 
 void MpvLoadSequence::videoReconfigured()
 {
-    if (isOurs() && isOpen())
-        m_videoConfigured = true;
+    if (isOurs() && isOpen() && m_firstFrame == FirstFrame::AwaitingVideo)
+        m_firstFrame = FirstFrame::AwaitingFrame;
 }
 
 MpvLoadSequence::Actions MpvLoadSequence::playbackRestarted()
@@ -226,13 +224,13 @@ MpvLoadSequence::Actions MpvLoadSequence::playbackRestarted()
     // Without a picture of our own to watch, the restart after a new video configuration is
     // the first frame.
     const bool announceFrame =
-        m_picture == Picture::None && m_firstFramePending && m_videoConfigured;
+        m_picture == Picture::None && m_firstFrame == FirstFrame::AwaitingFrame;
     if (announceFrame)
-        m_firstFramePending = false;
+        m_firstFrame = FirstFrame::Announced;
     Actions actions;
-    setPlayState(m_stopped  ? MediaPlayer::Stopped
-                 : m_paused ? MediaPlayer::Paused
-                            : MediaPlayer::Playing,
+    setPlayState(m_request == Request::Stop    ? MediaPlayer::Stopped
+                 : m_request == Request::Pause ? MediaPlayer::Paused
+                                               : MediaPlayer::Playing,
                  actions);
     if (announceFrame)
         actions.push_back(action(MpvLoadAction::ReportFirstFrame));
@@ -261,7 +259,8 @@ MpvLoadSequence::Actions MpvLoadSequence::endCurrentFile(const FileEnd& end)
 {
     if (isOpen())
         m_durationAfterEnd = m_duration;
-    m_paused = m_stopped = m_heldAtStart = false;
+    m_request = Request::Play;
+    m_heldAtStart = false;
     m_seekTarget.reset();
     m_currentEntry = -1;
     Actions actions;
@@ -286,9 +285,9 @@ MpvLoadSequence::Actions MpvLoadSequence::endCurrentFile(const FileEnd& end)
 
 MpvLoadSequence::Actions MpvLoadSequence::frameShown()
 {
-    if (!m_firstFramePending || !isOpen() || !m_videoConfigured)
+    if (m_firstFrame != FirstFrame::AwaitingFrame || !isOpen())
         return {};
-    m_firstFramePending = false;
+    m_firstFrame = FirstFrame::Announced;
     return {action(MpvLoadAction::ReportFirstFrame)};
 }
 
@@ -340,11 +339,16 @@ bool MpvLoadSequence::hasActiveLoad() const
     }
 }
 
-void MpvLoadSequence::setPause(bool paused, Actions& actions)
+void MpvLoadSequence::ask(Request request, Actions& actions)
 {
-    m_paused = paused;
+    m_request = request;
+    sendPause(actions);
+}
+
+void MpvLoadSequence::sendPause(Actions& actions) const
+{
     MpvLoadAction pause{MpvLoadAction::SetPause};
-    pause.paused = paused;
+    pause.paused = m_request != Request::Play;
     actions.push_back(pause);
 }
 

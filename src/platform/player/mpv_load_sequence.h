@@ -100,11 +100,19 @@ public:
     bool isOpen() const { return m_phase == Phase::Starting || m_phase == Phase::Ready; }
 
 private:
-    Actions load(bool paused, bool stopped);
+    // What the player last asked mpv for. Stop is a pause held at the medium's start.
+    enum class Request { Play, Pause, Stop };
+    // How far the latest load is on its way to the first frame: its video configured, then a
+    // frame of it on the screen, which is announced once. Announced stands for no load too.
+    enum class FirstFrame { AwaitingVideo, AwaitingFrame, Announced };
+
+    Actions load(Request request);
     Actions startLoad();
     Actions endCurrentFile(const FileEnd& end);
     MpvLoadAction seekTo(double seconds);
-    void setPause(bool paused, Actions& actions);
+    // Takes the request and sends mpv the pause it means.
+    void ask(Request request, Actions& actions);
+    void sendPause(Actions& actions) const;
     void setPlayState(MediaPlayer::State state, Actions& actions);
     // From the latest load (or its wait for the render context) until its file ends or fails.
     bool hasActiveLoad() const;
@@ -114,19 +122,21 @@ private:
     Medium m_medium = Medium::None;
     Picture m_picture = Picture::None;
     MediaPlayer::State m_playState = MediaPlayer::Stopped;
-    // What the player asked mpv for; mpv's own state follows asynchronously.
-    bool m_paused = false;
-    bool m_stopped = false;
-    // Stopped and not moved since: the position is the medium's start.
-    bool m_heldAtStart = false;
+    // mpv's own state follows the request asynchronously.
+    Request m_request = Request::Play;
+    FirstFrame m_firstFrame = FirstFrame::Announced;
     std::uint64_t m_serial = 0;
     // Playlist entry of the latest load, and the entry mpv last started; events between
     // START_FILE and END_FILE belong to the started one.
     std::int64_t m_currentEntry = -1;
     std::int64_t m_activeEntry = -1;
+    // Flags that go their own ways, apart from the stages above. Stopped and not moved since:
+    // the position is the medium's start. A seek moves it while the request stays Stop, and a
+    // stop holds it even with no load to stop.
+    bool m_heldAtStart = false;
+    // The latest load turned out a play list file of several entries, which go when its first
+    // one starts: only that one is played.
     bool m_clearPlaylistOnStart = false;
-    bool m_videoConfigured = false;
-    bool m_firstFramePending = false;
 
     double m_duration = 0;
     double m_position = 0;

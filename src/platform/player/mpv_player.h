@@ -2,7 +2,7 @@
 
 #include "platform/player/media_player.h"
 #include "platform/player/mpv/mpv_audio_filters.h"
-#include "platform/player/mpv/mpv_handle.h"
+#include "platform/player/mpv_client.h"
 #include "platform/player/mpv_load_sequence.h"
 #include "platform/player/view/video_output.h"
 #include "platform/sound/tone_control.h"
@@ -10,12 +10,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QStringList>
-#include <atomic>
 #include <cstdint>
-#include <future>
-#include <initializer_list>
-#include <utility>
-#include <vector>
 
 class DiscLibrary;
 class MpvFullScreen;
@@ -23,8 +18,9 @@ class MpvPlayerView;
 
 // MediaPlayer on libmpv. All members run on the GUI thread; mpv's threads only post a queued
 // call that drains mpv's event queue here, so state changes arrive as ordinary Qt signals.
-// The player wires its parts: the load sequence decides, the view shows the picture and the
-// control bar, the full-screen part covers the window, the filter chain shapes the sound.
+// The player wires its parts: the client talks to libmpv, the load sequence decides, the view
+// shows the picture and the control bar, the full-screen part covers the window, the filter
+// chain shapes the sound.
 class MpvPlayer : public MediaPlayer, public ToneControl {
     Q_OBJECT
 public:
@@ -40,8 +36,6 @@ public:
         // How a rendered picture is drawn (videoOutputFor() chooses for the machine).
         VideoOutput output = VideoOutput::OpenGl;
     };
-    // mpv options that hold for one file alone, name and value.
-    using FileOptions = std::vector<std::pair<const char*, const char*>>;
 
     explicit MpvPlayer(const Options& options, QObject* parent = nullptr);
     ~MpvPlayer() override;
@@ -63,7 +57,7 @@ public:
     int Balance() const override { return m_balance; }
     void setBalance(int balance) override;
     bool SetFocus() override;
-    bool isStarting() const override;
+    bool isStarting() const override { return m_mpv.isStarting(); }
     QWidget* videoWidget() override;
 
     // False when libmpv could not be set up; the player then never plays anything.
@@ -78,10 +72,10 @@ public:
     void setTone(double bassDb, double trebleDb) override;
     // The mpv property as text, or a null string when unavailable. Synchronous: meant for
     // diagnostics and tests, not for anything called often.
-    QString mpvProperty(const char* name) const;
+    QString mpvProperty(const char* name) const { return m_mpv.property(name); }
     // The video frame shown now at the video's own size, or a null image without one.
     // Synchronous: meant for a capture, not for anything called often.
-    QImage videoFrame() const;
+    QImage videoFrame() const { return m_mpv.videoFrame(); }
 
 signals:
     // The first video frame of the current file has been shown. (MediaPlayer::loadFailed
@@ -90,9 +84,7 @@ signals:
 
 private:
     // The handle, waiting for it while it is still being made.
-    mpv_handle* handle() const;
-    MpvHandlePtr createHandle() const;
-    void watchEvents(mpv_handle* mpv);
+    mpv_handle* handle() const { return m_mpv.handle(); }
     void createView();
     void onHandleMade();
     void drainEvents();
@@ -101,10 +93,6 @@ private:
     void carryOut(const MpvLoadAction& action);
     void refreshControls();
     void togglePause();
-    void command(std::uint64_t replyId, std::initializer_list<QByteArray> args);
-    // loadfile with options that hold for this file only.
-    void loadFile(std::uint64_t replyId, const QByteArray& url, const FileOptions& fileOptions);
-    void setMpvProperty(const char* name, const QByteArray& value, std::uint64_t replyId = 0);
 
     void noteVideoSize(std::uint64_t id, const mpv_event_property& property);
     void applyDisplaySize();
@@ -112,9 +100,8 @@ private:
     void leaveFullScreen();
 
     const Options m_options;
-    mutable std::future<MpvHandlePtr> m_handleInMaking;
-    mutable MpvHandlePtr m_mpv;
-    std::atomic<bool> m_drainQueued{false};
+    // Goes after the body of the destructor, and so after the view that draws through it.
+    MpvClient m_mpv;
 
     MpvLoadSequence m_sequence;
     QPointer<MpvPlayerView> m_view;

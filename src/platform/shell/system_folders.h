@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QtGlobal>
-#include <optional>
 
 // Folders and the system family text the capture feature depends on.
 class SystemFolders {
@@ -19,14 +17,3 @@ public:
     // "XP" hides capture, "NT" hides its settings frame; Linux reports empty text.
     virtual QString GetOSVersion() const = 0;
 };
-
-// The part of a system version query's answer that names the system family.
-struct OsVersionRecord {
-    quint32 platformId = 0;
-    quint32 major = 0;
-    quint32 minor = 0;
-};
-
-// The family caption for a version query's answer: "Microsoft Win32s", "9X", "NT", "XP" or
-// empty text (newer systems, unknown platforms, and a query that failed, passed as nullopt).
-QString osVersionCaption(const std::optional<OsVersionRecord>& version);

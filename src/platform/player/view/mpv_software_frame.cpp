@@ -54,7 +54,8 @@ void MpvSoftwareFrame::release()
         return;
     mpv_render_context_set_update_callback(m_render.get(), nullptr, nullptr);
     m_render.reset();
-    m_newFrameAnnounced = m_newFrameRendered = m_rendered = false;
+    m_newFrame = NewFrame::None;
+    m_buffer = Buffer::Empty;
 }
 
 void MpvSoftwareFrame::onMpvUpdate(void* frame)
@@ -71,8 +72,8 @@ void MpvSoftwareFrame::processMpvUpdate()
         return;
     // Any notification may change the picture (a seek or a new zoom while paused), but only
     // one that announces a frame counts as a new frame shown.
-    m_newFrameAnnounced |=
-        (mpv_render_context_update(m_render.get()) & MPV_RENDER_UPDATE_FRAME) != 0;
+    if ((mpv_render_context_update(m_render.get()) & MPV_RENDER_UPDATE_FRAME) != 0)
+        m_newFrame = NewFrame::Announced;
     m_stale = true;
     emit frameWaiting();
 }
@@ -87,7 +88,7 @@ bool MpvSoftwareFrame::ensureBuffer(QSize size)
     if (!pixels)
         return false;
     m_pixels.reset(static_cast<uchar*>(pixels));
-    m_rendered = false;
+    m_buffer = Buffer::Empty;
     m_size = size;
     m_stride = stride;
     return true;
@@ -98,11 +99,11 @@ QImage MpvSoftwareFrame::render(QSize size, AlphaByte alpha)
     if (!m_render || size.isEmpty())
         return {};
     // Painted again without a new frame (exposed, overlapped): the last rendering stands.
-    const bool sameBuffer = m_rendered && size == m_size;
+    const bool sameBuffer = m_buffer != Buffer::Empty && size == m_size;
     if (!sameBuffer && !ensureBuffer(size))
         return {};
     if (sameBuffer && !m_stale) {
-        if (alpha == AlphaByte::Opaque && !m_opaque)
+        if (alpha == AlphaByte::Opaque && m_buffer != Buffer::Opaque)
             makeOpaque();
         return image();
     }
@@ -119,17 +120,16 @@ QImage MpvSoftwareFrame::render(QSize size, AlphaByte alpha)
         {MPV_RENDER_PARAM_SW_POINTER, m_pixels.get()},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    m_rendered = mpv_render_context_render(m_render.get(), params) >= 0;
-    if (!m_rendered)
+    if (mpv_render_context_render(m_render.get(), params) < 0) {
+        m_buffer = Buffer::Empty;
         return {};
+    }
+    m_buffer = Buffer::Rendered;
     // A pass over every pixel, as costly as a copy of the picture: only where it is read.
-    m_opaque = false;
     if (alpha == AlphaByte::Opaque)
         makeOpaque();
-    if (m_newFrameAnnounced) {
-        m_newFrameAnnounced = false;
-        m_newFrameRendered = true;
-    }
+    if (m_newFrame == NewFrame::Announced)
+        m_newFrame = NewFrame::Rendered;
     return image();
 }
 
@@ -143,7 +143,7 @@ void MpvSoftwareFrame::makeOpaque()
         for (int x = 0; x < m_size.width(); ++x)
             pixel[x] |= 0xff000000u;
     }
-    m_opaque = true;
+    m_buffer = Buffer::Opaque;
 }
 
 QImage MpvSoftwareFrame::image() const
@@ -153,7 +153,10 @@ QImage MpvSoftwareFrame::image() const
 
 bool MpvSoftwareFrame::takeRenderedNewFrame()
 {
-    return std::exchange(m_newFrameRendered, false);
+    if (m_newFrame != NewFrame::Rendered)
+        return false;
+    m_newFrame = NewFrame::None;
+    return true;
 }
 
 void MpvSoftwareFrame::reportShown()

@@ -52,15 +52,22 @@ private:
     void makeOpaque();
     QImage image() const;
 
+    // What the buffer holds: nothing yet, mpv's picture at m_size, then that picture with 0xff
+    // in every pixel's fourth byte.
+    enum class Buffer { Empty, Rendered, Opaque };
+    // A new frame on its way to the screen: announced by mpv, rendered, then taken by
+    // takeRenderedNewFrame. A frame announced before the last one was taken stands for both:
+    // the widget takes each rendering at once.
+    enum class NewFrame { None, Announced, Rendered };
+
     MpvRenderContextPtr m_render;
     std::unique_ptr<uchar, FreeDeleter> m_pixels;
     QSize m_size;
     qsizetype m_stride = 0;
-    bool m_rendered = false; // the buffer holds mpv's picture at m_size
-    bool m_opaque = false;   // ... with 0xff in every pixel's fourth byte
-    bool m_stale = false;    // mpv asked for a redraw since the last rendering
-    bool m_newFrameAnnounced = false;
-    bool m_newFrameRendered = false;
+    Buffer m_buffer = Buffer::Empty;
+    NewFrame m_newFrame = NewFrame::None;
+    // Apart from both: mpv asked for a redraw since the last rendering, a new frame or not.
+    bool m_stale = false;
     // Coalesces update notifications from mpv's threads into one queued call.
     std::atomic<bool> m_updateQueued{false};
 };

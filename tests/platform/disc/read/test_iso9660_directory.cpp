@@ -3,6 +3,7 @@
 
 #include "platform/disc/read/disc_file_reader.h"
 #include "platform/disc/read/iso9660_directory.h"
+#include "platform/disc/read/memory_sector_source.h"
 
 #include <QtTest>
 
