@@ -159,3 +159,28 @@ void FakeMediaPlayer::finishMedium()
     setStateByPlayer(Stopped);
     emit EndOfStream(0);
 }
+
+void FakeMediaPlayer::setKey(int semitones)
+{
+    if (!keyMissing.isEmpty())
+        return;
+    key = semitones;
+    calls << QStringLiteral("setKey %1").arg(semitones);
+}
+
+void FakeMediaPlayer::setTempo(int percent)
+{
+    tempo = percent;
+    calls << QStringLiteral("setTempo %1").arg(percent);
+}
+
+void FakeMediaPlayer::setVoiceCancel(bool on)
+{
+    voiceCancel = on;
+    calls << QStringLiteral("setVoiceCancel %1").arg(on);
+}
+
+void FakeMediaPlayer::setAvailabilityListener(std::function<void()> listener)
+{
+    availabilityListener = std::move(listener);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/player/media_player.h"
+#include "platform/sound/karaoke_sound.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -14,7 +15,7 @@
 // `requireExistingFiles`, which is then reported by loadFailed as libmpv does) never opens. Tests
 // let the player report with settle() and drive the rest by hand: finishMedium(),
 // setStateByPlayer(), ...
-class FakeMediaPlayer : public MediaPlayer {
+class FakeMediaPlayer : public MediaPlayer, public KaraokeSound {
     Q_OBJECT
 public:
     // The code libmpv's end of a file that is not there carries (MPV_ERROR_LOADING_FAILED).
@@ -42,6 +43,18 @@ public:
     bool SetFocus() override;
     bool isStarting() const override { return starting; }
     QWidget* videoWidget() override { return m_view; }
+
+    // The karaoke stages, kept as set; `keyMissing` plays a libmpv without the key filter.
+    void setKey(int semitones) override;
+    void setTempo(int percent) override;
+    void setVoiceCancel(bool on) override;
+    QString keyUnavailable() const override { return keyMissing; }
+    void setAvailabilityListener(std::function<void()> listener) override;
+    int key = 0;
+    int tempo = 100;
+    bool voiceCancel = false;
+    QString keyMissing;
+    std::function<void()> availabilityListener;
 
     // Scripting.
     // Runs the event loop until every medium being opened has opened (or never will).

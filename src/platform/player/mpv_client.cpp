@@ -74,6 +74,13 @@ MpvHandlePtr MpvClient::createHandle() const
             qCWarning(lcMpv, "mpv does not accept %s=%s", option.name.constData(),
                       option.value.constData());
     }
+    // Setting "af" before initialising parses it and nothing more: a filter libmpv lacks is
+    // refused at once.
+    if (!m_setup.probedAudioFilter.isEmpty()) {
+        m_probedFilterFound =
+            mpv_set_option_string(mpv.get(), "af", m_setup.probedAudioFilter.constData()) >= 0;
+        mpv_set_option_string(mpv.get(), "af", "");
+    }
     Diagnostics::mark("mpv: options set");
     if (mpv_initialize(mpv.get()) < 0) {
         qCCritical(lcMpv, "mpv_initialize failed");

@@ -26,6 +26,7 @@ public:
         bool renderVideo = true;            // false: vo=null
         QStringList extraOptions;           // "name=value", after the player's own
         const DiscLibrary* discs = nullptr; // behind the disc stream protocol; none: no discs
+        QByteArray probedAudioFilter;       // an "af" value whose filters are checked to exist
     };
 
     explicit MpvClient(const Setup& setup, QObject* parent = nullptr);
@@ -35,6 +36,9 @@ public:
     // The handle, waiting for it while it is still being made; nullptr without libmpv.
     mpv_handle* handle() const;
     bool isStarting() const;
+    // Whether libmpv knows every filter of Setup::probedAudioFilter; false until the handle
+    // has been made, and without libmpv.
+    bool probedFilterFound() const { return m_probedFilterFound; }
 
     void command(std::uint64_t replyId, std::initializer_list<QByteArray> args);
     // loadfile ... replace, with options that hold for this file only.
@@ -61,4 +65,5 @@ private:
     mutable std::future<MpvHandlePtr> m_handleInMaking;
     mutable MpvHandlePtr m_mpv;
     std::atomic<bool> m_wakeQueued{false};
+    mutable std::atomic<bool> m_probedFilterFound{false};
 };

@@ -118,6 +118,12 @@ std::uint64_t mpvReplyId(MpvRequest request, std::uint64_t serial)
     return (std::uint64_t(request) << kRequestShift) | serial;
 }
 
+bool mpvRequestFailed(const mpv_event& event, MpvRequest request)
+{
+    return event.error < 0 && event.reply_userdata != 0 &&
+           requestOf(event.reply_userdata) == request;
+}
+
 MpvLoadSequence::Actions feedMpvEvent(const mpv_event& event, MpvLoadSequence& sequence)
 {
     switch (event.event_id) {

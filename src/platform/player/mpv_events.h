@@ -16,6 +16,7 @@ enum class MpvRequest : std::uint8_t {
     Seek = 2,
     Filters = 3,
     Duration = 4, // its serial is the playlist entry whose duration was asked
+    KeyCommand = 5,
 };
 std::uint64_t mpvReplyId(MpvRequest request, std::uint64_t serial = 0);
 
@@ -26,6 +27,9 @@ enum MpvObservedProperty : std::uint64_t {
     MpvVideoWidthProperty = 3, // the picture's display size, for double size
     MpvVideoHeightProperty = 4,
 };
+
+// Whether `event` is the failed reply to a request of this kind.
+bool mpvRequestFailed(const mpv_event& event, MpvRequest request);
 
 // Reads one event of mpv's queue into the load sequence and returns what the player is to carry
 // out. Nothing of `event` is needed afterwards.

@@ -5,6 +5,7 @@
 #include "platform/player/mpv_client.h"
 #include "platform/player/mpv_load_sequence.h"
 #include "platform/player/view/video_output.h"
+#include "platform/sound/karaoke_sound.h"
 #include "platform/sound/tone_control.h"
 
 #include <QImage>
@@ -21,7 +22,7 @@ class MpvPlayerView;
 // The player wires its parts: the client talks to libmpv, the load sequence decides, the view
 // shows the picture and the control bar, the full-screen part covers the window, the filter
 // chain shapes the sound.
-class MpvPlayer : public MediaPlayer, public ToneControl {
+class MpvPlayer : public MediaPlayer, public ToneControl, public KaraokeSound {
     Q_OBJECT
 public:
     struct Options {
@@ -35,6 +36,9 @@ public:
         const DiscLibrary* discs = nullptr;
         // How a rendered picture is drawn (videoOutputFor() chooses for the machine).
         VideoOutput output = VideoOutput::OpenGl;
+        // The mpv audio filter that moves the key (another name only to try a libmpv that
+        // lacks it).
+        QString keyFilterName = QString::fromLatin1(MpvAudioFilterChain::KeyFilterName);
     };
 
     explicit MpvPlayer(const Options& options, QObject* parent = nullptr);
@@ -70,6 +74,12 @@ public:
     void setAudioStage(const QString& label, const QString& filter);
     // The tone stage of the filter chain (none while both gains are 0).
     void setTone(double bassDb, double trebleDb) override;
+
+    void setKey(int semitones) override;
+    void setTempo(int percent) override;
+    void setVoiceCancel(bool on) override;
+    QString keyUnavailable() const override { return m_keyUnavailable; }
+    void setAvailabilityListener(std::function<void()> listener) override;
     // The mpv property as text, or a null string when unavailable. Synchronous: meant for
     // diagnostics and tests, not for anything called often.
     QString mpvProperty(const char* name) const { return m_mpv.property(name); }
@@ -93,6 +103,9 @@ private:
     void carryOut(const MpvLoadAction& action);
     void refreshControls();
     void togglePause();
+    void sendAudioFilters();
+    void noteFailedRequest(const mpv_event& event);
+    void giveUpKey(const QString& why);
 
     void noteVideoSize(std::uint64_t id, const mpv_event_property& property);
     void applyDisplaySize();
@@ -116,4 +129,8 @@ private:
     bool m_showControls = true;
     bool m_enableFullScreenControls = true;
     int m_balance = BalanceBoth;
+    int m_key = 0;
+    QByteArray m_filtersSent; // the "af" value mpv was last given
+    QString m_keyUnavailable;
+    std::function<void()> m_availabilityListener;
 };
