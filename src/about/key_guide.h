@@ -22,6 +22,11 @@ enum class Command {
     VolumeUp,
     VolumeDown,
     Mute,
+    KeyUp,
+    KeyDown,
+    TempoFaster,
+    TempoSlower,
+    OriginalKeyAndTempo,
 };
 
 // One key with its modifiers (QtCore's own type, so the table needs no toolkit to be read).

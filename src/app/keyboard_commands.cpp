@@ -59,6 +59,13 @@ void KeyboardCommands::run(KeyGuide::Command command)
     case Command::Mute:
         m_steps.toggleMute();
         break;
+    case Command::KeyUp:
+    case Command::KeyDown:
+    case Command::TempoFaster:
+    case Command::TempoSlower:
+    case Command::OriginalKeyAndTempo:
+        m_steps.karaoke(command);
+        break;
     }
 }
 

@@ -19,6 +19,8 @@ public:
         std::function<void(double seconds)> seekBy;
         std::function<void(int direction)> stepVolume;
         std::function<void()> toggleMute;
+        // Key, tempo and the original of both (KeyUp … OriginalKeyAndTempo).
+        std::function<void(KeyGuide::Command)> karaoke;
     };
 
     KeyboardCommands(QWidget* window, Steps steps);

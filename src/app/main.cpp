@@ -95,6 +95,8 @@ int main(int argc, char* argv[])
     MpvPlayer player(mpvOptions);
     IniSettingsStore settings(IniSettingsStore::userFilePath(Product::Title),
                               SettingsKeys::Section);
+    IniSettingsStore songSettings(IniSettingsStore::userFilePath(Product::Title),
+                                  SettingsKeys::KaraokeSection);
     MciInterpreter mci(drives);
     LinuxSystemFolders folders;
     // Where the display hands out no picture of the screen (Wayland), the player's own frame.
@@ -110,6 +112,8 @@ int main(int argc, char* argv[])
                               .folderLister = &folderLister,
                               .mixer = &mixer,
                               .tone = &player,
+                              .karaoke = &player,
+                              .songSettings = &songSettings,
                               .grabber = &grabber,
                               .wallpaper = &wallpaper,
                               .endProcess = [&desktop](int code) {

@@ -4,6 +4,7 @@
 
 class CdDrives;
 class FolderLister;
+class KaraokeSound;
 class MediaPlayer;
 class MixerDevice;
 class SettingsStore;
@@ -26,6 +27,10 @@ struct PlatformServices {
     MixerDevice* mixer = nullptr;
     // The sound path's own tone stage, where the mixer has no bass or treble; may be null.
     ToneControl* tone = nullptr;
+    // The sound path's key, tempo and voice-cancel stages; may be null.
+    KaraokeSound* karaoke = nullptr;
+    // The settings section of the key and tempo chosen per song (apart from "Settings").
+    SettingsStore* songSettings = nullptr;
     // The screen as it shows now, for a capture; without one a capture reports it has none.
     ScreenGrabber* grabber = nullptr;
     // Makes a captured picture the wallpaper; may be null.

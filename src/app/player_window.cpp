@@ -3,6 +3,7 @@
 #include "app/keyboard_commands.h"
 #include "app/menu_windows.h"
 #include "app/popup_menu.h"
+#include "app/sound_choices.h"
 #include "app/window_hooks.h"
 #include "app/window_keyboard.h"
 #include "app/window_modes.h"
@@ -14,6 +15,7 @@
 #include "desktop/command_line.h"
 #include "desktop/playback_transport.h"
 #include "diagnostics/diagnostics.h"
+#include "karaoke/karaoke_controls.h"
 #include "mixer/volume_panel.h"
 #include "platform/disc/mci.h"
 #include "platform/player/media_player.h"
@@ -61,15 +63,17 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     createCommandButtons();
     m_modes =
         new WindowModes(this, *m_services.player, cmdOnTop, [this] { m_engine->FocusPlayer(); });
+    createKaraoke();
     createMenu();
     createBookmark();
     createVideoCd();
     m_volume = new VolumePanel(
         this, {*m_services.mixer, m_services.tone, [this] { m_engine->FocusPlayer(); }});
-    m_transport =
-        new PlaybackTransport({*this, *m_engine, *m_services.player,
-                               [this] { m_modes->FullScreen(); }, [this] { ExitProgram(); }},
-                              this);
+    m_transport = new PlaybackTransport({*this, *m_engine, *m_services.player,
+                                         [this] { m_modes->FullScreen(); },
+                                         [this] { ExitProgram(); }, m_sound->tempo()},
+                                        this);
+    m_sound->reportTo(*m_transport);
 
     createCapture();
     createKeyboard();
@@ -126,7 +130,7 @@ void Playerfrm::createMenu()
         this, {[this] { return chooserTarget(); }, [this] { return settingsServices(); }});
     PlaybackPanel& p = *m_playbackPanel;
     m_menu = new PopupMenu(this, {p.mnunexttrack, p.mnuplay, p.mnupause, p.mnustop},
-                           m_captureControls->mnucapturescreen);
+                           m_captureControls->mnucapturescreen, m_karaoke->menu());
     mnuOpenVCD = m_menu->mnuOpenVCD;
     mnuvcdbookmark = m_menu->mnuvcdbookmark;
     mnuaddbookmark = m_menu->mnuaddbookmark;
@@ -140,12 +144,14 @@ void Playerfrm::createMenu()
     connect(m_menu->mnuSetting, &QAction::triggered, this, &Playerfrm::openSettings);
     connect(m_menu->mnuhelp, &QAction::triggered, m_windows, &MenuWindows::showHelp);
     connect(m_menu->mnuprogram, &QAction::triggered, m_windows, &MenuWindows::showAbout);
-    connect(m_menu->mnuFirst, &QAction::triggered, this,
-            [this] { setAudioChannel(MediaPlayer::BalanceFirstChannel); });
-    connect(m_menu->mnuSecond, &QAction::triggered, this,
-            [this] { setAudioChannel(MediaPlayer::BalanceSecondChannel); });
-    connect(m_menu->mnuBoth, &QAction::triggered, this,
-            [this] { setAudioChannel(MediaPlayer::BalanceBoth); });
+    m_sound->attachChannelMenu(*m_menu);
+}
+
+void Playerfrm::createKaraoke()
+{
+    m_karaoke = new KaraokeControls(m_services.karaoke, *m_services.songSettings, this);
+    m_sound = new SoundChoices(*m_services.player, *m_services.drives, *m_karaoke, this);
+    m_sound->followSongs(*m_engine);
 }
 
 void Playerfrm::createBookmark()
@@ -196,7 +202,8 @@ void Playerfrm::createKeyboard()
         this, {.openMenu = [this] { openMenuFromKeyboard(); },
                .seekBy = [this](double seconds) { m_engine->seekBy(seconds); },
                .stepVolume = [this](int direction) { m_volume->stepMainVolume(direction); },
-               .toggleMute = [this] { m_volume->toggleMute(); }});
+               .toggleMute = [this] { m_volume->toggleMute(); },
+               .karaoke = [this](KeyGuide::Command command) { m_sound->runKey(command); }});
 }
 
 void Playerfrm::setFocusOrder()
@@ -245,12 +252,6 @@ void Playerfrm::openSettings()
 {
     m_modes->leaveOnTop();
     m_windows->showSettings();
-}
-
-void Playerfrm::setAudioChannel(int balance)
-{
-    // The check mark moves with the action group; the medium plays on.
-    m_services.player->setBalance(balance);
 }
 
 void Playerfrm::cmdMenu_Click()
@@ -362,6 +363,7 @@ void Playerfrm::Command32()
 
 void Playerfrm::endProcess()
 {
+    m_karaoke->flush();
     m_engine->setStatus(StatusText::ShuttingDown);
     m_playbackPanel->lblDisplay->repaint();
     if (m_services.endProcess)

@@ -16,6 +16,7 @@ class Bookmark;
 class CaptureChain;
 class CaptureControls;
 class CdTray;
+class KaraokeControls;
 class KeyboardCommands;
 class MenuWindows;
 class WindowHooks;
@@ -25,6 +26,7 @@ class MediaTransport;
 class PlaybackEngine;
 class PlaybackPanel;
 class PopupMenu;
+class SoundChoices;
 class TrackPanel;
 class VideoCdLoader;
 class VolumePanel;
@@ -114,6 +116,7 @@ private:
     void createFrontPanel();
     void createCommandButtons();
     void createMenu();
+    void createKaraoke();
     void createBookmark();
     void createVideoCd();
     void createCapture();
@@ -127,7 +130,6 @@ private:
     // capture's destination path.
     Settingfrm::Services settingsServices();
     ChooserTarget chooserTarget();
-    void setAudioChannel(int balance);
     // The volume panel follows the mixer whenever the window is shown, uncovered or
     // activated; several of these at once refresh it once.
     void scheduleVolumeRefresh();
@@ -145,6 +147,8 @@ private:
     CdTray* m_tray = nullptr;
     LayoutResizer* m_resizer = nullptr;
     VolumePanel* m_volume = nullptr;
+    KaraokeControls* m_karaoke = nullptr;
+    SoundChoices* m_sound = nullptr;
     CaptureChain* m_capture = nullptr;
     CaptureControls* m_captureControls = nullptr;
     MediaTransport* m_transport = nullptr;

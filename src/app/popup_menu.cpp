@@ -17,7 +17,7 @@ QAction* addItem(QMenu* menu, const char* name, const QString& caption, bool ena
 }
 } // namespace
 
-PopupMenu::PopupMenu(QWidget* window, const Transport& transport, QAction* capture)
+PopupMenu::PopupMenu(QWidget* window, const Transport& transport, QAction* capture, QMenu* karaoke)
     : QObject(window)
 {
     mnuPopup = new QMenu(QStringLiteral("Popup Menu"), window);
@@ -60,6 +60,8 @@ PopupMenu::PopupMenu(QWidget* window, const Transport& transport, QAction* captu
         channelGroup->addAction(channel);
     }
     mnuBoth->setChecked(true);
+    mnuKaraoke = karaoke;
+    mnuPopup->addMenu(karaoke);
     mnuPopup->addSeparator();
 
     mnuhelp = addItem(mnuPopup, "mnuhelp", "Help");

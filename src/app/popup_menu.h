@@ -20,7 +20,7 @@ public:
         QAction* stop;
     };
     // The items other subsystems own and the menu only places: the transport, and capture.
-    PopupMenu(QWidget* window, const Transport& transport, QAction* capture);
+    PopupMenu(QWidget* window, const Transport& transport, QAction* capture, QMenu* karaoke);
 
     // Shows the menu at `position` and returns when it has closed (the chosen item's command
     // has run by then).
@@ -29,6 +29,7 @@ public:
     QMenu* mnuPopup;
     QMenu* mnuVCD;
     QMenu* mnuAudioChannel;
+    QMenu* mnuKaraoke;
     QAction* mnuOpenVCD;
     QAction* mnuOpenall;
     QAction* mnuvcdbookmark;

@@ -43,6 +43,12 @@ public:
     // Moves within the current medium; positions outside it are refused.
     virtual void seekTo(double seconds) = 0;
     virtual void setFullScreen(bool on) = 0;
+    // The tempo as a rate of the medium's own speed (1.0), and the range it may be set in.
+    virtual double rate() const { return 1.0; }
+    virtual double minimumRate() const { return 1.0; }
+    virtual double maximumRate() const { return 1.0; }
+    // Sets the tempo, within that range, as near as its steps allow; the key is kept.
+    virtual void setRate(double) {}
     // Brings the window to the front.
     virtual void raise() = 0;
     // The Exit button: stops playback and ends the program.

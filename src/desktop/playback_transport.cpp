@@ -173,3 +173,14 @@ void PlaybackTransport::quit()
 {
     m_window.exitProgram();
 }
+
+double PlaybackTransport::rate() const
+{
+    return m_window.tempo.rate ? m_window.tempo.rate() : 1.0;
+}
+
+void PlaybackTransport::setRate(double rate)
+{
+    if (m_window.tempo.setRate)
+        m_window.tempo.setRate(rate);
+}

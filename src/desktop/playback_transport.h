@@ -22,6 +22,13 @@ public:
         std::function<void()> fullScreen;
         // The Exit button's step.
         std::function<void()> exitProgram;
+        // The tempo: read, set, and its range; absent: the medium's own speed only.
+        struct Tempo {
+            std::function<double()> rate;
+            std::function<void(double)> setRate;
+            double slowest = 1.0;
+            double fastest = 1.0;
+        } tempo;
     };
 
     explicit PlaybackTransport(Window window, QObject* parent = nullptr);
@@ -41,6 +48,10 @@ public:
     void next() override;
     void seekTo(double seconds) override;
     void setFullScreen(bool on) override;
+    double rate() const override;
+    double minimumRate() const override { return m_window.tempo.slowest; }
+    double maximumRate() const override { return m_window.tempo.fastest; }
+    void setRate(double rate) override;
     void raise() override;
     void quit() override;
 

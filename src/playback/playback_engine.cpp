@@ -111,6 +111,7 @@ bool PlaybackEngine::loadAndPlay(PendingLoad load)
         return false;
     // The player knows the length only once the medium is open; the bar takes it then.
     m_pendingLoad = load;
+    emit mediumLoading(path);
     m_player.setFileName(path);
     m_player.Play();
     return true;

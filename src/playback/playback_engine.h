@@ -87,6 +87,8 @@ public:
 
 signals:
     void statusChanged(const QString& text);
+    // A medium goes to the player to be played (`path` as the list names it).
+    void mediumLoading(const QString& path);
 
 private:
     // The medium handed to the player that has not reported playing yet, by who loaded it: the

@@ -3,6 +3,8 @@
 // Names of the stored settings, exactly as they are kept in the store.
 namespace SettingsKeys {
 inline constexpr const char* Section = "Settings";
+// The section of the key and tempo chosen per song; "Settings" never holds them.
+inline constexpr const char* KaraokeSection = "Karaoke";
 
 inline constexpr const char* Pictextcopy = "Pictextcopy";
 inline constexpr const char* Screenshot = "Screenshot";

@@ -37,6 +37,8 @@ PlatformServices FakeRig::services()
                             .folderLister = lister,
                             .mixer = &mixer,
                             .tone = tone,
+                            .karaoke = &player,
+                            .songSettings = &songSettings,
                             .grabber = screenGrabber,
                             .wallpaper = &wallpaper,
                             .endProcess = [this](int code) { exitCodes << code; }};

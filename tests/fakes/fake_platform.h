@@ -22,6 +22,12 @@ public:
         values[key] = value;
         saves << key;
     }
+    QMap<QString, QString> GetAll() const override { return values; }
+    void Remove(const QString& key) override
+    {
+        values.remove(key);
+        saves << "-" + key;
+    }
     QMap<QString, QString> values;
     QStringList saves;
 };
@@ -78,6 +84,7 @@ struct FakeRig {
 
     FakeMediaPlayer player;
     FakeSettingsStore settings;
+    FakeSettingsStore songSettings; // the per-song key and tempo section
     FakeMci mci;
     FakeSystemFolders folders;
     FakeCdDrives drives;

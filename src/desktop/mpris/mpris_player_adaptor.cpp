@@ -97,3 +97,24 @@ void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong p
         return;
     m_transport.seekTo(seconds);
 }
+
+double MprisPlayerAdaptor::rate() const
+{
+    return m_transport.rate();
+}
+
+void MprisPlayerAdaptor::setRate(double rate)
+{
+    if (rate >= m_transport.minimumRate() && rate <= m_transport.maximumRate())
+        m_transport.setRate(rate);
+}
+
+double MprisPlayerAdaptor::minimumRate() const
+{
+    return m_transport.minimumRate();
+}
+
+double MprisPlayerAdaptor::maximumRate() const
+{
+    return m_transport.maximumRate();
+}

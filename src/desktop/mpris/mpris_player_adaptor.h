@@ -13,8 +13,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
     Q_PROPERTY(double Rate READ rate WRITE setRate)
-    Q_PROPERTY(double MinimumRate READ rate)
-    Q_PROPERTY(double MaximumRate READ rate)
+    Q_PROPERTY(double MinimumRate READ minimumRate)
+    Q_PROPERTY(double MaximumRate READ maximumRate)
     Q_PROPERTY(QVariantMap Metadata READ metadata)
     Q_PROPERTY(double Volume READ volume WRITE setVolume)
     Q_PROPERTY(qlonglong Position READ position)
@@ -30,9 +30,11 @@ public:
     MprisPlayerAdaptor(QObject* exported, MediaTransport& transport);
 
     QString playbackStatus() const;
-    // Playback runs at its own speed only; rate writes are refused quietly.
-    double rate() const { return 1.0; }
-    void setRate(double) {}
+    // The tempo; a rate outside the range, or 0 (which would mean pause), is refused quietly.
+    double rate() const;
+    void setRate(double rate);
+    double minimumRate() const;
+    double maximumRate() const;
     QVariantMap metadata() const;
     // The volume belongs to the window's knobs and the sound card's mixer.
     double volume() const { return 1.0; }

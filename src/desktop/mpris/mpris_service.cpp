@@ -74,6 +74,7 @@ QVariantMap MprisService::playerProperties() const
         {QStringLiteral("CanPause"), m_transport.canPause()},
         {QStringLiteral("CanSeek"), m_transport.canSeek()},
         {QStringLiteral("CanGoNext"), m_transport.canGoNext()},
+        {QStringLiteral("Rate"), m_transport.rate()},
     };
 }
 

@@ -97,3 +97,26 @@ void IniSettingsStore::Save(const QString& key, const QString& value)
             settings.setValue(groupedKey(known.key()), known.value());
     settings.sync();
 }
+
+QMap<QString, QString> IniSettingsStore::GetAll() const
+{
+    if (!fileIsUsable())
+        return {};
+    QSettings settings(m_path, QSettings::IniFormat);
+    QMap<QString, QString> values;
+    settings.beginGroup(m_section);
+    for (const QString& key : settings.childKeys())
+        values[key] = settings.value(key).toString();
+    settings.endGroup();
+    return values;
+}
+
+void IniSettingsStore::Remove(const QString& key)
+{
+    m_known.remove(key);
+    if (!fileIsUsable() || !QFileInfo::exists(m_path))
+        return; // nothing of ours to take out of a damaged or missing file
+    QSettings settings(m_path, QSettings::IniFormat);
+    settings.remove(groupedKey(key));
+    settings.sync();
+}

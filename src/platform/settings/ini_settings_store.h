@@ -18,6 +18,8 @@ public:
 
     QString Get(const QString& key) const override;
     void Save(const QString& key, const QString& value) override;
+    QMap<QString, QString> GetAll() const override;
+    void Remove(const QString& key) override;
 
     // The user's own file of a program: $XDG_CONFIG_HOME/TITLE/TITLE.ini.
     static QString userFilePath(const QString& applicationTitle);
