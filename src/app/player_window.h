@@ -59,6 +59,7 @@ public:
     PlaybackPanel& playbackPanel() { return *m_playbackPanel; }
     TrackPanel& trackPanel() { return *m_tracks; }
     PopupMenu& menu() { return *m_menu; }
+    KaraokeControls& karaoke() { return *m_karaoke; }
     WindowModes& modes() { return *m_modes; }
     VideoCdLoader& videoCd() { return *m_videoCd; }
     Bookmark& bookmark() { return *m_bookmark; }
