@@ -98,6 +98,8 @@ void MpvClient::watchEvents(mpv_handle* mpv)
     mpv_observe_property(mpv, MpvTimePosProperty, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv, MpvVideoWidthProperty, "dwidth", MPV_FORMAT_INT64);
     mpv_observe_property(mpv, MpvVideoHeightProperty, "dheight", MPV_FORMAT_INT64);
+    mpv_observe_property(mpv, MpvAudioChannelsProperty, "audio-params/channel-count",
+                         MPV_FORMAT_INT64);
     mpv_request_log_messages(mpv, "warn");
     mpv_set_wakeup_callback(
         mpv,

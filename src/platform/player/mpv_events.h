@@ -26,6 +26,7 @@ enum MpvObservedProperty : std::uint64_t {
     MpvTimePosProperty = 2,
     MpvVideoWidthProperty = 3, // the picture's display size, for double size
     MpvVideoHeightProperty = 4,
+    MpvAudioChannelsProperty = 5, // the source's channels, for voice cancel
 };
 
 // Whether `event` is the failed reply to a request of this kind.

@@ -29,7 +29,8 @@ MpvLoadSequence::Medium mediumOf(const QString& path)
 MpvPlayer::MpvPlayer(const Options& options, QObject* parent)
     : MediaPlayer(parent), m_options(options),
       m_mpv({options.renderVideo, options.extraOptions, options.discs,
-             options.keyFilterName.toUtf8()})
+             options.keyFilterName.toUtf8()}),
+      m_sound(m_mpv, options.keyFilterName)
 {
     // A software picture can be set up as soon as the handle exists.
     connect(&m_mpv, &MpvClient::handleMade, this, &MpvPlayer::onHandleMade);
@@ -88,9 +89,8 @@ void MpvPlayer::onHandleMade()
 {
     if (MpvVideoWidget* picture = m_view ? m_view->renderedPicture() : nullptr)
         picture->mpvReady();
-    if (handle() && !m_mpv.probedFilterFound())
-        giveUpKey(QStringLiteral("This libmpv has no \"%1\" audio filter to change the key with.")
-                      .arg(m_options.keyFilterName));
+    if (handle())
+        m_sound.handleMade();
 }
 
 QWidget* MpvPlayer::videoWidget()
@@ -167,7 +167,7 @@ void MpvPlayer::carryOut(const MpvLoadAction& action)
     case MpvLoadAction::Loadfile:
         // A key moved in place lives only in the running filter: the new file's chain is built
         // from "af", which must say it.
-        sendAudioFilters();
+        m_sound.beforeLoad();
         Diagnostics::mark("mpv: loadfile sent");
         m_mpv.loadFile(mpvReplyId(MpvRequest::Load, action.serial), mpvPath(m_fileName),
                        fileOptionsFor(m_fileName));
@@ -221,7 +221,7 @@ void MpvPlayer::drainEvents()
         if (event->event_id == MPV_EVENT_PROPERTY_CHANGE)
             noteVideoSize(event->reply_userdata,
                           *static_cast<const mpv_event_property*>(event->data));
-        noteFailedRequest(*event);
+        m_sound.noteEvent(*event);
         // The event is read completely first: a listener may delete the player or start a
         // new mpv_wait_event through a nested event loop, which invalidates `event`.
         carryOut(feedMpvEvent(*event, m_sequence));
@@ -232,92 +232,37 @@ void MpvPlayer::drainEvents()
 
 void MpvPlayer::setBalance(int balance)
 {
-    m_balance = std::clamp(balance, BalanceFirstChannel, BalanceSecondChannel);
-    setAudioStage(QString::fromLatin1(MpvAudioFilterChain::ChannelStage),
-                  MpvAudioFilterChain::channelFilter(m_balance));
+    m_sound.setBalance(balance);
 }
 
 void MpvPlayer::setTone(double bassDb, double trebleDb)
 {
-    setAudioStage(QString::fromLatin1(MpvAudioFilterChain::ToneStage),
-                  MpvAudioFilterChain::toneFilter(bassDb, trebleDb));
+    m_sound.setTone(bassDb, trebleDb);
 }
 
 void MpvPlayer::setAudioStage(const QString& label, const QString& filter)
 {
-    if (m_audioFilters.setStage(label, filter))
-        sendAudioFilters();
-}
-
-void MpvPlayer::sendAudioFilters()
-{
-    // The whole chain at once: mpv swaps it in place while playing, keeping the stages whose
-    // text has not changed.
-    const QByteArray text = m_audioFilters.text().toUtf8();
-    if (text == m_filtersSent)
-        return;
-    m_filtersSent = text;
-    m_mpv.setProperty("af", text, mpvReplyId(MpvRequest::Filters));
+    m_sound.setStage(label, filter);
 }
 
 void MpvPlayer::setKey(int semitones)
 {
-    semitones = std::clamp(semitones, -24, 24);
-    if (!m_keyUnavailable.isEmpty() || semitones == m_key)
-        return;
-    const bool moveInPlace = m_key != 0 && semitones != 0;
-    m_key = semitones;
-    m_audioFilters.setStage(QString::fromLatin1(MpvAudioFilterChain::KeyStage),
-                            MpvAudioFilterChain::keyFilter(semitones, m_options.keyFilterName));
-    if (!moveInPlace) {
-        sendAudioFilters(); // in at the first step away from the own key, out at the return
-        return;
-    }
-    // Rebuilding the running stage would cost a few milliseconds of sound; its own command
-    // moves it without a break. Where nothing plays, the reply fails and "af" says it instead.
-    m_mpv.command(mpvReplyId(MpvRequest::KeyCommand),
-                  {"af-command", MpvAudioFilterChain::KeyStage, "set-pitch",
-                   MpvAudioFilterChain::ratioText(MpvAudioFilterChain::pitchRatio(semitones))});
+    m_sound.setKey(semitones);
 }
 
 void MpvPlayer::setTempo(int percent)
 {
-    // mpv stretches the time itself (or the key stage does, while there is one): the key stays.
-    m_mpv.setProperty("speed",
-                      MpvAudioFilterChain::ratioText(std::clamp(percent, 25, 400) / 100.0));
+    m_sound.setTempo(percent);
 }
 
 void MpvPlayer::setVoiceCancel(bool on)
 {
-    setAudioStage(QString::fromLatin1(MpvAudioFilterChain::VoiceStage),
-                  MpvAudioFilterChain::voiceCancelFilter(on));
+    m_sound.setVoiceCancel(on);
 }
 
 void MpvPlayer::setAvailabilityListener(std::function<void()> listener)
 {
-    m_availabilityListener = std::move(listener);
-}
-
-void MpvPlayer::noteFailedRequest(const mpv_event& event)
-{
-    if (mpvRequestFailed(event, MpvRequest::KeyCommand)) {
-        sendAudioFilters();
-    } else if (mpvRequestFailed(event, MpvRequest::Filters) && m_key != 0) {
-        // The chain with the key stage was refused: the rest of it must not be lost with it.
-        giveUpKey(QStringLiteral("The sound path refused the \"%1\" audio filter.")
-                      .arg(m_options.keyFilterName));
-    }
-}
-
-void MpvPlayer::giveUpKey(const QString& why)
-{
-    m_keyUnavailable = why;
-    m_key = 0;
-    m_filtersSent.clear(); // what mpv holds now is unknown: send the chain again
-    setAudioStage(QString::fromLatin1(MpvAudioFilterChain::KeyStage), QString());
-    sendAudioFilters();
-    if (m_availabilityListener)
-        m_availabilityListener();
+    m_sound.setAvailabilityListener(std::move(listener));
 }
 
 // ---- Picture and controls ------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "platform/player/mpv/mpv_audio_filters.h"
 #include "platform/player/mpv_client.h"
 #include "platform/player/mpv_load_sequence.h"
+#include "platform/player/mpv_sound_stages.h"
 #include "platform/player/view/video_output.h"
 #include "platform/sound/karaoke_sound.h"
 #include "platform/sound/tone_control.h"
@@ -58,7 +59,7 @@ public:
     void setEnableFullScreenControls(bool enable) override { m_enableFullScreenControls = enable; }
     bool ShowControls() const override { return m_showControls; }
     void setShowControls(bool show) override;
-    int Balance() const override { return m_balance; }
+    int Balance() const override { return m_sound.balance(); }
     void setBalance(int balance) override;
     bool SetFocus() override;
     bool isStarting() const override { return m_mpv.isStarting(); }
@@ -69,8 +70,8 @@ public:
     bool EnableFullScreenControls() const { return m_enableFullScreenControls; }
 
     // Sets, or with an empty filter removes, one labelled stage of the audio filter chain,
-    // e.g. setAudioStage("tone", "lavfi=[...]"). Stages keep the order they were first
-    // added in and can change during playback without interrupting it.
+    // e.g. setAudioStage("tone", "lavfi=[...]"). Stages keep the sound path's order and can
+    // change during playback without interrupting it.
     void setAudioStage(const QString& label, const QString& filter);
     // The tone stage of the filter chain (none while both gains are 0).
     void setTone(double bassDb, double trebleDb) override;
@@ -78,7 +79,7 @@ public:
     void setKey(int semitones) override;
     void setTempo(int percent) override;
     void setVoiceCancel(bool on) override;
-    QString keyUnavailable() const override { return m_keyUnavailable; }
+    QString keyUnavailable() const override { return m_sound.keyUnavailable(); }
     void setAvailabilityListener(std::function<void()> listener) override;
     // The mpv property as text, or a null string when unavailable. Synchronous: meant for
     // diagnostics and tests, not for anything called often.
@@ -103,9 +104,6 @@ private:
     void carryOut(const MpvLoadAction& action);
     void refreshControls();
     void togglePause();
-    void sendAudioFilters();
-    void noteFailedRequest(const mpv_event& event);
-    void giveUpKey(const QString& why);
 
     void noteVideoSize(std::uint64_t id, const mpv_event_property& property);
     void applyDisplaySize();
@@ -119,7 +117,7 @@ private:
     MpvLoadSequence m_sequence;
     QPointer<MpvPlayerView> m_view;
     MpvFullScreen* m_fullScreen = nullptr;
-    MpvAudioFilterChain m_audioFilters;
+    MpvSoundStages m_sound;
 
     QString m_fileName;
     Display m_displaySize = FitToSize;
@@ -128,9 +126,4 @@ private:
     QByteArray m_zoomSent = "0.000000";
     bool m_showControls = true;
     bool m_enableFullScreenControls = true;
-    int m_balance = BalanceBoth;
-    int m_key = 0;
-    QByteArray m_filtersSent; // the "af" value mpv was last given
-    QString m_keyUnavailable;
-    std::function<void()> m_availabilityListener;
 };
