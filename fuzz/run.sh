@@ -28,7 +28,8 @@ build > "$out/build.log" 2>&1 || {
 seeds=$out/seeds
 rm -rf "$seeds"
 mkdir -p "$seeds"/file_pattern "$seeds"/command_line "$seeds"/disc_path "$seeds"/mci \
-    "$seeds"/sheets "$seeds"/disc_image "$seeds"/directory "$seeds"/sector_reader
+    "$seeds"/sheets "$seeds"/disc_image "$seeds"/directory "$seeds"/sector_reader \
+    "$seeds"/song_memory
 printf '*.dat\nAVSEQ01.DAT' > "$seeds/file_pattern/dat"
 printf '*.mp3; *.DAT ;;\nclip.Mp3' > "$seeds/file_pattern/several"
 printf '[!a-c]?.mpg\nd1.MPG' > "$seeds/file_pattern/set"
@@ -56,6 +57,9 @@ for image in vcd11.bin vcd11-2336.bin svcd.bin vcd2_01.img mode1.iso mixed-case.
     no-mpegav.iso empty-mpegav.iso empty-mpeg2.iso truncated.bin stub.bin; do
     ln -f "$out/test-discs/$image" "$seeds/disc_image/$image"
 done
+
+printf 'Song-318f71a8332e01f8=2 90 1 vcd:8474cf98:mpegav/avseq03.dat\nKeyRange=12\000+/a.mpg -2 90\n?/a.mpg\n+/a.mpg 0 100' \
+    > "$seeds/song_memory/section"
 
 # Per harness: the longest input and a dictionary of its words.
 options() {
@@ -90,7 +94,8 @@ report() {
 rm -rf "$out/corpus_disc_image"
 
 status=0
-set -- disc_image sheets directory sector_reader file_pattern command_line disc_path mci
+set -- disc_image sheets directory sector_reader file_pattern command_line disc_path mci \
+    song_memory
 while [ $# -gt 0 ]; do
     first=$1
     run "$first" &

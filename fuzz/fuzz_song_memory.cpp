@@ -1,0 +1,79 @@
+// The per-song key and tempo section of the settings file, as a damaged or hand-edited file
+// may leave it: whatever its keys and values, the memory reads without fault, recalls only
+// keys and tempos inside their ranges, never keeps more songs than it may, and what it writes
+// reads back as written.
+//
+// Input: lines "key=value" (the section as the store hands it over), then, after a NUL, one
+// line a step: "+song KEY TEMPO" remembers, "?song" recalls.
+
+#include "fuzz_support.h"
+#include "karaoke/song_memory.h"
+#include "platform/settings/settings_store.h"
+
+#include <QStringList>
+
+namespace {
+
+using Fuzz::require;
+
+class MapStore : public SettingsStore {
+public:
+    QString Get(const QString& key) const override { return values.value(key); }
+    void Save(const QString& key, const QString& value) override { values[key] = value; }
+    QMap<QString, QString> GetAll() const override { return values; }
+    void Remove(const QString& key) override { values.remove(key); }
+    QMap<QString, QString> values;
+};
+
+constexpr int Capacity = 8;
+
+void checkRecalled(const SongSound& sound, int range)
+{
+    require(sound.key >= -range && sound.key <= range, "a recalled key is inside the range");
+    require(sound.tempo >= SongSound::SlowestTempo && sound.tempo <= SongSound::FastestTempo,
+            "a recalled tempo is inside the range");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const qsizetype split = bytes.indexOf('\0');
+    const QString section = QString::fromUtf8(split < 0 ? bytes : bytes.left(split));
+    const QStringList steps =
+        split < 0 ? QStringList() : QString::fromUtf8(bytes.mid(split + 1)).split('\n');
+
+    MapStore store;
+    for (const QString& line : section.split('\n')) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals > 0)
+            store.values[line.left(equals)] = line.mid(equals + 1);
+    }
+    SongMemory memory(store, Capacity);
+    const int range = memory.keyRange();
+    require(range == SongSound::KeyRange || range == SongSound::WideKeyRange, "a known range");
+    for (const QString& step : steps.mid(0, 64)) {
+        if (step.startsWith('?')) {
+            checkRecalled(memory.recall(step.mid(1)), range);
+        } else if (step.startsWith('+')) {
+            const QStringList fields = step.mid(1).split(' ');
+            if (fields.size() < 3)
+                continue;
+            const SongSound sound{std::clamp(fields[1].toInt(), -range, range),
+                                  std::clamp(fields[2].toInt(), SongSound::SlowestTempo,
+                                             SongSound::FastestTempo)};
+            memory.remember(fields[0], sound);
+            if (!fields[0].isEmpty())
+                require(memory.recall(fields[0]) == sound, "a song recalls what it was given");
+        }
+        require(memory.count() <= Capacity, "no more songs than the capacity");
+    }
+    // What is stored now reads back, by a memory of the next run, as this one knows it.
+    for (auto value = store.values.cbegin(); value != store.values.cend(); ++value) {
+        const std::optional<SongMemory::Stored> stored = SongMemory::parse(value.value());
+        if (stored && SongMemory::keyFor(stored->song) == value.key())
+            require(SongMemory::format(*stored) == value.value(), "a stored song round-trips");
+    }
+    return 0;
+}
