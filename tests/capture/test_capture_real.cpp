@@ -9,6 +9,7 @@
 #include "platform/shell/screen_grabber.h"
 #include "platform/shell/system_folders.h"
 #include "playback/playback_engine.h"
+#include "test_media.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -166,7 +167,7 @@ void TestCaptureReal::playerFrameOfTheVideo()
     if (drawn)
         QSKIP("Mesa's GLX keeps allocations to the end, which the leak checker reports");
 #endif
-    const QString clip = qEnvironmentVariable("TAMREL_TEST_MEDIA") + "/long.mpg";
+    const QString clip = TestMedia::clip("long.mpg");
     QVERIFY(QFile::exists(clip));
     MpvPlayer player(MpvPlayer::Options{drawn, {"ao=null"}, nullptr});
     QWidget window;

@@ -1,6 +1,7 @@
 #include "bus_support.h"
 #include "desktop/mpris/mpris_service.h"
 #include "player_process.h"
+#include "test_media.h"
 
 #include <QDBusPendingCall>
 #include <QFile>
@@ -11,7 +12,7 @@ namespace {
 
 QString discImage()
 {
-    return qEnvironmentVariable("TAMREL_TEST_DISCS") + "/vcd-a.cue";
+    return TestMedia::disc("vcd-a.cue");
 }
 
 const QString Playing1 = "status: Playing Avseq01.dat  ........";
@@ -83,8 +84,7 @@ void TestDesktopPlayer::answersWithoutDisplay()
 void TestDesktopPlayer::fileNamedLikeAnOptionIsAPath()
 {
     QTemporaryDir dir;
-    QVERIFY(QFile::copy(qEnvironmentVariable("TAMREL_TEST_MEDIA") + "/vcd.dat",
-                        dir.filePath("--help")));
+    QVERIFY(QFile::copy(TestMedia::clip("vcd.dat"), dir.filePath("--help")));
     PlayerProcess player;
     QVERIFY(player.start({"./--help"}, {"TAMREL_CD_DRIVES="}, dir.path()));
     QVERIFY2(player.waitForLine("status: Playing --help  ........"),

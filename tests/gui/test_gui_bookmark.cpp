@@ -4,6 +4,7 @@
 
 #include "gui_session.h"
 #include "settings/product.h"
+#include "test_media.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -11,11 +12,6 @@
 #include <QTest>
 
 namespace {
-
-QString disc(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
-}
 
 // Seconds of a "time: m:s" line, else -1.
 int secondsOf(const QString& line)
@@ -31,9 +27,9 @@ const QString RetrieveOn = QStringLiteral("bookmark: add off, retrieve on, clear
 struct Run {
     explicit Run(const QString& config)
     {
-        started =
-            session.startPlayer({}, {"TAMREL_CD_DRIVES=" + disc("vcd-a.cue"), "TAMREL_TRACE=1",
-                                     "TAMREL_MPV_OPTIONS=ao=null", "XDG_CONFIG_HOME=" + config});
+        started = session.startPlayer({}, {"TAMREL_CD_DRIVES=" + TestMedia::disc("vcd-a.cue"),
+                                           "TAMREL_TRACE=1", "TAMREL_MPV_OPTIONS=ao=null",
+                                           "XDG_CONFIG_HOME=" + config});
         window = started ? session.waitForWindow(Product::Caption) : QString();
     }
     // A control of the front panel (at 6600 twips) by its rectangle's left and top in twips.

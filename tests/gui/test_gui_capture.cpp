@@ -4,6 +4,7 @@
 
 #include "gui_session.h"
 #include "settings/product.h"
+#include "test_media.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -95,8 +96,8 @@ void TestGuiCapture::captureWhilePlaying()
     // The desktop destination, no desktop to set a wallpaper on and no bus to a portal: the
     // user's own wallpaper is never touched.
     QVERIFY(session.startPlayer(
-        {}, {"TAMREL_CD_DRIVES=" + qEnvironmentVariable("TAMREL_TEST_DISCS") + "/vcd-a.cue",
-             "TAMREL_TRACE=1", "TAMREL_MPV_OPTIONS=ao=null", "XDG_CONFIG_HOME=" + config,
+        {}, {"TAMREL_CD_DRIVES=" + TestMedia::disc("vcd-a.cue"), "TAMREL_TRACE=1",
+             "TAMREL_MPV_OPTIONS=ao=null", "XDG_CONFIG_HOME=" + config,
              "XDG_DATA_HOME=" + home.filePath("data"), "HOME=" + home.path(),
              "XDG_CURRENT_DESKTOP=", "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent"}));
     const QString window = session.waitForWindow(Product::Caption);

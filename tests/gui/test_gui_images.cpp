@@ -1,4 +1,5 @@
 #include "gui_session.h"
+#include "test_media.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,7 +42,7 @@ void TestGuiImages::imageOnTheCommandLineIsADisc()
     QTemporaryDir config;
     GuiSession session;
     QVERIFY(session.startPlayer(
-        {qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + image},
+        {TestMedia::disc(image)},
         {"TAMREL_TRACE=1", "TAMREL_MPV_OPTIONS=ao=null", "XDG_CONFIG_HOME=" + config.path()}));
     const QString window = session.waitForWindow("Tamrel VCD Player version 2.2.2");
     QVERIFY(!window.isEmpty());

@@ -1,4 +1,5 @@
 #include "gui_session.h"
+#include "test_media.h"
 
 #include <QProcess>
 #include <QTest>
@@ -6,10 +7,6 @@
 namespace {
 const QString Caption = QStringLiteral("Tamrel VCD Player version 2.2.2");
 
-QString media(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_MEDIA") + '/' + name;
-}
 } // namespace
 
 class TestGuiPlayer : public QObject {
@@ -23,7 +20,7 @@ private slots:
 void TestGuiPlayer::clipOnCommandLinePlaysMovingVideo()
 {
     GuiSession session;
-    QVERIFY(session.startPlayer({media("long.mpg")}, {"TAMREL_MPV_OPTIONS=ao=null"}));
+    QVERIFY(session.startPlayer({TestMedia::clip("long.mpg")}, {"TAMREL_MPV_OPTIONS=ao=null"}));
     const QString window = session.waitForWindow(Caption);
     QVERIFY2(!window.isEmpty(), "no window with the program's caption");
     QTest::qWait(1500);
@@ -41,7 +38,7 @@ void TestGuiPlayer::clipOnCommandLinePlaysMovingVideo()
 void TestGuiPlayer::fullScreenCoversScreenAndEscReturns()
 {
     GuiSession session;
-    QVERIFY(session.startPlayer({media("long.mpg")}, {"TAMREL_MPV_OPTIONS=ao=null"}));
+    QVERIFY(session.startPlayer({TestMedia::clip("long.mpg")}, {"TAMREL_MPV_OPTIONS=ao=null"}));
     const QString window = session.waitForWindow(Caption);
     QVERIFY(!window.isEmpty());
     QTest::qWait(800);
@@ -57,7 +54,7 @@ void TestGuiPlayer::fullScreenCoversScreenAndEscReturns()
 void TestGuiPlayer::onTopSetsAboveStateWhileVideoPlays()
 {
     GuiSession session;
-    QVERIFY(session.startPlayer({media("long.mpg")}, {"TAMREL_MPV_OPTIONS=ao=null"}));
+    QVERIFY(session.startPlayer({TestMedia::clip("long.mpg")}, {"TAMREL_MPV_OPTIONS=ao=null"}));
     const QString window = session.waitForWindow(Caption);
     QVERIFY(!window.isEmpty());
     QTest::qWait(800);

@@ -2,6 +2,7 @@
 #include "app/window_modes.h"
 #include "desktop/mpris/mpris_service.h"
 #include "fake_platform.h"
+#include "test_media.h"
 
 #include <QApplication>
 #include <QDir>
@@ -136,7 +137,7 @@ public:
     explicit WaylandPlayer(const Weston& weston)
     {
         QProcessEnvironment env = weston.clientEnvironment();
-        env.insert("TAMREL_CD_DRIVES", qEnvironmentVariable("TAMREL_TEST_DISCS") + "/vcd-a.cue");
+        env.insert("TAMREL_CD_DRIVES", TestMedia::disc("vcd-a.cue"));
         env.insert("TAMREL_MPV_OPTIONS", "ao=null");
         env.insert("TAMREL_TRACE", "1");
         env.insert("XDG_CONFIG_HOME", m_config.path());

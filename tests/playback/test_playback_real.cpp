@@ -3,6 +3,7 @@
 #include "playback/playback_engine.h"
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
+#include "test_media.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,11 +16,6 @@
 #include <memory>
 
 namespace {
-QString media(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_MEDIA") + '/' + name;
-}
-
 // The main window with the real libmpv player (no picture, no sound). `fast` plays a clip
 // of seconds in a fraction of a second.
 struct RealRig {
@@ -67,11 +63,11 @@ void TestPlaybackReal::playingTextForEachKindOfMedium_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("text");
-    QTest::newRow("VCD-style .dat") << media("vcd.dat") << "Playing Vcd.dat  ........";
-    QTest::newRow("mp3") << media("tone.mp3") << "Playing Tone.mp3  ........";
-    QTest::newRow("avi") << media("clip.avi") << "Playing Clip.avi  ........";
+    QTest::newRow("VCD-style .dat") << TestMedia::clip("vcd.dat") << "Playing Vcd.dat  ........";
+    QTest::newRow("mp3") << TestMedia::clip("tone.mp3") << "Playing Tone.mp3  ........";
+    QTest::newRow("avi") << TestMedia::clip("clip.avi") << "Playing Clip.avi  ........";
     QTest::newRow("spaces, quotes, non-ASCII")
-        << media("odd dir/it's a \"quoted\" naïve clip.dat")
+        << TestMedia::clip("odd dir/it's a \"quoted\" naïve clip.dat")
         << "Playing It's A \"quoted\" Naïve Clip.dat  ........";
 }
 
@@ -97,7 +93,7 @@ void TestPlaybackReal::unplayableFileReportedAfterTwoSeconds()
         RealRig rig;
         QElapsedTimer clock;
         clock.start();
-        rig.window->Form_Load(media(name));
+        rig.window->Form_Load(TestMedia::clip(name));
         QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::Unsupported, 4000);
         QVERIFY(clock.elapsed() >= 1900);
         QCOMPARE(rig.player.PlayState(), int(MediaPlayer::Stopped));
@@ -112,7 +108,7 @@ void TestPlaybackReal::unplayableFileReportedAfterTwoSeconds()
 void TestPlaybackReal::folderPlaysThroughInOrderAndStops()
 {
     RealRig rig;
-    rig.playFolder(media("clips"));
+    rig.playFolder(TestMedia::clip("clips"));
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.DisplaySize(), int(MediaPlayer::DoubleSize), 10000);
     QCOMPARE(rig.engine().status(), StatusText::Idle);
     QStringList playing;
@@ -131,17 +127,17 @@ void TestPlaybackReal::repeatReplaysTheSameClip()
     RealRig rig;
     QSignalSpy ends(&rig.player, &MediaPlayer::EndOfStream);
     rig.engine().panel().optNone->setChecked(true);
-    rig.playFolder(media("clips"));
+    rig.playFolder(TestMedia::clip("clips"));
     QTRY_VERIFY_WITH_TIMEOUT(ends.count() >= 3, 10000);
     QCOMPARE(rig.engine().File1().ListIndex(), 0);
-    QCOMPARE(rig.player.FileName(), media("clips") + "/a.mpg");
+    QCOMPARE(rig.player.FileName(), TestMedia::clip("clips") + "/a.mpg");
     QVERIFY(!rig.statuses.contains(StatusText::playing("b.mpg")));
 }
 
 void TestPlaybackReal::pauseAndStopAgainstThePlayer()
 {
     RealRig rig(false);
-    rig.window->Form_Load(media("long.mpg"));
+    rig.window->Form_Load(TestMedia::clip("long.mpg"));
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Playing), 5000);
     QTest::qWait(1200);
     rig.engine().PauseCommand();
@@ -166,7 +162,7 @@ void TestPlaybackReal::chainingToDeletedFileStops()
 {
     QTemporaryDir dir;
     for (const char* name : {"a.mpg", "b.mpg"})
-        QVERIFY(QFile::copy(media(QString("clips/") + name), dir.filePath(name)));
+        QVERIFY(QFile::copy(TestMedia::clip(QString("clips/") + name), dir.filePath(name)));
     RealRig rig(false);
     rig.playFolder(dir.path());
     QTRY_VERIFY_WITH_TIMEOUT(rig.statuses.contains(StatusText::playing("a.mpg")), 5000);
@@ -179,13 +175,13 @@ void TestPlaybackReal::rapidNextClicks()
 {
     RealRig rig(false);
     rig.engine().panel().optNone->setChecked(true);
-    rig.playFolder(media("clips"));
+    rig.playFolder(TestMedia::clip("clips"));
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Playing), 5000);
     rig.engine().panel().chkOrd->setChecked(true);
     for (int i = 0; i < 100; ++i)
         rig.engine().NextTrack();
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Playing), 5000);
-    QCOMPARE(rig.player.FileName(), media("clips") + "/c.mpg");
+    QCOMPARE(rig.player.FileName(), TestMedia::clip("clips") + "/c.mpg");
     QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::playing("c.mpg"), 5000);
 }
 

@@ -5,6 +5,7 @@
 
 #include "reliability_rig.h"
 #include "simulated_drive.h"
+#include "test_media.h"
 #include "videocd/track_panel.h"
 
 #include <QPushButton>
@@ -37,7 +38,7 @@ int chunksTouched(const IsoEntry& track, std::uint32_t first, std::uint32_t coun
 
 // vcd-a on the drive, track 1 playing.
 struct DriveRun {
-    DriveRun() : drive(driveAt24x()), program(testDisc("vcd-a.cue"), drive.opener()) {}
+    DriveRun() : drive(driveAt24x()), program(TestMedia::disc("vcd-a.cue"), drive.opener()) {}
     bool start()
     {
         program.window->Form_Load(QString());
@@ -86,7 +87,7 @@ void TestSlowDrive::scratchedTrackPlaysThrough_data()
 void TestSlowDrive::scratchedTrackPlaysThrough()
 {
     QFETCH(double, failAfterMs);
-    const IsoEntry track = trackOnDisc(testDisc("vcd-a.cue"), 2);
+    const IsoEntry track = trackOnDisc(TestMedia::disc("vcd-a.cue"), 2);
     const std::uint32_t sectors = track.size / DataSectorSize;
     const SimulatedDrive::Scratch scratch{track.extent + sectors / 2 - 20, 40, Ms(failAfterMs)};
     DriveRun run;
@@ -148,7 +149,7 @@ void TestSlowDrive::trackChangeDuringSlowRead()
 {
     QFETCH(TrackCommand, command);
     QFETCH(int, track);
-    const IsoEntry first = trackOnDisc(testDisc("vcd-a.cue"), 1);
+    const IsoEntry first = trackOnDisc(TestMedia::disc("vcd-a.cue"), 1);
     DriveRun run;
     QVERIFY(run.start());
     RealProgram& program = run.program;
@@ -199,7 +200,7 @@ void TestSlowDrive::trackChangeDuringSlowRead()
 // scratch there when the user ejects the disc.
 void TestSlowDrive::trayDuringSlowRead()
 {
-    const IsoEntry first = trackOnDisc(testDisc("vcd-a.cue"), 1);
+    const IsoEntry first = trackOnDisc(TestMedia::disc("vcd-a.cue"), 1);
     DriveRun run;
     QVERIFY(run.start());
     RealProgram& program = run.program;

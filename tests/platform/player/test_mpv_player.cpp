@@ -3,6 +3,7 @@
 
 #include "platform/player/double_size.h"
 #include "platform/player/mpv_player.h"
+#include "test_media.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -146,8 +147,6 @@ class TestMpvPlayer : public QObject {
     Q_OBJECT
 
 private:
-    QString media(const QString& name) const { return mediaDir_ + QLatin1Char('/') + name; }
-
     // A property once the player's asynchronous settings have reached mpv, asked for every
     // quarter second: asked for at QTRY's pace (every 50 ms), libmpv kept answering the old
     // value for seconds in about one run in twenty, as if the settings waited behind the
@@ -172,13 +171,11 @@ private:
         return player;
     }
 
-    QString mediaDir_;
-
 private slots:
     void initTestCase()
     {
-        mediaDir_ = qEnvironmentVariable("TAMREL_TEST_MEDIA");
-        QVERIFY2(QFile::exists(media(".done")), "TAMREL_TEST_MEDIA must name the generated clips");
+        QVERIFY2(QFile::exists(TestMedia::clip(".done")),
+                 "TAMREL_TEST_MEDIA must name the generated clips");
         QVERIFY(makePlayer(kFast)->isValid());
     }
 
@@ -199,7 +196,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(double, duration);
         auto player = makePlayer(kRealTime);
-        player->setFileName(media(file));
+        player->setFileName(TestMedia::clip(file));
         player->Pause();
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(player->Duration() - duration) < 0.2, 5000);
     }
@@ -213,8 +210,8 @@ private slots:
         QSignalSpy firstFrames(player.get(), &MpvPlayer::firstFrameShown);
         QCOMPARE(player->Duration(), 0.0);
 
-        player->setFileName(media(file));
-        QCOMPARE(player->FileName(), media(file));
+        player->setFileName(TestMedia::clip(file));
+        QCOMPARE(player->FileName(), TestMedia::clip(file));
         QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
         QCOMPARE(rec.log, QStringList({"0>2", "2>0", "eos"}));
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
@@ -240,13 +237,13 @@ private slots:
         auto player = makePlayer(kFast);
         Recorder rec;
         rec.attach(player.get());
-        player->setFileName(media(file));
+        player->setFileName(TestMedia::clip(file));
         QTest::qWait(1500);
         QCOMPARE(rec.playingEntries, 0);
         QCOMPARE(rec.eos, 0);
         QCOMPARE(rec.failures, 1);
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
-        QCOMPARE(player->FileName(), media(file));
+        QCOMPARE(player->FileName(), TestMedia::clip(file));
         // Play retries and fails the same way.
         player->Play();
         QTest::qWait(500);
@@ -266,7 +263,7 @@ private slots:
         auto player = makePlayer(kFast);
         Recorder rec;
         rec.attach(player.get());
-        player->setFileName(media("clips/a.mpg"));
+        player->setFileName(TestMedia::clip("clips/a.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
         if (stopFirst) {
             player->Stop();
@@ -287,7 +284,7 @@ private slots:
         auto player = makePlayer(kRealTime);
         Recorder rec;
         rec.attach(player.get());
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_VERIFY_WITH_TIMEOUT(player->CurrentPosition() > 0.8, 5000);
         QCOMPARE(player->PlayState(), int(MediaPlayer::Playing));
 
@@ -299,7 +296,7 @@ private slots:
                  qPrintable(QString::number(player->CurrentPosition())));
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
         QCOMPARE(rec.eos, 0);
-        QCOMPARE(player->FileName(), media("long.mpg"));
+        QCOMPARE(player->FileName(), TestMedia::clip("long.mpg"));
         QVERIFY(std::abs(player->Duration() - 20.0) < 0.2);
 
         player->Play();
@@ -314,7 +311,7 @@ private slots:
     void pauseHoldsPosition()
     {
         auto player = makePlayer(kRealTime);
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_VERIFY_WITH_TIMEOUT(player->CurrentPosition() > 0.5, 5000);
 
         player->Pause();
@@ -341,7 +338,7 @@ private slots:
     {
         QFETCH(bool, paused);
         auto player = makePlayer(kRealTime);
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 5000);
         if (paused)
             player->Pause();
@@ -396,14 +393,14 @@ private slots:
         rec.attach(player.get());
         if (setWhileOpen) {
             player->setBalance(-10000);
-            player->setFileName(media(file));
+            player->setFileName(TestMedia::clip(file));
             player->Pause();
             QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Paused), 5000);
             player->setBalance(balance);
             player->Play();
         } else {
             player->setBalance(balance);
-            player->setFileName(media(file));
+            player->setFileName(TestMedia::clip(file));
         }
         QCOMPARE(player->Balance(), balance);
         QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
@@ -460,7 +457,7 @@ private slots:
             rec.attach(player.get());
             if (!late)
                 player->setTone(bass, treble);
-            player->setFileName(media("lowhigh.wav"));
+            player->setFileName(TestMedia::clip("lowhigh.wav"));
             if (late) {
                 player->Pause();
                 if (!QTest::qWaitFor([&] { return player->PlayState() == MediaPlayer::Paused; },
@@ -500,7 +497,7 @@ private slots:
         auto player = makePlayer(kRealTime);
         Recorder rec;
         rec.attach(player.get());
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_VERIFY_WITH_TIMEOUT(player->CurrentPosition() > 1.0, 5000);
         const double start = player->CurrentPosition();
         double last = start;
@@ -531,15 +528,15 @@ private slots:
         Recorder rec;
         rec.attach(player.get());
         for (int i = 0; i < 19; ++i) {
-            player->setFileName(media(files[i % files.size()]));
+            player->setFileName(TestMedia::clip(files[i % files.size()]));
             if (pauseMs)
                 QTest::qWait(pauseMs);
         }
-        player->setFileName(media("clips/a.mpg"));
+        player->setFileName(TestMedia::clip("clips/a.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
         QTest::qWait(300);
         QCOMPARE(rec.eos, 1);
-        QCOMPARE(player->FileName(), media("clips/a.mpg"));
+        QCOMPARE(player->FileName(), TestMedia::clip("clips/a.mpg"));
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
         QVERIFY(std::abs(player->Duration() - 1.5) < 0.2);
         // The last file played once; anything before it at most started.
@@ -555,7 +552,7 @@ private slots:
         auto player = makePlayer(kRealTime);
         Recorder rec;
         rec.attach(player.get());
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(rec.playingEntries, 1, 5000);
         // Lands on a key frame up to a second before; the end comes while the window sleeps.
         player->setCurrentPosition(19.5);
@@ -565,7 +562,7 @@ private slots:
         QVERIFY(player->isValid());
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
         // And the next file plays.
-        player->setFileName(media("clips/a.mpg"));
+        player->setFileName(TestMedia::clip("clips/a.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(rec.playingEntries, 2, 5000);
     }
 
@@ -603,7 +600,7 @@ private slots:
             QObject::connect(player.get(), &MediaPlayer::PlayStateChange, &late, destroy);
         if (moment == "fail")
             QObject::connect(player.get(), &MpvPlayer::loadFailed, &late, destroy);
-        player->setFileName(media(file));
+        player->setFileName(TestMedia::clip(file));
         if (moment == "playing")
             QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 5000);
         if (moment == "opening" || moment == "playing")
@@ -683,12 +680,12 @@ private slots:
         // In real time: played untimed, a short file would be over before Playing is seen.
         auto player = makePlayer(kRealTime);
         const QString analysis = player->mpvProperty("demuxer-lavf-analyzeduration");
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 10000);
         QCOMPARE(player->mpvProperty("demuxer-lavf-format"), QString("mpeg"));
         QCOMPARE(player->mpvProperty("demuxer-lavf-analyzeduration").toDouble(), 0.5);
         player->setFileName("IMG0:\\Mpegav\\AVSEQ03.DAT"); // no such disc: fails to load
-        player->setFileName(media("clip.avi"));
+        player->setFileName(TestMedia::clip("clip.avi"));
         QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 10000);
         QCOMPARE(player->mpvProperty("demuxer-lavf-format"), QString());
         QCOMPARE(player->mpvProperty("demuxer-lavf-analyzeduration"), analysis);
@@ -716,7 +713,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(view));
         QVERIFY(player->SetFocus());
 
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 5000);
         QTest::keyClick(video, Qt::Key_Space);
         QCOMPARE(player->PlayState(), int(MediaPlayer::Paused));

@@ -6,6 +6,7 @@
 #include "platform/disc/read/sector_source.h"
 #include "platform/player/mpv/disc_stream_protocol.h"
 #include "platform/player/mpv/mpv_handle.h"
+#include "test_media.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -15,11 +16,6 @@
 #include <thread>
 
 namespace {
-
-QString disc(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
-}
 
 // A disc that answers every read slowly once `slow` is set, as a scratched disc in an old
 // drive does; `reading` tells when a read is in progress.
@@ -171,7 +167,7 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, clip);
         QFETCH(double, duration);
-        DiscRig rig(disc(image));
+        DiscRig rig(TestMedia::disc(image));
         const double target = duration / 2 + 0.3;
         // The track as the player loads it, naming the format; the clip as mpv finds it.
         const auto play = [&rig, target](const QString& uri,
@@ -192,7 +188,7 @@ private slots:
             return {length, doubleProperty(mpv.get(), "time-pos")};
         };
         const auto [length, position] = play(discStreamUri(path), "mpeg");
-        const auto [clipLength, clipPosition] = play(disc(clip), "");
+        const auto [clipLength, clipPosition] = play(TestMedia::disc(clip), "");
         QVERIFY2(std::abs(length - duration) <= 0.5, qPrintable(QString::number(length)));
         QVERIFY2(position >= target - 0.05 && position <= target + 0.65,
                  qPrintable(QString::number(position)));
@@ -210,7 +206,7 @@ private slots:
     void missingFileFailsToLoad()
     {
         QFETCH(QString, path);
-        DiscRig rig(disc("vcd-a.cue"));
+        DiscRig rig(TestMedia::disc("vcd-a.cue"));
         MpvHandlePtr mpv = startMpv(rig.library, {});
         QVERIFY(mpv);
         load(mpv.get(), path);
@@ -222,7 +218,7 @@ private slots:
     // Opening the tray mid-track cuts the stream off: the track ends, nothing hangs.
     void trayOpenedWhilePlaying()
     {
-        DiscRig rig(disc("vcd-a.cue"));
+        DiscRig rig(TestMedia::disc("vcd-a.cue"));
         MpvHandlePtr mpv = startMpv(rig.library, {{"cache", "no"}, {"demuxer-max-bytes", "64KiB"}});
         QVERIFY(mpv);
         load(mpv.get(), "IMG0:\\Mpegav\\AVSEQ03.DAT");
@@ -239,7 +235,7 @@ private slots:
     void trayNeverWaitsForASlowRead()
     {
         SlowDisc slowDisc;
-        DiscRig rig(disc("vcd-a.cue"), slowDisc.opener());
+        DiscRig rig(TestMedia::disc("vcd-a.cue"), slowDisc.opener());
         std::unique_ptr<DiscStream> stream = rig.library.openFile("IMG0:\\Mpegav\\AVSEQ01.DAT");
         QVERIFY(stream);
         slowDisc.slow = true;
@@ -265,7 +261,7 @@ private slots:
     void trayNeverWaitsForMpvOnASlowDisc()
     {
         SlowDisc slowDisc;
-        DiscRig rig(disc("vcd-a.cue"), slowDisc.opener());
+        DiscRig rig(TestMedia::disc("vcd-a.cue"), slowDisc.opener());
         MpvHandlePtr mpv = startMpv(rig.library, {{"cache", "no"}, {"demuxer-max-bytes", "64KiB"}});
         QVERIFY(mpv);
         load(mpv.get(), "IMG0:\\Mpegav\\AVSEQ03.DAT");

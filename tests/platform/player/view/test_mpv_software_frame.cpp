@@ -3,16 +3,12 @@
 // frames counted once.
 
 #include "platform/player/view/mpv_software_frame.h"
+#include "test_media.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
 namespace {
-
-QString media(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_MEDIA") + '/' + name;
-}
 
 bool near(int value, int wanted)
 {
@@ -47,7 +43,7 @@ struct PausedClip {
     // Loads the clip and waits until its first frame has been rendered.
     bool showFirstFrame(MpvSoftwareFrame& frame, QSize size)
     {
-        const QByteArray path = media("orange.mpg").toUtf8();
+        const QByteArray path = TestMedia::clip("orange.mpg").toUtf8();
         const char* command[] = {"loadfile", path.constData(), nullptr};
         if (mpv_command(mpv.get(), command) < 0)
             return false;
