@@ -7,11 +7,33 @@
 #include <QScreen>
 #include <QTest>
 
+namespace {
+
+// An EWMH window manager names its check window on the root window, and the check window names
+// itself again; a manager that has quit leaves the root's property behind, naming a window that
+// is gone.
+bool windowManagerRunning()
+{
+    const auto property = [](const QStringList& where) {
+        QProcess xprop;
+        xprop.start("xprop", where + QStringList{"_NET_SUPPORTING_WM_CHECK"});
+        if (!xprop.waitForFinished(10000) || xprop.exitCode() != 0)
+            return QString();
+        static const QRegularExpression id("window id # (0x[0-9a-f]+)");
+        return id.match(QString::fromUtf8(xprop.readAllStandardOutput())).captured(1);
+    };
+    const QString checkWindow = property({"-root"});
+    return !checkWindow.isEmpty() && property({"-id", checkWindow}) == checkWindow;
+}
+
+} // namespace
+
 GuiSession::GuiSession()
 {
     m_windowManager.start("openbox", {});
     m_windowManager.waitForStarted();
-    QTest::qWait(500); // let it take over the display before any window maps
+    // A window mapped before the manager takes over the display gets no frame and no place.
+    QTest::qWaitFor(windowManagerRunning, 10000);
 }
 
 GuiSession::~GuiSession()
@@ -52,16 +74,14 @@ bool GuiSession::xdotool(const QStringList& arguments, QString* output) const
 
 QString GuiSession::waitForWindow(const QString& title, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
     const QString exact = '^' + QRegularExpression::escape(title) + '$';
-    while (clock.elapsed() < timeoutMs) {
-        QString ids;
-        if (xdotool({"search", "--onlyvisible", "--name", exact}, &ids) && !ids.isEmpty())
-            return ids.split('\n').front();
-        QTest::qWait(100);
-    }
-    return {};
+    QString ids;
+    const bool shown = QTest::qWaitFor(
+        [&] {
+            return xdotool({"search", "--onlyvisible", "--name", exact}, &ids) && !ids.isEmpty();
+        },
+        timeoutMs);
+    return shown ? ids.split('\n').front() : QString();
 }
 
 QRect GuiSession::windowGeometry(const QString& windowId) const
@@ -77,14 +97,7 @@ QRect GuiSession::windowGeometry(const QString& windowId) const
 
 bool GuiSession::waitForGeometry(const QString& windowId, const QSize& size, int timeoutMs) const
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        if (windowGeometry(windowId).size() == size)
-            return true;
-        QTest::qWait(100);
-    }
-    return false;
+    return QTest::qWaitFor([&] { return windowGeometry(windowId).size() == size; }, timeoutMs);
 }
 
 QImage GuiSession::grabScreen() const

@@ -44,6 +44,17 @@ struct RealRig {
     std::unique_ptr<Playerfrm> window;
     QStringList statuses;
 };
+
+// Counts a timer's ticks as they arrive, before the timer tells anyone.
+struct TimerTicks : QObject {
+    explicit TimerTicks(QTimer& timer) { timer.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Timer;
+        return false;
+    }
+    int count = 0;
+};
 } // namespace
 
 class TestPlaybackReal : public QObject {
@@ -91,17 +102,24 @@ void TestPlaybackReal::unplayableFileReportedAfterTwoSeconds()
 {
     for (const QString& name : {QString("random.mpg"), QString("empty.mpg")}) {
         RealRig rig;
-        QElapsedTimer clock;
-        clock.start();
+        // Said by the watchdog's first tick, two seconds in, not earlier by the failed load.
+        TimerTicks ticks(rig.engine().tmrWrong_Format);
+        int ticksWhenSaid = -1;
+        QObject::connect(&rig.engine(), &PlaybackEngine::statusChanged, [&](const QString& text) {
+            if (text == StatusText::Unsupported && ticksWhenSaid < 0)
+                ticksWhenSaid = ticks.count;
+        });
         rig.window->Form_Load(TestMedia::clip(name));
-        QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::Unsupported, 4000);
-        QVERIFY(clock.elapsed() >= 1900);
+        QCOMPARE(rig.engine().tmrWrong_Format.interval(), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::Unsupported, 10000);
+        QCOMPARE(ticksWhenSaid, 1);
         QCOMPARE(rig.player.PlayState(), int(MediaPlayer::Stopped));
         for (const QString& text : rig.statuses)
             QVERIFY2(!text.startsWith("Playing"), qPrintable(text));
         // It keeps saying so every two seconds.
         rig.engine().setStatus("x");
-        QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::Unsupported, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::Unsupported, 10000);
+        QVERIFY(ticks.count >= 2);
     }
 }
 
@@ -139,19 +157,19 @@ void TestPlaybackReal::pauseAndStopAgainstThePlayer()
     RealRig rig(false);
     rig.window->Form_Load(TestMedia::clip("long.mpg"));
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Playing), 5000);
-    QTest::qWait(1200);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.player.CurrentPosition() > 0.7, 10000);
     rig.engine().PauseCommand();
     QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::Paused, 3000);
     const double held = rig.player.CurrentPosition();
     QVERIFY(held > 0.5);
-    QTest::qWait(500);
+    QTest::qWait(500); // a span in which the position may not move
     QVERIFY(qAbs(rig.player.CurrentPosition() - held) < 0.1);
 
     rig.engine().StopCommand();
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Stopped), 3000);
     QTRY_VERIFY_WITH_TIMEOUT(rig.player.CurrentPosition() < 0.1, 3000);
-    QTest::qWait(500);
-    QCOMPARE(rig.player.PlayState(), int(MediaPlayer::Stopped)); // it stays stopped
+    QTest::qWait(500); // a span in which nothing may start it again
+    QCOMPARE(rig.player.PlayState(), int(MediaPlayer::Stopped));
 
     rig.engine().panel().cmdPlay->click();
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Playing), 5000);
