@@ -153,12 +153,19 @@ private:
     // questions.
     static QString settledProperty(MpvPlayer& player, const char* name, const QString& wanted)
     {
-        QDeadlineTimer deadline(10000);
         QString value;
-        do {
-            QTest::qWait(250);
-            value = player.mpvProperty(name);
-        } while (value != wanted && !deadline.hasExpired());
+        QTimer pace;
+        QSignalSpy asks(&pace, &QTimer::timeout);
+        pace.start(250);
+        QTest::qWaitFor(
+            [&] {
+                if (asks.isEmpty())
+                    return false;
+                asks.clear();
+                value = player.mpvProperty(name);
+                return value == wanted;
+            },
+            10000);
         return value;
     }
 
@@ -217,7 +224,7 @@ private slots:
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
         // Untimed, a file may open and end between two turns of the event loop, before its
         // duration could be read: that it stays after the end is checked in real time.
-        // Nothing more arrives late.
+        // Nothing more arrives late: a span in which nothing may come.
         QTest::qWait(200);
         QCOMPARE(rec.log.size(), 3);
         QCOMPARE(firstFrames.count(), frames);
@@ -238,15 +245,14 @@ private slots:
         Recorder rec;
         rec.attach(player.get());
         player->setFileName(TestMedia::clip(file));
-        QTest::qWait(1500);
+        QTRY_COMPARE_WITH_TIMEOUT(rec.failures, 1, 10000);
         QCOMPARE(rec.playingEntries, 0);
         QCOMPARE(rec.eos, 0);
-        QCOMPARE(rec.failures, 1);
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
         QCOMPARE(player->FileName(), TestMedia::clip(file));
         // Play retries and fails the same way.
         player->Play();
-        QTest::qWait(500);
+        QTRY_COMPARE_WITH_TIMEOUT(rec.failures, 2, 10000);
         QCOMPARE(rec.playingEntries, 0);
         QCOMPARE(rec.eos, 0);
     }
@@ -267,7 +273,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
         if (stopFirst) {
             player->Stop();
-            QTest::qWait(300);
+            QTest::qWait(300); // a span in which nothing late may undo the stop
             QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
             QCOMPARE(player->CurrentPosition(), 0.0);
             QCOMPARE(rec.eos, 1);
@@ -291,7 +297,7 @@ private slots:
         player->Stop();
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
         QCOMPARE(player->CurrentPosition(), 0.0);
-        QTest::qWait(400);
+        QTest::qWait(400); // a span in which the position may not move on
         QVERIFY2(player->CurrentPosition() < 0.05,
                  qPrintable(QString::number(player->CurrentPosition())));
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
@@ -316,9 +322,16 @@ private slots:
 
         player->Pause();
         QCOMPARE(player->PlayState(), int(MediaPlayer::Paused));
-        QTest::qWait(200);
-        const double held = player->CurrentPosition();
-        QTest::qWait(500);
+        // Held once two readings in a row agree.
+        double held = -1;
+        const auto settled = [&] {
+            const double now = player->CurrentPosition();
+            const bool same = std::abs(now - held) < 0.001;
+            held = now;
+            return same;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(settled(), 5000);
+        QTest::qWait(500); // a span in which the position may not move
         QVERIFY(std::abs(player->CurrentPosition() - held) < 0.05);
         QCOMPARE(player->PlayState(), int(MediaPlayer::Paused));
 
@@ -346,7 +359,7 @@ private slots:
         player->setCurrentPosition(12.0);
         QCOMPARE(player->CurrentPosition(), 12.0);
         if (paused) {
-            QTest::qWait(500);
+            QTest::qWait(500); // a span in which the position may not move
             const double position = player->CurrentPosition();
             QVERIFY2(std::abs(position - 12.0) < 0.1, qPrintable(QString::number(position)));
             QCOMPARE(player->PlayState(), int(MediaPlayer::Paused));
@@ -504,10 +517,8 @@ private slots:
         for (int balance : {-10000, 10000, 0, 10000}) {
             player->setBalance(balance);
             player->setTone(balance / 1000.0, -balance / 2000.0);
-            QTest::qWait(150);
-            const double now = player->CurrentPosition();
-            QVERIFY2(now >= last, qPrintable(QStringLiteral("%1 -> %2").arg(last).arg(now)));
-            last = now;
+            QTRY_VERIFY_WITH_TIMEOUT(player->CurrentPosition() > last, 5000);
+            last = player->CurrentPosition();
         }
         QTRY_VERIFY_WITH_TIMEOUT(player->CurrentPosition() > start + 0.5, 3000);
         QCOMPARE(rec.log, QStringList({"0>2"}));
@@ -530,11 +541,11 @@ private slots:
         for (int i = 0; i < 19; ++i) {
             player->setFileName(TestMedia::clip(files[i % files.size()]));
             if (pauseMs)
-                QTest::qWait(pauseMs);
+                QTest::qWait(pauseMs); // the user's pace between two clicks
         }
         player->setFileName(TestMedia::clip("clips/a.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
-        QTest::qWait(300);
+        QTest::qWait(300); // a span in which no other file may end
         QCOMPARE(rec.eos, 1);
         QCOMPARE(player->FileName(), TestMedia::clip("clips/a.mpg"));
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
@@ -556,7 +567,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rec.playingEntries, 1, 5000);
         // Lands on a key frame up to a second before; the end comes while the window sleeps.
         player->setCurrentPosition(19.5);
-        QThread::msleep(2000);
+        QThread::msleep(2000); // the busy window itself: no event loop runs meanwhile
         player->setCurrentPosition(0.5);
         QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
         QVERIFY(player->isValid());
@@ -606,7 +617,8 @@ private slots:
         if (moment == "opening" || moment == "playing")
             destroy();
         QTRY_VERIFY_WITH_TIMEOUT(destroyed, 5000);
-        // Late notifications from mpv's threads and queued calls must find nothing to call.
+        // Late notifications from mpv's threads and queued calls must find nothing to call: a
+        // span in which nothing may arrive.
         QTest::qWait(300);
         QVERIFY2(late.received.isEmpty(), qPrintable(late.received.join(", ")));
     }
