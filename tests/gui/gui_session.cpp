@@ -84,6 +84,15 @@ QString GuiSession::waitForWindow(const QString& title, int timeoutMs)
     return shown ? ids.split('\n').front() : QString();
 }
 
+QStringList GuiSession::playerWindows() const
+{
+    QString ids;
+    const QString pid = QString::number(m_player.processId());
+    if (!xdotool({"search", "--onlyvisible", "--pid", pid}, &ids) || ids.isEmpty())
+        return {};
+    return ids.split('\n');
+}
+
 QRect GuiSession::windowGeometry(const QString& windowId) const
 {
     QString shell;
@@ -105,9 +114,28 @@ QImage GuiSession::grabScreen() const
     return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
 }
 
+bool GuiSession::waitForMovingVideo(const QRect& area, double share, int timeoutMs) const
+{
+    const QImage first = grabScreen();
+    return QTest::qWaitFor([&] { return changedShare(first, grabScreen(), area) > share; },
+                           timeoutMs);
+}
+
 QSize GuiSession::screenSize() const
 {
     return QGuiApplication::primaryScreen()->size();
+}
+
+int secondsOf(const QString& line)
+{
+    static const QRegularExpression time(QStringLiteral("^time: (\\d+):(\\d+)$"));
+    const QRegularExpressionMatch match = time.match(line);
+    return match.hasMatch() ? match.captured(1).toInt() * 60 + match.captured(2).toInt() : -1;
+}
+
+int volumeOf(const QString& line)
+{
+    return line.startsWith(QLatin1String("volume: ")) ? line.mid(8).toInt() : -1;
 }
 
 double changedShare(const QImage& a, const QImage& b, const QRect& area)

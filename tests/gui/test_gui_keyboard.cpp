@@ -13,19 +13,6 @@
 
 namespace {
 
-// Seconds of a "time: m:s" line, else -1.
-int secondsOf(const QString& line)
-{
-    static const QRegularExpression time(QStringLiteral("^time: (\\d+):(\\d+)$"));
-    const QRegularExpressionMatch match = time.match(line);
-    return match.hasMatch() ? match.captured(1).toInt() * 60 + match.captured(2).toInt() : -1;
-}
-
-int volumeOf(const QString& line)
-{
-    return line.startsWith(QLatin1String("volume: ")) ? line.mid(8).toInt() : -1;
-}
-
 // A session of the player, started with the trace on and its own settings folder.
 struct Player {
     explicit Player(const QStringList& arguments, const QStringList& environment = {})
