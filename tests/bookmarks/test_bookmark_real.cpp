@@ -89,7 +89,7 @@ void TestBookmarkReal::foundAgainOnlyWithTheSameDisc()
     // The same tracks on a disc of another serial number: not the bookmark's disc.
     Run other(TestMedia::disc("vcd-a-late.cue"), file);
     QVERIFY(other.playTrack(2));
-    QTest::qWait(300);
+    QTest::qWait(300); // a span in which the bookmark may not come on
     QVERIFY(!other.window->mnuvcdbookmark->isEnabled());
 }
 

@@ -180,7 +180,7 @@ void TestVolumePanel::refreshRunsWhenTheWindowShows()
     QTest::qWait(100); // the activation's own refresh
     rig.level(Control::Volume) = 0;
     w.volumePanel().lblMainVol->repaint();
-    QTest::qWait(50);
+    QTest::qWait(50); // a span in which no refresh may come
     QCOMPARE(w.volumePanel().sldMain->KnobValue(), 100);
 }
 

@@ -68,6 +68,8 @@ private slots:
         QFETCH(QStringList, script);
         MpvPlayer real(MpvPlayer::Options{false, {"ao=null"}});
         QVERIFY(real.isValid());
+        // Each report is read after a span long enough for libmpv's late notifications to arrive:
+        // what is compared is where the player ends up, and the fake gets there at once.
         const QStringList expected = run(real, script, [] { QTest::qWait(1500); });
 
         FakeMediaPlayer fake;

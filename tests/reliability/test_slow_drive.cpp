@@ -217,8 +217,9 @@ void TestSlowDrive::trayDuringSlowRead()
     tray->click();
     const qint64 trayMs = clock.elapsed();
     QCOMPARE(tray->text(), QString("C"));
-    // Until the drive has given up on the scratch, and a while after.
-    QTest::qWait(int(ScratchRetries.count()) + 500);
+    // Until the drive has given up on the scratch, and a span after it watched for stalls.
+    QVERIFY(QTest::qWaitFor([&] { return run.drive.readsInProgress() == 0; }, 30000));
+    QTest::qWait(500);
     qInfo("tray opened during a %.0f ms read: back in the event loop after %lld ms; longest "
           "stall %lld ms",
           ScratchRetries.count(), trayMs, stalls.longestGapMs());

@@ -89,7 +89,7 @@ MemoryLevel measure(SoakDriver& driver)
     driver.settleForMeasuring();
     std::array<qint64, 5> samples{};
     for (qint64& sample : samples) {
-        QTest::qWait(400);
+        QTest::qWait(400); // the samples are spread over time on purpose
         sample = SoakDriver::heapInUseBytes();
     }
     std::sort(samples.begin(), samples.end());

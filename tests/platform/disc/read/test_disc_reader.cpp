@@ -433,12 +433,12 @@ private slots:
         for (int i = 0; i < 200; ++i) {
             rig.drives.openTray("img0");
             phase = TrayOpen;
-            QTest::qWait(i % 3);
+            QTest::qWait(i % 3); // the tray open for 0 to 2 ms: the race is the test
             phase = Closing;
             rig.drives.closeTray("img0");
             phase = DiscIn;
             ++closings;
-            QTest::qWait(i % 2);
+            QTest::qWait(i % 2); // the disc in for 0 or 1 ms before the next opening
             // Every tenth time the disc stays in until the reader has read from it: a stream
             // that takes longer to open than the disc is in would otherwise never read (the
             // sanitizer build opens a cue sheet several times slower).

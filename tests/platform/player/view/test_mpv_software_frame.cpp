@@ -49,6 +49,20 @@ struct PausedClip {
             return false;
         return QTest::qWaitFor([&] { return isOrange(middle(frame.render(size))); }, 10000);
     }
+    // Paused, mpv sends a frame or two more after the first: settled once twenty renderings in
+    // a row bring no new frame.
+    static bool settle(MpvSoftwareFrame& frame, QSize size)
+    {
+        int quietPolls = 0;
+        return QTest::qWaitFor(
+            [&] {
+                frame.render(size);
+                frame.reportShown();
+                quietPolls = frame.takeRenderedNewFrame() ? 0 : quietPolls + 1;
+                return quietPolls == 20;
+            },
+            10000);
+    }
     static QRgb middle(const QImage& image)
     {
         return image.isNull() ? 0 : image.pixel(image.width() / 2, image.height() / 2);
@@ -127,7 +141,7 @@ void TestMpvSoftwareFrame::repaintWithoutNewsReusesTheRendering()
     MpvSoftwareFrame frame;
     QVERIFY(frame.create(clip.mpv.get()));
     QVERIFY(clip.showFirstFrame(frame, QSize(200, 100)));
-    QTest::qWait(200); // mpv's last notifications about the load arrive
+    QVERIFY(PausedClip::settle(frame, QSize(200, 100)));
     QImage shown = frame.render(QSize(200, 100));
     shown.setPixel(0, 0, qRgb(1, 2, 3)); // in mpv's buffer: the image wraps it
     QCOMPARE(frame.render(QSize(200, 100)).pixel(0, 0), qRgb(1, 2, 3));
@@ -155,16 +169,8 @@ void TestMpvSoftwareFrame::newFrameIsCountedOnce()
             5000);
     };
     QVERIFY(renderedNewFrame());
-    // Paused, mpv settles after a frame or two more; from then on a repaint is no new frame.
-    int quietPolls = 0;
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            frame.render(QSize(80, 60));
-            frame.reportShown();
-            quietPolls = frame.takeRenderedNewFrame() ? 0 : quietPolls + 1;
-            return quietPolls == 20;
-        },
-        5000));
+    // From then on a repaint is no new frame.
+    QVERIFY(PausedClip::settle(frame, QSize(80, 60)));
 
     // A seek while paused brings a new frame, reported once it is rendered.
     const char* seek[] = {"seek", "0", "absolute", "exact", nullptr};
@@ -180,7 +186,7 @@ void TestMpvSoftwareFrame::alphaIsMadeOpaqueWhenItIsRead()
     MpvSoftwareFrame frame;
     QVERIFY(frame.create(clip.mpv.get()));
     QVERIFY(clip.showFirstFrame(frame, QSize(64, 48)));
-    QTest::qWait(200); // mpv's last notifications about the load arrive
+    QVERIFY(PausedClip::settle(frame, QSize(64, 48)));
     QImage unread = frame.render(QSize(64, 48), MpvSoftwareFrame::AlphaByte::Unread);
     QVERIFY(isOrange(PausedClip::middle(unread)));
     // What mpv leaves there, whatever it is, stands in for a byte nobody reads.

@@ -306,7 +306,7 @@ void TestMpvVideoWindow::teardownInEitherOrder()
         rig.player.reset();
     else
         rig.window.reset();
-    QTest::qWait(100); // late queued calls must find nothing to touch
+    QTest::qWait(100); // a span for late queued calls, which must find nothing to touch
 }
 
 void TestMpvVideoWindow::fullScreenCoversTheWindowInPlace_data()
