@@ -1,5 +1,7 @@
 // The real program opens libmpv through the load-order library written at build time, and
 // opens it the ordinary way when that library is missing or does not load.
+#include "test_media.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

@@ -186,15 +186,15 @@ void TestCaptureReal::playerFrameOfTheVideo()
     QTRY_VERIFY_WITH_TIMEOUT(player.CurrentPosition() > 0.5, 10000);
     player.Pause();
     QImage frame;
-    QTest::qWaitFor(
+    const bool kept = QTest::qWaitFor(
         [&] {
             frame = player.videoFrame();
             return !frame.isNull();
         },
         drawn ? 10000 : 2000);
-    if (!drawn && frame.isNull())
+    if (!drawn && !kept)
         QSKIP("libmpv keeps no frame without a video output");
-    QVERIFY(!frame.isNull());
+    QVERIFY(kept);
     const QSize size(player.mpvProperty("width").toInt(), player.mpvProperty("height").toInt());
     QCOMPARE(frame.size(), size);
     QVERIFY(colouredPixels(frame) > frame.width() * frame.height() / 10);

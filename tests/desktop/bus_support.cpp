@@ -65,7 +65,7 @@ protected:
         const QDBusMessage reply =
             value.isValid() ? message().createReply(value) : message().createReply();
         QDBusConnection bus = connection();
-        const auto send = [bus, reply, log = m_log]() mutable {
+        auto send = [bus, reply, log = m_log]() mutable {
             bus.send(reply);
             log->answered();
         };

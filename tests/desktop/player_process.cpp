@@ -64,14 +64,14 @@ bool PlayerProcess::waitForOutput(const std::function<bool()>& printed, int time
 {
     // The event loop runs meanwhile: the test's own bus services need it.
     bool found = false;
-    QTest::qWaitFor(
+    const bool foundOrEnded = QTest::qWaitFor(
         [&] {
             readOutput();
             found = printed();
             return found || m_process.state() == QProcess::NotRunning;
         },
         timeoutMs);
-    return found;
+    return foundOrEnded && found;
 }
 
 QStringList PlayerProcess::lines()
@@ -88,7 +88,8 @@ QString PlayerProcess::errors()
 
 bool PlayerProcess::waitForExit(int timeoutMs)
 {
-    QTest::qWaitFor([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
+    const bool exited =
+        QTest::qWaitFor([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
     readOutput();
-    return m_process.state() == QProcess::NotRunning;
+    return exited;
 }

@@ -33,7 +33,8 @@ GuiSession::GuiSession()
     m_windowManager.start("openbox", {});
     m_windowManager.waitForStarted();
     // A window mapped before the manager takes over the display gets no frame and no place.
-    QTest::qWaitFor(windowManagerRunning, 10000);
+    if (!QTest::qWaitFor(windowManagerRunning, 10000))
+        qWarning("openbox did not take over the display");
 }
 
 GuiSession::~GuiSession()

@@ -125,13 +125,13 @@ double pictureShare(const QImage& shot)
 double waitForPictureShare(Weston& weston, double low, double high, int timeoutMs = 10000)
 {
     double share = -1;
-    QTest::qWaitFor(
+    const bool inside = QTest::qWaitFor(
         [&] {
             share = pictureShare(weston.screenshot());
             return share >= low && share <= high;
         },
         timeoutMs);
-    return share;
+    return inside ? share : pictureShare(weston.screenshot());
 }
 
 // The real player on a Video CD image, on a compositor.
@@ -156,14 +156,14 @@ public:
     bool waitForLine(const QString& line, int timeoutMs = 15000)
     {
         bool printed = false;
-        QTest::qWaitFor(
+        const bool printedOrEnded = QTest::qWaitFor(
             [&] {
                 m_printed += QString::fromUtf8(m_process.readAllStandardOutput());
                 printed = m_printed.contains(line + '\n');
                 return printed || m_process.state() == QProcess::NotRunning;
             },
             timeoutMs);
-        return printed;
+        return printedOrEnded && printed;
     }
     QString printed() const { return m_printed; }
 

@@ -340,7 +340,8 @@ void SoakDriver::settleForMeasuring()
     if (!loaded)
         std::printf("soak: no track of the disc started; measured as the program is\n");
     m_window.engine().StopCommand();
-    QTest::qWaitFor([this] { return m_player.PlayState() == MediaPlayer::Stopped; }, 10000);
+    if (!QTest::qWaitFor([this] { return m_player.PlayState() == MediaPlayer::Stopped; }, 10000))
+        std::printf("soak: the player did not stop; measured as the program is\n");
     // A span for the player's threads to let go of their buffers: the heap is measured as it
     // stands after it, whatever they did.
     QTest::qWait(500);

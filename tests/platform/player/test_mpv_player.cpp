@@ -157,7 +157,7 @@ private:
         QTimer pace;
         QSignalSpy asks(&pace, &QTimer::timeout);
         pace.start(250);
-        QTest::qWaitFor(
+        const bool settled = QTest::qWaitFor(
             [&] {
                 if (asks.isEmpty())
                     return false;
@@ -166,7 +166,7 @@ private:
                 return value == wanted;
             },
             10000);
-        return value;
+        return settled ? value : player.mpvProperty(name);
     }
 
     static std::unique_ptr<MpvPlayer> makePlayer(const QStringList& options)

@@ -327,13 +327,12 @@ private slots:
 
         QVERIFY2(m_server->start(), "the sound server did not start again");
         // Writes go on until one reaches the new server.
-        QTest::qWaitFor(
+        QVERIFY(QTest::qWaitFor(
             [&] {
                 volume.setVolumeLevel(32750);
                 return sinkVolume() == 32750;
             },
-            10000);
-        QCOMPARE(sinkVolume(), 32750);
+            10000));
         QCOMPARE(volume.VolumeLevel(), 32750);
         QVERIFY(m_boxes.isEmpty());
     }

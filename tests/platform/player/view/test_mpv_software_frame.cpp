@@ -63,6 +63,11 @@ struct PausedClip {
             },
             10000);
     }
+    // The first frame, and mpv done with it.
+    bool showStill(MpvSoftwareFrame& frame, QSize size)
+    {
+        return showFirstFrame(frame, size) && settle(frame, size);
+    }
     static QRgb middle(const QImage& image)
     {
         return image.isNull() ? 0 : image.pixel(image.width() / 2, image.height() / 2);
@@ -140,8 +145,7 @@ void TestMpvSoftwareFrame::repaintWithoutNewsReusesTheRendering()
     PausedClip clip;
     MpvSoftwareFrame frame;
     QVERIFY(frame.create(clip.mpv.get()));
-    QVERIFY(clip.showFirstFrame(frame, QSize(200, 100)));
-    QVERIFY(PausedClip::settle(frame, QSize(200, 100)));
+    QVERIFY(clip.showStill(frame, QSize(200, 100)));
     QImage shown = frame.render(QSize(200, 100));
     shown.setPixel(0, 0, qRgb(1, 2, 3)); // in mpv's buffer: the image wraps it
     QCOMPARE(frame.render(QSize(200, 100)).pixel(0, 0), qRgb(1, 2, 3));
@@ -185,8 +189,7 @@ void TestMpvSoftwareFrame::alphaIsMadeOpaqueWhenItIsRead()
     PausedClip clip;
     MpvSoftwareFrame frame;
     QVERIFY(frame.create(clip.mpv.get()));
-    QVERIFY(clip.showFirstFrame(frame, QSize(64, 48)));
-    QVERIFY(PausedClip::settle(frame, QSize(64, 48)));
+    QVERIFY(clip.showStill(frame, QSize(64, 48)));
     QImage unread = frame.render(QSize(64, 48), MpvSoftwareFrame::AlphaByte::Unread);
     QVERIFY(isOrange(PausedClip::middle(unread)));
     // What mpv leaves there, whatever it is, stands in for a byte nobody reads.
