@@ -190,11 +190,12 @@ void TestMpvSoftwareFrame::alphaIsMadeOpaqueWhenItIsRead()
     MpvSoftwareFrame frame;
     QVERIFY(frame.create(clip.mpv.get()));
     QVERIFY(clip.showStill(frame, QSize(64, 48)));
-    QImage unread = frame.render(QSize(64, 48), MpvSoftwareFrame::AlphaByte::Unread);
+    // A new size: a rendering of its own, its alpha byte left unread.
+    QImage unread = frame.render(QSize(96, 72), MpvSoftwareFrame::AlphaByte::Unread);
     QVERIFY(isOrange(PausedClip::middle(unread)));
     // What mpv leaves there, whatever it is, stands in for a byte nobody reads.
     unread.bits()[3] = 0;
-    const QImage opaque = frame.render(QSize(64, 48), MpvSoftwareFrame::AlphaByte::Opaque);
+    const QImage opaque = frame.render(QSize(96, 72), MpvSoftwareFrame::AlphaByte::Opaque);
     QCOMPARE(opaque.constBits(), unread.constBits()); // the same rendering, not a new one
     QVERIFY(allOpaque(opaque));
 }
