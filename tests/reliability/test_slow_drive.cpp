@@ -16,7 +16,6 @@ namespace {
 using Ms = SimulatedDrive::Milliseconds;
 
 constexpr qint64 MaxStallMs = 100;
-constexpr qint64 TrayMs = 50;
 constexpr double TrackChangeAllowanceMs = 100;
 const Ms ScratchRetries{2000};
 
@@ -212,18 +211,14 @@ void TestSlowDrive::trayDuringSlowRead()
     QVERIFY(tray->isEnabled());
 
     StallWatch stalls;
-    QElapsedTimer clock;
-    clock.start();
     tray->click();
-    const qint64 trayMs = clock.elapsed();
+    QVERIFY(run.drive.readsInProgress() > 0); // back before the drive gave up on the read
     QCOMPARE(tray->text(), QString("C"));
     // Until the drive has given up on the scratch, and a span after it watched for stalls.
     QVERIFY(QTest::qWaitFor([&] { return run.drive.readsInProgress() == 0; }, 30000));
     QTest::qWait(500);
-    qInfo("tray opened during a %.0f ms read: back in the event loop after %lld ms; longest "
-          "stall %lld ms",
-          ScratchRetries.count(), trayMs, stalls.longestGapMs());
-    QVERIFY(trayMs <= TrayMs);
+    qInfo("tray opened during a %.0f ms read: longest stall %lld ms", ScratchRetries.count(),
+          stalls.longestGapMs());
     QVERIFY2(stalls.longestGapMs() <= MaxStallMs, qPrintable(stalls.describe()));
     QVERIFY(!program.playing());
     QVERIFY(program.statusIsTruthful());
