@@ -1,5 +1,7 @@
 // The real program opens libmpv through the load-order library written at build time, and
 // opens it the ordinary way when that library is missing or does not load.
+#include "test_media.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,7 +31,7 @@ Start startOnce(const QString& executable)
     QTemporaryDir config;
     environment.insert("XDG_CONFIG_HOME", config.path());
     player.setProcessEnvironment(environment);
-    player.start(executable, {qEnvironmentVariable("TAMREL_TEST_MEDIA") + "/bench.dat"});
+    player.start(executable, {TestMedia::clip("bench.dat")});
     if (!player.waitForFinished(60000))
         player.kill();
     const QString output = QString::fromUtf8(player.readAllStandardError());
@@ -92,4 +94,5 @@ void TestMpvLoadOrder::opensLibmpv()
 }
 
 QTEST_GUILESS_MAIN(TestMpvLoadOrder)
+#include "test_media.h"
 #include "test_mpv_load_order.moc"

@@ -10,6 +10,7 @@
 #include "platform/player/mpv_player.h"
 #include "platform/settings/ini_settings_store.h"
 #include "settings/settings_keys.h"
+#include "test_media.h"
 #include "videocd/track_panel.h"
 
 #include <QAction>
@@ -20,11 +21,6 @@
 #include <memory>
 
 namespace {
-
-QString disc(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
-}
 
 // One run of the program on a disc image: real player (no picture, no sound), real disc
 // layer, the settings file given.
@@ -71,7 +67,7 @@ void TestBookmarkReal::foundAgainOnlyWithTheSameDisc()
     const QString file = dir.filePath("settings.ini");
     double saved = 0;
     {
-        Run first(disc("vcd-a.cue"), file);
+        Run first(TestMedia::disc("vcd-a.cue"), file);
         QVERIFY(first.playTrack(2)); // AVSEQ03.DAT, 5 s
         QVERIFY(QTest::qWaitFor([&] { return first.player.CurrentPosition() >= 2.5; }, 5000));
         QVERIFY(first.window->cmdBookmark->isEnabled());
@@ -80,7 +76,7 @@ void TestBookmarkReal::foundAgainOnlyWithTheSameDisc()
         QVERIFY2(saved >= 2.5 && saved < 4, qPrintable(QString::number(saved)));
     }
 
-    Run again(disc("vcd-a.cue"), file);
+    Run again(TestMedia::disc("vcd-a.cue"), file);
     QVERIFY(
         QTest::qWaitFor([&] { return again.player.PlayState() == MediaPlayer::Playing; }, 5000));
     QVERIFY(!again.window->mnuvcdbookmark->isEnabled()); // track 1 plays, not the bookmark's
@@ -91,9 +87,9 @@ void TestBookmarkReal::foundAgainOnlyWithTheSameDisc()
     QTRY_VERIFY_WITH_TIMEOUT(std::abs(again.player.CurrentPosition() - saved) < 0.5, 3000);
 
     // The same tracks on a disc of another serial number: not the bookmark's disc.
-    Run other(disc("vcd-a-late.cue"), file);
+    Run other(TestMedia::disc("vcd-a-late.cue"), file);
     QVERIFY(other.playTrack(2));
-    QTest::qWait(300);
+    QTest::qWait(300); // a span in which the bookmark may not come on
     QVERIFY(!other.window->mnuvcdbookmark->isEnabled());
 }
 

@@ -145,7 +145,7 @@ void TestCaptureChain::stagesTimersAndPlayer()
 
     QSignalSpy finished(&rig.chain(), &CaptureChain::finished);
     QVERIFY(finished.wait(5000));
-    QTest::qWait(50);
+    QTest::qWait(50); // a span after the end in which no timer may run
     watch.stop();
 
     QCOMPARE(faults, QStringList());
@@ -179,7 +179,8 @@ void TestCaptureChain::curtainClosesOnRealClick()
     QVERIFY(rig.chain().Capture());
     QPointer<Capturefrm> curtain = rig.chain().curtain();
     QVERIFY(curtain);
-    QTest::qWait(300); // Timer1's step is waiting
+    QVERIFY(QTest::qWaitForWindowExposed(curtain));
+    QVERIFY(w.Timer1.isActive()); // its step is waiting
     QTest::mouseClick(curtain, Qt::LeftButton, {}, QPoint(200, 150));
     QTRY_VERIFY(!curtain);
     // The chain goes on as if its own click had closed it.
@@ -209,7 +210,8 @@ void TestCaptureChain::destinations()
     Playerfrm& w = rig.start();
     rig.chain().setClock([] { return SevenDecember; });
     QVERIFY(rig.capture());
-    QTest::qWait(20); // the wallpaper answers later
+    // The wallpaper answers later.
+    QTRY_COMPARE_WITH_TIMEOUT(w.engine().status(), QString("Playing Clip.mpg  ........"), 10000);
 
     // The bitmap is written to the dialog's path and captioned there, the main window's.
     const QString folder = file.section('/', 0, 0);
@@ -218,7 +220,6 @@ void TestCaptureChain::destinations()
     QVERIFY(isCaptioned(rig.root.filePath(file), rig.fake.grabber.picture));
     QCOMPARE(rig.fake.wallpaper.paths,
              wallpaper ? QStringList{rig.windowsDir() + "/ScreenShot.bmp"} : QStringList());
-    QCOMPARE(w.engine().status(), QString("Playing Clip.mpg  ........"));
 }
 
 void TestCaptureChain::twoCapturesInOneSecondKeepBoth()
@@ -253,9 +254,9 @@ void TestCaptureChain::grabGoesToTheDialogsPathCaptionToTheWindows()
     QCOMPARE(grabbed.size(), QSize(640, 480)); // the new grab, not captioned
     QCOMPARE(grabbed.pixel(5, 5), QColor(Qt::darkGreen).rgb());
     QCOMPARE(rig.filesWritten(), QStringList{"Desktop/ScreenShot.bmp"});
-    QTest::qWait(20);
+    QTRY_COMPARE_WITH_TIMEOUT(w.engine().status(),
+                              QString("The picture could not be made the wallpaper."), 10000);
     QCOMPARE(rig.fake.wallpaper.paths, QStringList()); // no picture to show
-    QCOMPARE(w.engine().status(), QString("The picture could not be made the wallpaper."));
 }
 
 void TestCaptureChain::failuresAreReportedAndPlaybackResumes_data()
@@ -307,8 +308,8 @@ void TestCaptureChain::failuresAreReportedAndPlaybackResumes()
     Playerfrm& w = rig.start();
 
     QVERIFY(rig.capture());
-    QTest::qWait(50);
-    QCOMPARE(w.engine().status(), QString(status).replace("{root}", rig.root.path()));
+    QTRY_COMPARE_WITH_TIMEOUT(w.engine().status(),
+                              QString(status).replace("{root}", rig.root.path()), 10000);
     QCOMPARE(rig.fake.player.DisplaySize(), int(MediaPlayer::FitToSize));
     QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Playing));
     QCOMPARE(rig.chain().stage(), Stage::Idle);
@@ -345,11 +346,11 @@ void TestCaptureChain::pressedFiveTimesRunsOneChain()
     for (int press = 0; press < 5; ++press) {
         QTest::mouseClick(w.cmdCapture, Qt::LeftButton);
         mostCurtains = qMax(mostCurtains, curtainsShown());
-        QTest::qWait(60);
+        QTest::qWait(60); // the user's pace between two presses
     }
     w.mnucapturescreen->trigger();
     QVERIFY(finished.wait(3000));
-    QTest::qWait(300);
+    QTest::qWait(300); // a span in which no second chain may end
     QCOMPARE(finished.size(), 1);
     QCOMPARE(stages.size(), 4);
     QCOMPARE(mostCurtains, 1);
@@ -377,7 +378,7 @@ void TestCaptureChain::nothingPlayingIsQuiet()
     QVERIFY(!w.cmdCapture->isEnabled() && !w.mnucapturescreen->isEnabled());
     QTest::mouseClick(w.cmdCapture, Qt::LeftButton);
     QVERIFY(!rig.chain().Capture()); // even when asked directly
-    QTest::qWait(1500);
+    QTest::qWait(1500); // a span longer than a chain's steps, in which nothing may start
     QCOMPARE(rig.chain().stage(), Stage::Idle);
     QCOMPARE(curtainsShown(), 0);
     QCOMPARE(rig.fake.player.calls, QStringList());

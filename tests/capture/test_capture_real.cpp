@@ -9,6 +9,7 @@
 #include "platform/shell/screen_grabber.h"
 #include "platform/shell/system_folders.h"
 #include "playback/playback_engine.h"
+#include "test_media.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -143,9 +144,13 @@ void TestCaptureReal::grabShowsTheScreen()
     QScreen* screen = QGuiApplication::primaryScreen();
     ColourWindow marker({100, 120, 200, 150});
     QVERIFY(QTest::qWaitForWindowExposed(&marker));
-    QTest::qWait(200);
     QtScreenGrabber grabber;
-    const QImage grab = grabber.grabScreen(screen);
+    QImage grab;
+    const auto markerOnScreen = [&] {
+        grab = grabber.grabScreen(screen);
+        return near(grab.pixelColor(200, 195), Marker);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(markerOnScreen(), 10000);
     QCOMPARE(grab.size(), screen->geometry().size() * screen->devicePixelRatio());
     QVERIFY(near(grab.pixelColor(200, 195), Marker));
     QVERIFY(!near(grab.pixelColor(20, 20), Marker));
@@ -166,7 +171,7 @@ void TestCaptureReal::playerFrameOfTheVideo()
     if (drawn)
         QSKIP("Mesa's GLX keeps allocations to the end, which the leak checker reports");
 #endif
-    const QString clip = qEnvironmentVariable("TAMREL_TEST_MEDIA") + "/long.mpg";
+    const QString clip = TestMedia::clip("long.mpg");
     QVERIFY(QFile::exists(clip));
     MpvPlayer player(MpvPlayer::Options{drawn, {"ao=null"}, nullptr});
     QWidget window;
@@ -178,13 +183,18 @@ void TestCaptureReal::playerFrameOfTheVideo()
     QCOMPARE(player.videoFrame(), QImage()); // nothing open yet
     player.setFileName(clip);
     QTRY_COMPARE_WITH_TIMEOUT(player.PlayState(), int(MediaPlayer::Playing), 10000);
-    QTest::qWait(500);
+    QTRY_VERIFY_WITH_TIMEOUT(player.CurrentPosition() > 0.5, 10000);
     player.Pause();
-    QTest::qWait(200);
-    const QImage frame = player.videoFrame();
-    if (!drawn && frame.isNull())
+    QImage frame;
+    const bool kept = QTest::qWaitFor(
+        [&] {
+            frame = player.videoFrame();
+            return !frame.isNull();
+        },
+        drawn ? 10000 : 2000);
+    if (!drawn && !kept)
         QSKIP("libmpv keeps no frame without a video output");
-    QVERIFY(!frame.isNull());
+    QVERIFY(kept);
     const QSize size(player.mpvProperty("width").toInt(), player.mpvProperty("height").toInt());
     QCOMPARE(frame.size(), size);
     QVERIFY(colouredPixels(frame) > frame.width() * frame.height() / 10);
@@ -318,8 +328,8 @@ void TestCaptureReal::unwritableDestinationChild()
         QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     Playerfrm& w = rig.start();
     QVERIFY(rig.capture());
-    QTest::qWait(50);
-    QCOMPARE(w.engine().status(), "The picture could not be saved in " + folder);
+    QTRY_COMPARE_WITH_TIMEOUT(w.engine().status(), "The picture could not be saved in " + folder,
+                              10000);
     QCOMPARE(rig.fake.player.DisplaySize(), int(MediaPlayer::FitToSize));
     QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Playing));
     QCOMPARE(rig.filesWritten(), QStringList());

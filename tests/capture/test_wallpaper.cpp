@@ -84,9 +84,8 @@ struct WallpaperRig {
             result = ok;
         });
         inside = false;
-        for (int waited = 0; answers == 0 && waited < 8000; waited += 10)
-            QTest::qWait(10);
-        QTest::qWait(20); // nothing more may come
+        if (QTest::qWaitFor([this] { return answers > 0; }, 10000))
+            QTest::qWait(20); // a span in which no second answer may come
         return recorded();
     }
 

@@ -39,46 +39,68 @@ void IdleServices::Log::add(const QString& call)
     calls << call;
 }
 
-namespace {
-
-// Answers after the configured delay, from the service thread's event loop.
-void answerLater(QObject* owner, const QDBusContext& context, int delayMs, const QVariant& value)
+void IdleServices::Log::answered()
 {
-    const QDBusMessage reply =
-        value.isValid() ? context.message().createReply(value) : context.message().createReply();
-    if (delayMs <= 0) {
-        context.connection().send(reply);
-        return;
-    }
-    // The timer belongs to the answering object, so an answer still pending when the
-    // services go away goes with it.
-    QDBusConnection bus = context.connection();
-    QTimer::singleShot(delayMs, owner, [bus, reply]() mutable { bus.send(reply); });
+    QMutexLocker lock(&mutex);
+    ++answers;
 }
 
-class ScreenSaverObject : public QObject, protected QDBusContext {
+namespace {
+
+// A service object whose answers come after the configured delay, from the service thread's
+// event loop; each answer sent is counted in the log.
+class DelayedAnswers : public QObject, protected QDBusContext {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
 public:
-    ScreenSaverObject(std::shared_ptr<IdleServices::Log> log, int delayMs)
+    DelayedAnswers(std::shared_ptr<IdleServices::Log> log, int delayMs)
         : m_log(std::move(log)), m_delayMs(delayMs)
     {
     }
+
+protected:
+    // Called from a slot: its own return value is not sent.
+    void answerLater(const QVariant& value)
+    {
+        setDelayedReply(true);
+        const QDBusMessage reply =
+            value.isValid() ? message().createReply(value) : message().createReply();
+        QDBusConnection bus = connection();
+        auto send = [bus, reply, log = m_log]() mutable {
+            bus.send(reply);
+            log->answered();
+        };
+        if (m_delayMs <= 0) {
+            send();
+            return;
+        }
+        // The timer belongs to the answering object, so an answer still pending when the
+        // services go away goes with it.
+        QTimer::singleShot(m_delayMs, this, send);
+    }
+
+    std::shared_ptr<IdleServices::Log> m_log;
+
+private:
+    int m_delayMs;
+};
+
+class ScreenSaverObject : public DelayedAnswers {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public:
+    using DelayedAnswers::DelayedAnswers;
 
 public slots:
     uint Inhibit(const QString&, const QString&)
     {
         const uint cookie = ++m_lastCookie;
         m_log->add(QStringLiteral("Inhibit %1").arg(cookie));
-        setDelayedReply(true);
-        answerLater(this, *this, m_delayMs, cookie);
+        answerLater(cookie);
         return 0;
     }
     void UnInhibit(uint cookie) { m_log->add(QStringLiteral("UnInhibit %1").arg(cookie)); }
 
 private:
-    std::shared_ptr<IdleServices::Log> m_log;
-    int m_delayMs;
     uint m_lastCookie = 0;
 };
 
@@ -99,14 +121,11 @@ private:
     QString m_path;
 };
 
-class PortalInhibitObject : public QObject, protected QDBusContext {
+class PortalInhibitObject : public DelayedAnswers {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
 public:
-    PortalInhibitObject(std::shared_ptr<IdleServices::Log> log, int delayMs)
-        : m_log(std::move(log)), m_delayMs(delayMs)
-    {
-    }
+    using DelayedAnswers::DelayedAnswers;
 
 public slots:
     QDBusObjectPath Inhibit(const QString&, uint, const QVariantMap&)
@@ -117,14 +136,11 @@ public slots:
         request->setParent(this);
         connection().registerObject(path, request, QDBusConnection::ExportAllSlots);
         m_log->add("portal Inhibit " + path);
-        setDelayedReply(true);
-        answerLater(this, *this, m_delayMs, QVariant::fromValue(QDBusObjectPath(path)));
+        answerLater(QVariant::fromValue(QDBusObjectPath(path)));
         return {};
     }
 
 private:
-    std::shared_ptr<IdleServices::Log> m_log;
-    int m_delayMs;
     int m_requests = 0;
 };
 
@@ -169,6 +185,12 @@ QStringList IdleServices::calls() const
 {
     QMutexLocker lock(&m_log->mutex);
     return m_log->calls;
+}
+
+int IdleServices::answers() const
+{
+    QMutexLocker lock(&m_log->mutex);
+    return m_log->answers;
 }
 
 int IdleServices::count(const QString& prefix) const

@@ -44,11 +44,15 @@ public:
     bool isRegistered() const { return m_registered; }
     QStringList calls() const;
     int count(const QString& prefix) const;
+    // How many calls have been answered so far.
+    int answers() const;
 
     struct Log {
         mutable QMutex mutex;
         QStringList calls;
+        int answers = 0;
         void add(const QString& call);
+        void answered();
     };
 
 private:

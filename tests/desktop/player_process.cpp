@@ -1,6 +1,5 @@
 #include "player_process.h"
 
-#include <QElapsedTimer>
 #include <QProcessEnvironment>
 #include <QTest>
 
@@ -42,32 +41,37 @@ void PlayerProcess::readOutput()
 
 QString PlayerProcess::waitForLineStartingWith(const QString& prefix, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        readOutput();
-        for (auto it = m_lines.crbegin(); it != m_lines.crend(); ++it)
-            if (it->startsWith(prefix))
-                return *it;
-        if (clock.elapsed() >= timeoutMs || m_process.state() == QProcess::NotRunning)
-            return {};
-        // The test's own bus services need the event loop meanwhile.
-        QTest::qWait(20);
-    }
+    QString found;
+    waitForOutput(
+        [&] {
+            for (auto it = m_lines.crbegin(); it != m_lines.crend(); ++it)
+                if (it->startsWith(prefix)) {
+                    found = *it;
+                    return true;
+                }
+            return false;
+        },
+        timeoutMs);
+    return found;
 }
 
 bool PlayerProcess::waitForLine(const QString& line, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        readOutput();
-        if (m_lines.contains(line))
-            return true;
-        if (clock.elapsed() >= timeoutMs || m_process.state() == QProcess::NotRunning)
-            return false;
-        QTest::qWait(20);
-    }
+    return waitForOutput([&] { return m_lines.contains(line); }, timeoutMs);
+}
+
+bool PlayerProcess::waitForOutput(const std::function<bool()>& printed, int timeoutMs)
+{
+    // The event loop runs meanwhile: the test's own bus services need it.
+    bool found = false;
+    const bool foundOrEnded = QTest::qWaitFor(
+        [&] {
+            readOutput();
+            found = printed();
+            return found || m_process.state() == QProcess::NotRunning;
+        },
+        timeoutMs);
+    return foundOrEnded && found;
 }
 
 QStringList PlayerProcess::lines()
@@ -84,10 +88,8 @@ QString PlayerProcess::errors()
 
 bool PlayerProcess::waitForExit(int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (m_process.state() != QProcess::NotRunning && clock.elapsed() < timeoutMs)
-        QTest::qWait(20);
+    const bool exited =
+        QTest::qWaitFor([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
     readOutput();
-    return m_process.state() == QProcess::NotRunning;
+    return exited;
 }

@@ -31,6 +31,8 @@ public:
 
 private:
     void readOutput();
+    // Reads what the player prints until `printed` holds or the player has ended.
+    bool waitForOutput(const std::function<bool()>& printed, int timeoutMs);
 
     QProcess m_process;
     QTemporaryDir m_config;

@@ -1,6 +1,7 @@
 #include "bus_support.h"
 #include "desktop/mpris/mpris_service.h"
 #include "player_process.h"
+#include "test_media.h"
 
 #include <QDBusPendingCall>
 #include <QFile>
@@ -11,7 +12,7 @@ namespace {
 
 QString discImage()
 {
-    return qEnvironmentVariable("TAMREL_TEST_DISCS") + "/vcd-a.cue";
+    return TestMedia::disc("vcd-a.cue");
 }
 
 const QString Playing1 = "status: Playing Avseq01.dat  ........";
@@ -22,12 +23,7 @@ const QString PausedText = "status: Paused ,hit spacebar to release";
 bool waitForName(const QString& name, int timeoutMs = 10000)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    for (int waited = 0; waited < timeoutMs; waited += 50) {
-        if (namesOnBus(bus, name).contains(name))
-            return true;
-        QTest::qWait(50);
-    }
-    return false;
+    return QTest::qWaitFor([&] { return namesOnBus(bus, name).contains(name); }, timeoutMs);
 }
 
 } // namespace
@@ -83,8 +79,7 @@ void TestDesktopPlayer::answersWithoutDisplay()
 void TestDesktopPlayer::fileNamedLikeAnOptionIsAPath()
 {
     QTemporaryDir dir;
-    QVERIFY(QFile::copy(qEnvironmentVariable("TAMREL_TEST_MEDIA") + "/vcd.dat",
-                        dir.filePath("--help")));
+    QVERIFY(QFile::copy(TestMedia::clip("vcd.dat"), dir.filePath("--help")));
     PlayerProcess player;
     QVERIFY(player.start({"./--help"}, {"TAMREL_CD_DRIVES="}, dir.path()));
     QVERIFY2(player.waitForLine("status: Playing --help  ........"),
@@ -134,7 +129,7 @@ void TestDesktopPlayer::mediaKeysDriveTheDisc()
     QVERIFY(media.call("SetPosition", {QVariant::fromValue(QDBusObjectPath("/org/x/track/1")),
                                        qlonglong(100000)}));
     QVERIFY(media.call("SetPosition", {track2, qlonglong(60'000'000)}));
-    QTest::qWait(200);
+    QTest::qWait(200); // a span in which the position may not move
     QCOMPARE(media.property("Position").toLongLong(), position);
     QVERIFY(media.call("SetPosition", {track2, qlonglong(1'000'000)}));
     QTRY_VERIFY(qAbs(media.property("Position").toLongLong() - 1'000'000) < 100'000);
@@ -149,11 +144,15 @@ void TestDesktopPlayer::mediaKeysDriveTheDisc()
         QTRY_VERIFY_WITH_TIMEOUT(press.isFinished(), 20000);
         QVERIFY(!press.isError());
     }
-    QTest::qWait(500);
-    const QString state = media.property("PlaybackStatus").toString();
-    const QString status = player.waitForLineStartingWith("status: ");
-    QVERIFY2(state == "Paused" ? status == PausedText : status.startsWith("status: Playing "),
-             qPrintable(state + " / " + status));
+    // The status line comes to agree with the state of the last press.
+    QString state;
+    QString status;
+    const auto agree = [&] {
+        state = media.property("PlaybackStatus").toString();
+        status = player.waitForLineStartingWith("status: ", 0);
+        return state == "Paused" ? status == PausedText : status.startsWith("status: Playing ");
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(agree(), qPrintable(state + " / " + status), 10000);
     player.forget();
     QVERIFY(media.call("Pause"));
     QVERIFY(media.call("Play"));
@@ -176,7 +175,7 @@ void TestDesktopPlayer::screenSaverHeldWhilePlaying()
     QTRY_COMPARE(services.calls(), QStringList{"Inhibit 1"});
     // Track 1 ends and track 2 follows: the screen saver stays held.
     QVERIFY2(player.waitForLine(Playing2), qPrintable(player.lines().join('\n')));
-    QTest::qWait(500);
+    QTest::qWait(500); // a span in which the screen saver may not be let go
     QCOMPARE(services.calls(), QStringList{"Inhibit 1"});
 
     QVERIFY(waitForName(MprisService::ServiceName));
@@ -224,8 +223,8 @@ void TestDesktopPlayer::noSessionBusIsQuiet()
     QVERIFY(player.start(
         {}, {"TAMREL_CD_DRIVES=" + discImage(), bus, "XDG_RUNTIME_DIR=" + runtime.path()}));
     QVERIFY(player.waitForLine(Playing1));
-    QTest::qWait(300);
-    QVERIFY(!waitForName(MprisService::ServiceName, 300));
+    // A span in which the name may not appear.
+    QVERIFY(!waitForName(MprisService::ServiceName, 600));
     QVERIFY2(!player.errors().contains("bus", Qt::CaseInsensitive), qPrintable(player.errors()));
 }
 

@@ -6,7 +6,6 @@
 #include "fake_transport.h"
 
 #include <QDBusPendingCallWatcher>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -172,8 +171,8 @@ void TestMpris::methodsRunTransportCommands()
     transport.calls.clear();
 
     QVERIFY(MprisClient(client(), service.serviceName()).call(method, arguments, interface));
-    QTest::qWait(20); // Quit runs from the event loop, after its answer
-    QCOMPARE(transport.calls, expected);
+    // Quit runs from the event loop, after its answer.
+    QTRY_COMPARE_WITH_TIMEOUT(transport.calls, expected, 10000);
 }
 
 void TestMpris::changesAreAnnouncedOnce()
@@ -188,7 +187,7 @@ void TestMpris::changesAreAnnouncedOnce()
     transport.setTrack(discTrack(1, 3, 3.0));
     transport.setState(State::Playing);
     QTRY_COMPARE(spy.signals_.size(), 1);
-    QTest::qWait(50);
+    QTest::qWait(50); // a span in which no second signal may come
     QCOMPARE(spy.signals_.size(), 1);
     QCOMPARE(spy.signals_[0].first, MprisClient::PlayerInterface);
     QCOMPARE(spy.signals_[0].second, (QStringList{"CanSeek", "Metadata", "PlaybackStatus"}));
@@ -196,7 +195,7 @@ void TestMpris::changesAreAnnouncedOnce()
     QCOMPARE(mpris.metadata().value("xesam:title").toString(), QString("Track 02 of 3"));
 
     emit transport.changed(); // nothing new: nothing announced
-    QTest::qWait(50);
+    QTest::qWait(50);         // a span in which no signal may come
     QCOMPARE(spy.signals_.size(), 1);
 
     QVERIFY(mpris.setProperty("Fullscreen", true, MprisClient::RootInterface));
@@ -231,8 +230,6 @@ void TestMpris::burstOfPlayPauseIsAnsweredInOrder()
     MprisService service(transport, QDBusConnection::sessionBus());
     QDBusConnection bus = client();
     QList<QDBusPendingCall> pending;
-    QElapsedTimer clock;
-    clock.start();
     for (int i = 0; i < 1000; ++i)
         pending << bus.asyncCall(
             QDBusMessage::createMethodCall(service.serviceName(), MprisService::ObjectPath,
@@ -241,7 +238,6 @@ void TestMpris::burstOfPlayPauseIsAnsweredInOrder()
         QTRY_VERIFY_WITH_TIMEOUT(call.isFinished(), 10000);
         QVERIFY(!call.isError());
     }
-    qInfo("1000 PlayPause answered in %lld ms", clock.elapsed());
     QCOMPARE(transport.calls.size(), 1000);
     QCOMPARE(transport.calls.count("pause"), 500);
     QCOMPARE(transport.state(), State::Playing);
@@ -259,12 +255,9 @@ void TestMpris::vanishingBusIsQuiet()
     QCOMPARE(service->serviceName(), MprisService::ServiceName);
     bus.kill();
     QTRY_VERIFY(!QDBusConnection(connection).isConnected());
-    transport.setState(State::Playing); // announced to nobody
-    QTest::qWait(50);
-    QElapsedTimer clock;
-    clock.start();
-    service.reset();
-    QVERIFY(clock.elapsed() < 1000);
+    transport.setState(State::Playing);
+    QCoreApplication::processEvents(); // the announcement goes out, to nobody
+    service.reset(); // without waiting on the dead bus (its cost: bench/bench_desktop_exit)
     QDBusConnection::disconnectFromBus("vanishing");
 }
 

@@ -82,7 +82,7 @@ void SimulatedDrive::State::wait(Milliseconds delay) const
 {
     const double scale = timing.timeScale;
     if (scale > 0 && delay.count() > 0)
-        std::this_thread::sleep_for(delay * scale);
+        std::this_thread::sleep_for(delay * scale); // the drive's own time, on purpose
 }
 
 class SimulatedDrive::Source : public SectorSource {
@@ -164,7 +164,7 @@ bool SimulatedDrive::waitForRead(Milliseconds timeout) const
     while (m_state->reading == 0) {
         if (Clock::now() >= end)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1)); // polls the reads under way
     }
     return true;
 }

@@ -7,11 +7,34 @@
 #include <QScreen>
 #include <QTest>
 
+namespace {
+
+// An EWMH window manager names its check window on the root window, and the check window names
+// itself again; a manager that has quit leaves the root's property behind, naming a window that
+// is gone.
+bool windowManagerRunning()
+{
+    const auto property = [](const QStringList& where) {
+        QProcess xprop;
+        xprop.start("xprop", where + QStringList{"_NET_SUPPORTING_WM_CHECK"});
+        if (!xprop.waitForFinished(10000) || xprop.exitCode() != 0)
+            return QString();
+        static const QRegularExpression id("window id # (0x[0-9a-f]+)");
+        return id.match(QString::fromUtf8(xprop.readAllStandardOutput())).captured(1);
+    };
+    const QString checkWindow = property({"-root"});
+    return !checkWindow.isEmpty() && property({"-id", checkWindow}) == checkWindow;
+}
+
+} // namespace
+
 GuiSession::GuiSession()
 {
     m_windowManager.start("openbox", {});
     m_windowManager.waitForStarted();
-    QTest::qWait(500); // let it take over the display before any window maps
+    // A window mapped before the manager takes over the display gets no frame and no place.
+    if (!QTest::qWaitFor(windowManagerRunning, 10000))
+        qWarning("openbox did not take over the display");
 }
 
 GuiSession::~GuiSession()
@@ -52,16 +75,23 @@ bool GuiSession::xdotool(const QStringList& arguments, QString* output) const
 
 QString GuiSession::waitForWindow(const QString& title, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
     const QString exact = '^' + QRegularExpression::escape(title) + '$';
-    while (clock.elapsed() < timeoutMs) {
-        QString ids;
-        if (xdotool({"search", "--onlyvisible", "--name", exact}, &ids) && !ids.isEmpty())
-            return ids.split('\n').front();
-        QTest::qWait(100);
-    }
-    return {};
+    QString ids;
+    const bool shown = QTest::qWaitFor(
+        [&] {
+            return xdotool({"search", "--onlyvisible", "--name", exact}, &ids) && !ids.isEmpty();
+        },
+        timeoutMs);
+    return shown ? ids.split('\n').front() : QString();
+}
+
+QStringList GuiSession::playerWindows() const
+{
+    QString ids;
+    const QString pid = QString::number(m_player.processId());
+    if (!xdotool({"search", "--onlyvisible", "--pid", pid}, &ids) || ids.isEmpty())
+        return {};
+    return ids.split('\n');
 }
 
 QRect GuiSession::windowGeometry(const QString& windowId) const
@@ -77,14 +107,7 @@ QRect GuiSession::windowGeometry(const QString& windowId) const
 
 bool GuiSession::waitForGeometry(const QString& windowId, const QSize& size, int timeoutMs) const
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        if (windowGeometry(windowId).size() == size)
-            return true;
-        QTest::qWait(100);
-    }
-    return false;
+    return QTest::qWaitFor([&] { return windowGeometry(windowId).size() == size; }, timeoutMs);
 }
 
 QImage GuiSession::grabScreen() const
@@ -92,9 +115,28 @@ QImage GuiSession::grabScreen() const
     return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
 }
 
+bool GuiSession::waitForMovingVideo(const QRect& area, double share, int timeoutMs) const
+{
+    const QImage first = grabScreen();
+    return QTest::qWaitFor([&] { return changedShare(first, grabScreen(), area) > share; },
+                           timeoutMs);
+}
+
 QSize GuiSession::screenSize() const
 {
     return QGuiApplication::primaryScreen()->size();
+}
+
+int secondsOf(const QString& line)
+{
+    static const QRegularExpression time(QStringLiteral("^time: (\\d+):(\\d+)$"));
+    const QRegularExpressionMatch match = time.match(line);
+    return match.hasMatch() ? match.captured(1).toInt() * 60 + match.captured(2).toInt() : -1;
+}
+
+int volumeOf(const QString& line)
+{
+    return line.startsWith(QLatin1String("volume: ")) ? line.mid(8).toInt() : -1;
 }
 
 double changedShare(const QImage& a, const QImage& b, const QRect& area)

@@ -4,26 +4,13 @@
 
 #include "gui_session.h"
 #include "settings/product.h"
+#include "test_media.h"
 
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-QString disc(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
-}
-
-// Seconds of a "time: m:s" line, else -1.
-int secondsOf(const QString& line)
-{
-    static const QRegularExpression time("^time: (\\d+):(\\d+)$");
-    const QRegularExpressionMatch match = time.match(line);
-    return match.hasMatch() ? match.captured(1).toInt() * 60 + match.captured(2).toInt() : -1;
-}
 
 const QString RetrieveOn = QStringLiteral("bookmark: add off, retrieve on, clear on");
 
@@ -31,9 +18,9 @@ const QString RetrieveOn = QStringLiteral("bookmark: add off, retrieve on, clear
 struct Run {
     explicit Run(const QString& config)
     {
-        started =
-            session.startPlayer({}, {"TAMREL_CD_DRIVES=" + disc("vcd-a.cue"), "TAMREL_TRACE=1",
-                                     "TAMREL_MPV_OPTIONS=ao=null", "XDG_CONFIG_HOME=" + config});
+        started = session.startPlayer({}, {"TAMREL_CD_DRIVES=" + TestMedia::disc("vcd-a.cue"),
+                                           "TAMREL_TRACE=1", "TAMREL_MPV_OPTIONS=ao=null",
+                                           "XDG_CONFIG_HOME=" + config});
         window = started ? session.waitForWindow(Product::Caption) : QString();
     }
     // A control of the front panel (at 6600 twips) by its rectangle's left and top in twips.
@@ -90,13 +77,21 @@ void TestGuiBookmark::savedQuitAndRetrieved()
     QVERIFY(again.playTrackThree());
     // Track 3 playing is the bookmark's file on the bookmark's disc.
     QTRY_VERIFY_WITH_TIMEOUT(again.linesSince(start, 100).contains(RetrieveOn), 3000);
+    // Each menu that opens is one more window of the player's.
+    qsizetype windows = again.session.playerWindows().size();
+    const auto menuOpened = [&] {
+        return QTest::qWaitFor([&] { return again.session.playerWindows().size() > windows; },
+                               10000);
+    };
     QVERIFY(again.click(3405, 80)); // Menu
-    QTest::qWait(300);
+    QVERIFY(menuOpened());
+    windows = again.session.playerWindows().size();
     // VCD, its first item, then down past "Open  (Browse)" to "Retrieve  Bookmark": the
     // keyboard skips disabled items, so a disabled Retrieve would not be the one chosen.
     for (const char* key : {"Down", "Right", "Down", "Down"}) {
         QVERIFY(again.session.xdotool({"key", key}));
-        QTest::qWait(100);
+        if (key == QLatin1String("Right"))
+            QVERIFY(menuOpened()); // VCD's own menu
     }
     const QStringList before = again.linesSince(start, 0);
     const auto lastTime = std::find_if(before.rbegin(), before.rend(),
@@ -107,13 +102,15 @@ void TestGuiBookmark::savedQuitAndRetrieved()
     // The first elapsed time shown afterwards is the saved second, long before the track
     // could have got there by playing.
     int shown = -1;
-    QElapsedTimer clock;
-    clock.start();
-    while (shown < 0 && clock.elapsed() < 3000)
-        for (const QString& line : again.linesSince(chosen, 100))
-            if (shown < 0)
-                shown = secondsOf(line);
-    QVERIFY2(shown >= saved && shown <= saved + 1,
+    const bool timeShown = QTest::qWaitFor(
+        [&] {
+            for (const QString& line : again.linesSince(chosen, 100))
+                if (shown < 0)
+                    shown = secondsOf(line);
+            return shown >= 0;
+        },
+        10000);
+    QVERIFY2(timeShown && shown >= saved && shown <= saved + 1,
              qPrintable(again.session.lines().mid(start).join('\n')));
 }
 

@@ -4,6 +4,7 @@
 
 #include "gui_session.h"
 #include "settings/product.h"
+#include "test_media.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -11,24 +12,6 @@
 #include <QTest>
 
 namespace {
-
-QString media(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_MEDIA") + '/' + name;
-}
-
-// Seconds of a "time: m:s" line, else -1.
-int secondsOf(const QString& line)
-{
-    static const QRegularExpression time(QStringLiteral("^time: (\\d+):(\\d+)$"));
-    const QRegularExpressionMatch match = time.match(line);
-    return match.hasMatch() ? match.captured(1).toInt() * 60 + match.captured(2).toInt() : -1;
-}
-
-int volumeOf(const QString& line)
-{
-    return line.startsWith(QLatin1String("volume: ")) ? line.mid(8).toInt() : -1;
-}
 
 // A session of the player, started with the trace on and its own settings folder.
 struct Player {
@@ -92,7 +75,7 @@ private slots:
 
 void TestGuiKeyboard::seekKeysMoveThePlayingClip()
 {
-    Player player({media("long.mpg")}); // 20 seconds
+    Player player({TestMedia::clip("long.mpg")}); // 20 seconds
     QVERIFY(!player.window.isEmpty());
     QVERIFY(player.session.waitForLine("status: Playing Long.mpg  ........"));
     QVERIFY(player.session.waitForLineWhere([](const QString& l) { return secondsOf(l) >= 1; }));
@@ -117,7 +100,7 @@ void TestGuiKeyboard::volumeKeysTurnTheMainKnob()
         QSKIP("needs the test command's sound server (PULSE_SERVER)");
     QProcess::execute("pactl", {"set-sink-volume", "@DEFAULT_SINK@", "32768"});
     QProcess::execute("pactl", {"set-sink-mute", "@DEFAULT_SINK@", "0"});
-    Player player({media("long.mpg")});
+    Player player({TestMedia::clip("long.mpg")});
     QVERIFY(!player.window.isEmpty());
     const std::optional<QString> start =
         player.session.waitForLineWhere([](const QString& l) { return volumeOf(l) >= 0; });
@@ -161,7 +144,7 @@ void TestGuiKeyboard::menuKeysReachEveryCommandAndEscCloses()
 
 void TestGuiKeyboard::tabAndSpacePressAButton()
 {
-    Player player({media("long.mpg")});
+    Player player({TestMedia::clip("long.mpg")});
     QVERIFY(!player.window.isEmpty());
     QVERIFY(player.session.waitForLine("status: Playing Long.mpg  ........"));
     // From the picture: Play, Pause, Stop; Space presses Stop.
@@ -181,7 +164,7 @@ void TestGuiKeyboard::missingFileIsSaidOnce_data()
 {
     QTest::addColumn<QString>("drives");
     QTest::addColumn<QStringList>("statuses"); // in this order, after the start
-    QTest::newRow("disc in the drive") << qEnvironmentVariable("TAMREL_DEMO_DISC")
+    QTest::newRow("disc in the drive") << TestMedia::demoDisc()
                                        << QStringList{"status: File not found: nothere.mpg",
                                                       "status: Playing Avseq01.dat  ........"};
     QTest::newRow("no drive") << "" << QStringList{"status: File not found: nothere.mpg"};
@@ -217,7 +200,7 @@ void TestGuiKeyboard::missingFileIsSaidOnce()
 // cut off. Now it shows whole: fitted between black bars, its bottom rows on the screen.
 void TestGuiKeyboard::laterTracksAfterAListEndShowWhole()
 {
-    Player player({}, {"TAMREL_CD_DRIVES=" + qEnvironmentVariable("TAMREL_DEMO_DISC")});
+    Player player({}, {"TAMREL_CD_DRIVES=" + TestMedia::demoDisc()});
     QVERIFY(!player.window.isEmpty());
     QVERIFY(player.session.waitForLine("track: 01 of 12"));
     QVERIFY(player.key("c")); // track 12, the last

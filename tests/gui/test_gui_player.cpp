@@ -1,4 +1,5 @@
 #include "gui_session.h"
+#include "test_media.h"
 
 #include <QProcess>
 #include <QTest>
@@ -6,10 +7,6 @@
 namespace {
 const QString Caption = QStringLiteral("Tamrel VCD Player version 2.2.2");
 
-QString media(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_MEDIA") + '/' + name;
-}
 } // namespace
 
 class TestGuiPlayer : public QObject {
@@ -23,28 +20,26 @@ private slots:
 void TestGuiPlayer::clipOnCommandLinePlaysMovingVideo()
 {
     GuiSession session;
-    QVERIFY(session.startPlayer({media("long.mpg")}, {"TAMREL_MPV_OPTIONS=ao=null"}));
+    QVERIFY(session.startPlayer({TestMedia::clip("long.mpg")},
+                                {"TAMREL_MPV_OPTIONS=ao=null", "TAMREL_TRACE=1"}));
     const QString window = session.waitForWindow(Caption);
     QVERIFY2(!window.isEmpty(), "no window with the program's caption");
-    QTest::qWait(1500);
+    QVERIFY(session.waitForLine("time: 0:1")); // a second into the clip
     const QRect frame = session.windowGeometry(window);
     QVERIFY(frame.isValid());
     // The picture fills the upper part of the window, above the position bar.
     const QRect video(frame.left(), frame.top(), frame.width(), frame.height() * 7 / 10);
-    const QImage first = session.grabScreen();
-    QTest::qWait(700);
-    const QImage second = session.grabScreen();
-    const double changed = changedShare(first, second, video);
-    QVERIFY2(changed > 0.02, qPrintable(QString("only %1 of the video area changed").arg(changed)));
+    QVERIFY2(session.waitForMovingVideo(video, 0.02), "the video area does not change");
 }
 
 void TestGuiPlayer::fullScreenCoversScreenAndEscReturns()
 {
     GuiSession session;
-    QVERIFY(session.startPlayer({media("long.mpg")}, {"TAMREL_MPV_OPTIONS=ao=null"}));
+    QVERIFY(session.startPlayer({TestMedia::clip("long.mpg")},
+                                {"TAMREL_MPV_OPTIONS=ao=null", "TAMREL_TRACE=1"}));
     const QString window = session.waitForWindow(Caption);
     QVERIFY(!window.isEmpty());
-    QTest::qWait(800);
+    QVERIFY(session.waitForLine("time: 0:1")); // playing, at its size
     const QSize normal = session.windowGeometry(window).size();
     QVERIFY(session.xdotool({"windowactivate", "--sync", window}));
     QVERIFY(session.xdotool({"key", "--clearmodifiers", "alt+Return"}));
@@ -57,10 +52,11 @@ void TestGuiPlayer::fullScreenCoversScreenAndEscReturns()
 void TestGuiPlayer::onTopSetsAboveStateWhileVideoPlays()
 {
     GuiSession session;
-    QVERIFY(session.startPlayer({media("long.mpg")}, {"TAMREL_MPV_OPTIONS=ao=null"}));
+    QVERIFY(session.startPlayer({TestMedia::clip("long.mpg")},
+                                {"TAMREL_MPV_OPTIONS=ao=null", "TAMREL_TRACE=1"}));
     const QString window = session.waitForWindow(Caption);
     QVERIFY(!window.isEmpty());
-    QTest::qWait(800);
+    QVERIFY(session.waitForLine("time: 0:1")); // playing
     auto netWmState = [&] {
         QProcess xprop;
         xprop.start("xprop", {"-id", window, "_NET_WM_STATE"});
@@ -78,10 +74,7 @@ void TestGuiPlayer::onTopSetsAboveStateWhileVideoPlays()
 
     const QRect frame = session.windowGeometry(window);
     const QRect video(frame.left(), frame.top(), frame.width(), frame.height() * 7 / 10);
-    const QImage first = session.grabScreen();
-    QTest::qWait(700);
-    const QImage second = session.grabScreen();
-    QVERIFY2(changedShare(first, second, video) > 0.02, "the video stopped when going on top");
+    QVERIFY2(session.waitForMovingVideo(video, 0.02), "the video stopped when going on top");
 
     QVERIFY(clickOnTop());
     QTRY_VERIFY_WITH_TIMEOUT(!netWmState().contains("_NET_WM_STATE_ABOVE"), 3000);

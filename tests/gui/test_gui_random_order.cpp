@@ -1,4 +1,5 @@
 #include "gui_session.h"
+#include "test_media.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -11,9 +12,9 @@ QStringList randomTracks()
 {
     QTemporaryDir config;
     GuiSession session;
-    if (!session.startPlayer({}, {"TAMREL_CD_DRIVES=" + qEnvironmentVariable("TAMREL_DEMO_DISC"),
-                                  "TAMREL_TRACE=1", "TAMREL_MPV_OPTIONS=ao=null",
-                                  "XDG_CONFIG_HOME=" + config.path()}))
+    if (!session.startPlayer({},
+                             {"TAMREL_CD_DRIVES=" + TestMedia::demoDisc(), "TAMREL_TRACE=1",
+                              "TAMREL_MPV_OPTIONS=ao=null", "XDG_CONFIG_HOME=" + config.path()}))
         return {};
     const QString window = session.waitForWindow("Tamrel VCD Player version 2.2.2");
     if (window.isEmpty() || !session.waitForLine("track: 01 of 12"))

@@ -1,4 +1,5 @@
 #include "gui_session.h"
+#include "test_media.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,7 +15,7 @@ void TestGuiVideoCd::startsOnTrackOneAndPicksTracksByKeyAndButton()
 {
     QTemporaryDir config;
     GuiSession session;
-    const QString image = qEnvironmentVariable("TAMREL_TEST_DISCS") + "/vcd-a.cue";
+    const QString image = TestMedia::disc("vcd-a.cue");
     QVERIFY(session.startPlayer({}, {"TAMREL_CD_DRIVES=" + image, "TAMREL_TRACE=1",
                                      "TAMREL_MPV_OPTIONS=ao=null",
                                      "XDG_CONFIG_HOME=" + config.path()}));

@@ -33,11 +33,6 @@ int sinkVolume()
 }
 
 // The number of a "volume: N" line, else -1.
-int volumeOf(const QString& line)
-{
-    return line.startsWith("volume: ") ? line.mid(8).toInt() : -1;
-}
-
 // The main volume knob at the design size, in window coordinates (9480, 5925, 735 x 710 twips).
 const QRect MainKnob(9480 / 15, 5925 / 15, 735 / 15, 710 / 15);
 
@@ -94,11 +89,17 @@ void TestGuiVolume::knobsShowAndTurnTheMixer()
     QVERIFY2(
         session.waitForLineWhere([](const QString& line) { return volumeOf(line) > 50; }, 5000),
         qPrintable(session.lines().join('\n')));
-    QTest::qWait(300); // the last events of the drag
-    const int shown = volumeOf(session.waitForLineWhere(isVolume, 0).value_or(QString()));
+    // Once the last events of the drag are through, the level shown holds and the server has
+    // it. The server's volume runs to 65536, the mixer's levels to 65535: one step may round up.
+    int shown = -1;
+    const auto settled = [&] {
+        const int now = volumeOf(session.waitForLineWhere(isVolume, 0).value_or(QString()));
+        const bool held = now == shown && std::abs(sinkVolume() - now * 655) <= 1;
+        shown = now;
+        return held;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(settled(), 10000);
     QVERIFY2(shown <= 100, qPrintable(QString::number(shown)));
-    // The server's volume runs to 65536, the mixer's levels to 65535: one step may round up.
-    QTRY_VERIFY_WITH_TIMEOUT(std::abs(sinkVolume() - shown * 655) <= 1, 3000);
 }
 
 QTEST_MAIN(TestGuiVolume)

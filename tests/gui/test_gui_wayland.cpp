@@ -2,10 +2,10 @@
 #include "app/window_modes.h"
 #include "desktop/mpris/mpris_service.h"
 #include "fake_platform.h"
+#include "test_media.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <QPushButton>
@@ -55,12 +55,18 @@ public:
                          QString("--height=%1").arg(Height)});
         if (!m_process.waitForStarted(5000))
             return false;
-        QElapsedTimer clock;
-        clock.start();
-        while (!QFile::exists(m_runtime.filePath(socket())) && clock.elapsed() < 10000)
-            QTest::qWait(50);
-        QTest::qWait(1500); // the shell's panel and background fade in
-        return QFile::exists(m_runtime.filePath(socket()));
+        if (!QTest::qWaitFor([this] { return QFile::exists(m_runtime.filePath(socket())); }, 10000))
+            return false;
+        // The shell's panel and background fade in: done when two pictures in a row agree.
+        QImage last;
+        return QTest::qWaitFor(
+            [&] {
+                const QImage shot = screenshot();
+                const bool still = !shot.isNull() && shot == last;
+                last = shot;
+                return still;
+            },
+            15000);
     }
 
     QString socket() const { return "tamrel-wayland-test"; }
@@ -118,16 +124,14 @@ double pictureShare(const QImage& shot)
 // Waits until the output's picture share is inside [low, high]; the last share seen.
 double waitForPictureShare(Weston& weston, double low, double high, int timeoutMs = 10000)
 {
-    QElapsedTimer clock;
-    clock.start();
     double share = -1;
-    do {
-        share = pictureShare(weston.screenshot());
-        if (share >= low && share <= high)
-            break;
-        QTest::qWait(200);
-    } while (clock.elapsed() < timeoutMs);
-    return share;
+    const bool inside = QTest::qWaitFor(
+        [&] {
+            share = pictureShare(weston.screenshot());
+            return share >= low && share <= high;
+        },
+        timeoutMs);
+    return inside ? share : pictureShare(weston.screenshot());
 }
 
 // The real player on a Video CD image, on a compositor.
@@ -136,7 +140,7 @@ public:
     explicit WaylandPlayer(const Weston& weston)
     {
         QProcessEnvironment env = weston.clientEnvironment();
-        env.insert("TAMREL_CD_DRIVES", qEnvironmentVariable("TAMREL_TEST_DISCS") + "/vcd-a.cue");
+        env.insert("TAMREL_CD_DRIVES", TestMedia::disc("vcd-a.cue"));
         env.insert("TAMREL_MPV_OPTIONS", "ao=null");
         env.insert("TAMREL_TRACE", "1");
         env.insert("XDG_CONFIG_HOME", m_config.path());
@@ -151,15 +155,15 @@ public:
     }
     bool waitForLine(const QString& line, int timeoutMs = 15000)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeoutMs && m_process.state() != QProcess::NotRunning) {
-            m_printed += QString::fromUtf8(m_process.readAllStandardOutput());
-            if (m_printed.contains(line + '\n'))
-                return true;
-            QTest::qWait(50);
-        }
-        return false;
+        bool printed = false;
+        const bool printedOrEnded = QTest::qWaitFor(
+            [&] {
+                m_printed += QString::fromUtf8(m_process.readAllStandardOutput());
+                printed = m_printed.contains(line + '\n');
+                return printed || m_process.state() == QProcess::NotRunning;
+            },
+            timeoutMs);
+        return printedOrEnded && printed;
     }
     QString printed() const { return m_printed; }
 
@@ -253,8 +257,10 @@ void TestGuiWayland::keysTakeItToFullScreenAndBack()
     QVERIFY2(windowed >= 0.1 && windowed <= 0.45, qPrintable(QString::number(windowed)));
 
     // The start-up notice had the keyboard; the compositor gives it back to the main window a
-    // moment after the notice has closed.
-    QTest::qWait(2000);
+    // moment after the notice has closed. The window has it once a key for track 2 gets there.
+    QVERIFY2(QTest::qWaitFor(
+                 [&] { return press("2") && player.waitForLine("track: 02 of 3", 500); }, 15000),
+             qPrintable(player.printed()));
     QVERIFY(press("alt+Return"));
     double share = waitForPictureShare(nested, 0.55, 1);
     QVERIFY2(share >= 0.55, qPrintable(QString::number(share)));

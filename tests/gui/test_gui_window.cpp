@@ -28,8 +28,9 @@ void TestGuiWindow::resizingScalesTheWholeLayout()
     // The resizer scales by the outer size less a border allowance of 4 and 26 pixels.
     const QSize outer = w.frameGeometry().size();
     w.resize(2 * design);
-    QTRY_COMPARE_WITH_TIMEOUT(w.size(), 2 * design, 3000);
-    QTest::qWait(200);
+    QTRY_COMPARE_WITH_TIMEOUT(w.size(), 2 * design, 10000);
+    // The controls follow once the resizer has had the new size.
+    QTRY_VERIFY_WITH_TIMEOUT(w.trackPanel().Songcmd[30]->width() >= 2 * button.width() - 3, 10000);
     const QRect scaled = w.trackPanel().Songcmd[30]->geometry();
     const double fx = double(w.frameGeometry().width() - 4) / (outer.width() - 4);
     const double fy = double(w.frameGeometry().height() - 26) / (outer.height() - 26);
@@ -41,10 +42,10 @@ void TestGuiWindow::resizingScalesTheWholeLayout()
              qPrintable(QString("%1 -> %2").arg(button.width()).arg(scaled.width())));
 
     w.resize(design);
-    QTRY_COMPARE_WITH_TIMEOUT(w.size(), design, 3000);
-    QTest::qWait(200);
+    QTRY_COMPARE_WITH_TIMEOUT(w.size(), design, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        qAbs(w.trackPanel().Songcmd[30]->geometry().width() - button.width()) <= 1, 10000);
     QVERIFY(qAbs(w.trackPanel().Songcmd[30]->geometry().left() - button.left()) <= 1);
-    QVERIFY(qAbs(w.trackPanel().Songcmd[30]->geometry().width() - button.width()) <= 1);
 }
 
 QTEST_MAIN(TestGuiWindow)

@@ -10,7 +10,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,7 +20,6 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QWindow>
@@ -46,11 +44,10 @@ QTreeWidgetItem* treeItem(QTreeWidget* tree, const QString& path)
     return nullptr;
 }
 
-// Lets a closed chooser finish deleting itself.
+// Waits for a closed chooser to finish deleting itself.
 bool deleted(const QPointer<FolderChooser>& chooser)
 {
-    QTest::qWait(0);
-    return chooser.isNull();
+    return QTest::qWaitFor([&] { return chooser.isNull(); }, 10000);
 }
 
 // The main window's side, on fakes, logging what the chooser asked of it.
@@ -457,10 +454,8 @@ void TestFolderChooser::failedCommandsCloseQuietly()
     Rig rig;
     QVERIFY(rig.list.setPath(playing.path()));
     QPointer<FolderChooser> chooser = rig.open(chosen);
-    if (folderVanishes) {
+    if (folderVanishes)
         QVERIFY(QDir(chosen).removeRecursively());
-        QTest::qWait(100);
-    }
     // Greyed buttons for an empty list; the handlers must cope all the same.
     switch (command) {
     case PlayFolder:
@@ -566,29 +561,12 @@ void TestFolderChooser::fiftyThousandFiles()
 
     Rig rig;
     QPointer<FolderChooser> chooser = rig.open(dir.path());
-    QElapsedTimer clock;
-    clock.start();
+    // How long these take, and whether anything goes on working afterwards, is measured by
+    // bench/bench_folder_chooser.
     QVERIFY(chooser->setFolder(big));
-    const qint64 listed = clock.restart();
     chooser->optMP3->click();
-    const qint64 filtered = clock.elapsed();
     QCOMPARE(chooser->FileFolder->count(), count / 2);
     QCOMPARE(chooser->FileFolder->item(count / 2 - 1)->text(), QString("Track50000.MP3"));
-
-    // Nothing may keep working on the folder behind the dialog's back.
-    qint64 longestStall = 0;
-    QElapsedTimer sinceTick;
-    sinceTick.start();
-    QTimer tick;
-    connect(&tick, &QTimer::timeout, this,
-            [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
-    tick.start(10);
-    QTest::qWait(1500);
-    qInfo("50000 files: listed in %lld ms, MP3 filter in %lld ms, longest stall after %lld ms",
-          listed, filtered, longestStall);
-    QVERIFY2(listed < 3000, qPrintable(QString::number(listed)));
-    QVERIFY2(filtered < 3000, qPrintable(QString::number(filtered)));
-    QVERIFY2(longestStall < 1000, qPrintable(QString::number(longestStall)));
 
     chooser->FileFolder->setCurrentRow(count / 2 - 1);
     chooser->cmdOkFile->click();
@@ -630,12 +608,11 @@ void TestFolderChooser::hostileTreeBrowsesQuietly()
 
     // Down the link to itself, level by level: each level is read only when opened, until the
     // system refuses a path through that many links.
-    QElapsedTimer clock;
-    clock.start();
     QTreeWidgetItem* deepest = nullptr;
     int depth = 0;
     for (QTreeWidgetItem* item = treeItem(tree, dir.filePath("self")); item && depth < 100;
          ++depth) {
+        QCOMPARE(item->childCount(), 0); // not read before it is opened
         deepest = item;
         item->setExpanded(true);
         item = nullptr;
@@ -644,7 +621,6 @@ void TestFolderChooser::hostileTreeBrowsesQuietly()
                 item = deepest->child(i);
     }
     QVERIFY2(depth >= 20 && depth < 100, qPrintable(QString::number(depth)));
-    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
     tree->setCurrentItem(deepest);
     QVERIFY(QFileInfo(chooser->folder()).isDir());
 

@@ -177,10 +177,10 @@ void TestVolumePanel::refreshRunsWhenTheWindowShows()
     w.show();
     QTRY_COMPARE(w.volumePanel().sldMain->KnobValue(), 100);
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QTest::qWait(100); // the activation's own refresh
+    QCoreApplication::processEvents(); // the activation's own refresh, queued by it
     rig.level(Control::Volume) = 0;
     w.volumePanel().lblMainVol->repaint();
-    QTest::qWait(50);
+    QTest::qWait(50); // a span in which no refresh may come
     QCOMPARE(w.volumePanel().sldMain->KnobValue(), 100);
 }
 

@@ -124,29 +124,25 @@ void TestPlayList::discPathsJoinWithBackslash()
 
 void TestPlayList::singleFileFormsItsOwnList()
 {
-    QTemporaryDir dir;
-    touch(dir.filePath("a.mpg"));
-    touch(dir.filePath("b.mpg"));
+    const FileFolder dir({"a.mpg", "b.mpg"});
     PlayList list(localFolders);
-    QVERIFY(list.setSingleFile(dir.filePath("b.mpg")));
+    QVERIFY(list.setSingleFile(dir.file("b.mpg")));
     QCOMPARE(list.ListCount(), 1);
     QCOMPARE(list.ListIndex(), 0);
     QCOMPARE(list.Path(), dir.path());
-    QCOMPARE(list.fullPath(), dir.filePath("b.mpg"));
+    QCOMPARE(list.fullPath(), dir.file("b.mpg"));
 
     // A file that does not exist still names its entry; playing it is what fails.
-    QVERIFY(list.setSingleFile(dir.filePath("gone.mpg")));
+    QVERIFY(list.setSingleFile(dir.file("gone.mpg")));
     QCOMPARE(list.FileName(), QString("gone.mpg"));
     QVERIFY(!list.setSingleFile(dir.path() + "/"));
 }
 
 void TestPlayList::newPatternRereadsTheFolder()
 {
-    QTemporaryDir dir;
-    touch(dir.filePath("a.mp3"));
-    touch(dir.filePath("b.avi"));
+    const FileFolder dir({"a.mp3", "b.avi"});
     PlayList list(localFolders);
-    QVERIFY(list.setSingleFile(dir.filePath("b.avi")));
+    QVERIFY(list.setSingleFile(dir.file("b.avi")));
     list.setPattern("*.mp3;*.avi");
     QCOMPARE(list.entries(), (QStringList{"a.mp3", "b.avi"}));
     list.setPattern("*.MP3");

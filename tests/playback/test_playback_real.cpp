@@ -3,6 +3,7 @@
 #include "playback/playback_engine.h"
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
+#include "test_media.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,11 +16,6 @@
 #include <memory>
 
 namespace {
-QString media(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_MEDIA") + '/' + name;
-}
-
 // The main window with the real libmpv player (no picture, no sound). `fast` plays a clip
 // of seconds in a fraction of a second.
 struct RealRig {
@@ -48,6 +44,17 @@ struct RealRig {
     std::unique_ptr<Playerfrm> window;
     QStringList statuses;
 };
+
+// Counts a timer's ticks as they arrive, before the timer tells anyone.
+struct TimerTicks : QObject {
+    explicit TimerTicks(QTimer& timer) { timer.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Timer;
+        return false;
+    }
+    int count = 0;
+};
 } // namespace
 
 class TestPlaybackReal : public QObject {
@@ -67,11 +74,11 @@ void TestPlaybackReal::playingTextForEachKindOfMedium_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("text");
-    QTest::newRow("VCD-style .dat") << media("vcd.dat") << "Playing Vcd.dat  ........";
-    QTest::newRow("mp3") << media("tone.mp3") << "Playing Tone.mp3  ........";
-    QTest::newRow("avi") << media("clip.avi") << "Playing Clip.avi  ........";
+    QTest::newRow("VCD-style .dat") << TestMedia::clip("vcd.dat") << "Playing Vcd.dat  ........";
+    QTest::newRow("mp3") << TestMedia::clip("tone.mp3") << "Playing Tone.mp3  ........";
+    QTest::newRow("avi") << TestMedia::clip("clip.avi") << "Playing Clip.avi  ........";
     QTest::newRow("spaces, quotes, non-ASCII")
-        << media("odd dir/it's a \"quoted\" naïve clip.dat")
+        << TestMedia::clip("odd dir/it's a \"quoted\" naïve clip.dat")
         << "Playing It's A \"quoted\" Naïve Clip.dat  ........";
 }
 
@@ -95,24 +102,31 @@ void TestPlaybackReal::unplayableFileReportedAfterTwoSeconds()
 {
     for (const QString& name : {QString("random.mpg"), QString("empty.mpg")}) {
         RealRig rig;
-        QElapsedTimer clock;
-        clock.start();
-        rig.window->Form_Load(media(name));
-        QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::Unsupported, 4000);
-        QVERIFY(clock.elapsed() >= 1900);
+        // Said by the watchdog's first tick, two seconds in, not earlier by the failed load.
+        TimerTicks ticks(rig.engine().tmrWrong_Format);
+        int ticksWhenSaid = -1;
+        QObject::connect(&rig.engine(), &PlaybackEngine::statusChanged, [&](const QString& text) {
+            if (text == StatusText::Unsupported && ticksWhenSaid < 0)
+                ticksWhenSaid = ticks.count;
+        });
+        rig.window->Form_Load(TestMedia::clip(name));
+        QCOMPARE(rig.engine().tmrWrong_Format.interval(), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::Unsupported, 10000);
+        QCOMPARE(ticksWhenSaid, 1);
         QCOMPARE(rig.player.PlayState(), int(MediaPlayer::Stopped));
         for (const QString& text : rig.statuses)
             QVERIFY2(!text.startsWith("Playing"), qPrintable(text));
         // It keeps saying so every two seconds.
         rig.engine().setStatus("x");
-        QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::Unsupported, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::Unsupported, 10000);
+        QVERIFY(ticks.count >= 2);
     }
 }
 
 void TestPlaybackReal::folderPlaysThroughInOrderAndStops()
 {
     RealRig rig;
-    rig.playFolder(media("clips"));
+    rig.playFolder(TestMedia::clip("clips"));
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.DisplaySize(), int(MediaPlayer::DoubleSize), 10000);
     QCOMPARE(rig.engine().status(), StatusText::Idle);
     QStringList playing;
@@ -131,31 +145,31 @@ void TestPlaybackReal::repeatReplaysTheSameClip()
     RealRig rig;
     QSignalSpy ends(&rig.player, &MediaPlayer::EndOfStream);
     rig.engine().panel().optNone->setChecked(true);
-    rig.playFolder(media("clips"));
+    rig.playFolder(TestMedia::clip("clips"));
     QTRY_VERIFY_WITH_TIMEOUT(ends.count() >= 3, 10000);
     QCOMPARE(rig.engine().File1().ListIndex(), 0);
-    QCOMPARE(rig.player.FileName(), media("clips") + "/a.mpg");
+    QCOMPARE(rig.player.FileName(), TestMedia::clip("clips") + "/a.mpg");
     QVERIFY(!rig.statuses.contains(StatusText::playing("b.mpg")));
 }
 
 void TestPlaybackReal::pauseAndStopAgainstThePlayer()
 {
     RealRig rig(false);
-    rig.window->Form_Load(media("long.mpg"));
+    rig.window->Form_Load(TestMedia::clip("long.mpg"));
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Playing), 5000);
-    QTest::qWait(1200);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.player.CurrentPosition() > 0.7, 10000);
     rig.engine().PauseCommand();
     QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::Paused, 3000);
     const double held = rig.player.CurrentPosition();
     QVERIFY(held > 0.5);
-    QTest::qWait(500);
+    QTest::qWait(500); // a span in which the position may not move
     QVERIFY(qAbs(rig.player.CurrentPosition() - held) < 0.1);
 
     rig.engine().StopCommand();
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Stopped), 3000);
     QTRY_VERIFY_WITH_TIMEOUT(rig.player.CurrentPosition() < 0.1, 3000);
-    QTest::qWait(500);
-    QCOMPARE(rig.player.PlayState(), int(MediaPlayer::Stopped)); // it stays stopped
+    QTest::qWait(500); // a span in which nothing may start it again
+    QCOMPARE(rig.player.PlayState(), int(MediaPlayer::Stopped));
 
     rig.engine().panel().cmdPlay->click();
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Playing), 5000);
@@ -166,7 +180,7 @@ void TestPlaybackReal::chainingToDeletedFileStops()
 {
     QTemporaryDir dir;
     for (const char* name : {"a.mpg", "b.mpg"})
-        QVERIFY(QFile::copy(media(QString("clips/") + name), dir.filePath(name)));
+        QVERIFY(QFile::copy(TestMedia::clip(QString("clips/") + name), dir.filePath(name)));
     RealRig rig(false);
     rig.playFolder(dir.path());
     QTRY_VERIFY_WITH_TIMEOUT(rig.statuses.contains(StatusText::playing("a.mpg")), 5000);
@@ -179,13 +193,13 @@ void TestPlaybackReal::rapidNextClicks()
 {
     RealRig rig(false);
     rig.engine().panel().optNone->setChecked(true);
-    rig.playFolder(media("clips"));
+    rig.playFolder(TestMedia::clip("clips"));
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Playing), 5000);
     rig.engine().panel().chkOrd->setChecked(true);
     for (int i = 0; i < 100; ++i)
         rig.engine().NextTrack();
     QTRY_COMPARE_WITH_TIMEOUT(rig.player.PlayState(), int(MediaPlayer::Playing), 5000);
-    QCOMPARE(rig.player.FileName(), media("clips") + "/c.mpg");
+    QCOMPARE(rig.player.FileName(), TestMedia::clip("clips") + "/c.mpg");
     QTRY_COMPARE_WITH_TIMEOUT(rig.engine().status(), StatusText::playing("c.mpg"), 5000);
 }
 

@@ -12,22 +12,13 @@
 #include "playback/playback_engine.h"
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
+#include "test_media.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 #include <QTimer>
 #include <memory>
-
-inline QString testDisc(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
-}
-
-inline QString testMedia(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_MEDIA") + '/' + name;
-}
 
 // "AVSEQ03.DAT" for track 3.
 inline QString trackFile(int track)

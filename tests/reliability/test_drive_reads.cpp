@@ -6,6 +6,7 @@
 #include "platform/disc/read/disc_file_reader.h"
 #include "platform/disc/read/memory_sector_source.h"
 #include "simulated_drive.h"
+#include "test_media.h"
 
 #include <QTest>
 #include <atomic>
@@ -44,11 +45,6 @@ SimulatedDrive::Timing noWaiting(bool spinning = true)
     timing.timeScale = 0;
     timing.spinningAtStart = spinning;
     return timing;
-}
-
-QString disc(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
 }
 
 } // namespace
@@ -168,7 +164,7 @@ void TestDriveReads::scratchInAFile()
 void TestDriveReads::cutOffStreamStopsWaiting()
 {
     SimulatedDrive drive({});
-    auto rig = std::make_unique<DiscRig>(disc("vcd-a.cue"), drive.opener());
+    auto rig = std::make_unique<DiscRig>(TestMedia::disc("vcd-a.cue"), drive.opener());
     std::unique_ptr<DiscStream> stream = rig->library.openFile("IMG0:\\Mpegav\\AVSEQ01.DAT");
     QVERIFY(stream);
     drive.setScratch(SimulatedDrive::Scratch{0, 4000, Ms(1000)});
@@ -196,7 +192,7 @@ void TestDriveReads::cutOffStreamStopsWaiting()
 void TestDriveReads::serialWithoutAnotherRead()
 {
     SimulatedDrive drive(noWaiting());
-    DiscRig rig(disc("vcd-a.cue"), drive.opener());
+    DiscRig rig(TestMedia::disc("vcd-a.cue"), drive.opener());
     const std::unique_ptr<DiscStream> stream = rig.library.openFile("IMG0:\\Mpegav\\AVSEQ02.DAT");
     QVERIFY(stream);
     const int reads = drive.record().reads;

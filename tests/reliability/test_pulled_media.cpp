@@ -7,6 +7,7 @@
 #include "platform/settings/ini_settings_store.h"
 #include "reliability_rig.h"
 #include "settings/settings_keys.h"
+#include "test_media.h"
 #include "videocd/track_panel.h"
 
 #include <QDir>
@@ -39,7 +40,8 @@ public:
     QString bin() const { return m_dir.filePath("vcd-a.bin"); }
     bool restore()
     {
-        return copyFile(testDisc("vcd-a.cue"), cue()) && copyFile(testDisc("vcd-a.bin"), bin());
+        return copyFile(TestMedia::disc("vcd-a.cue"), cue()) &&
+               copyFile(TestMedia::disc("vcd-a.bin"), bin());
     }
     bool damage(Damage how)
     {
@@ -51,13 +53,13 @@ public:
         case Damage::Replaced: {
             // A new file under the old name; the stream playing keeps the old one.
             const QString other = m_dir.filePath("new.bin");
-            return QFile::copy(testDisc("vcd-b.bin"), other) &&
+            return QFile::copy(TestMedia::disc("vcd-b.bin"), other) &&
                    std::rename(QFile::encodeName(other), QFile::encodeName(bin())) == 0;
         }
         case Damage::Overwritten: {
             // The same file rewritten: the stream playing reads the other disc's bytes.
             QFile file(bin());
-            QFile other(testDisc("vcd-b.bin"));
+            QFile other(TestMedia::disc("vcd-b.bin"));
             return file.open(QIODevice::ReadWrite) && other.open(QIODevice::ReadOnly) &&
                    file.write(other.readAll()) > 0 && file.resize(other.size());
         }
@@ -173,9 +175,9 @@ void TestPulledMedia::folderRemovedWhilePlaying()
     QFETCH(bool, playsOn);
     auto dir = std::make_unique<QTemporaryDir>();
     // A first clip long enough to be still playing when the test looks.
-    QVERIFY(QFile::copy(testMedia("long.mpg"), dir->filePath("a.mpg")));
+    QVERIFY(QFile::copy(TestMedia::clip("long.mpg"), dir->filePath("a.mpg")));
     for (const char* name : {"b.mpg", "c.mpg"})
-        QVERIFY(QFile::copy(testMedia("clips/") + name, dir->filePath(name)));
+        QVERIFY(QFile::copy(TestMedia::clip("clips/") + name, dir->filePath(name)));
     RealProgram program{QString()};
     PlayList& list = program.engine().File1();
     list.setPattern("*.mpg");
@@ -200,7 +202,7 @@ void TestPulledMedia::folderRemovedWhilePlaying()
     }
 
     // Another folder plays.
-    QVERIFY(list.setPath(testMedia("clips")));
+    QVERIFY(list.setPath(TestMedia::clip("clips")));
     QVERIFY(list.setListIndex(0));
     program.engine().panel().cmdPlay->click();
     QVERIFY(program.waitForPlaying("clips/a.mpg"));
@@ -228,7 +230,7 @@ void TestPulledMedia::settingsFilePulledWhilePlaying()
         before.setValue("Settings/VCD Auto", "1");
     }
     IniSettingsStore settings(path, SettingsKeys::Section);
-    RealProgram program(testDisc("vcd-a.cue"), {}, &settings);
+    RealProgram program(TestMedia::disc("vcd-a.cue"), {}, &settings);
     program.window->Form_Load(QString());
     QVERIFY(program.waitForPlaying(trackFile(1)));
     QTRY_VERIFY_WITH_TIMEOUT(program.window->cmdBookmark->isEnabled(), 3000);

@@ -4,6 +4,7 @@
 
 #include "platform/settings/ini_settings_store.h"
 #include "settings/settings_keys.h"
+#include "test_media.h"
 #include "unprivileged.h"
 
 #include <QDir>
@@ -24,12 +25,6 @@ const QMap<QString, QString> Before{{"Dir", "/home/user/Karaoke"},
                                     {"VCD Auto", "0"},
                                     {"Screenshot", "1"},
                                     {"Pictextcopy", "Captured with care; 100% = fine"}};
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 bool change(Change how, const QString& path)
 {
@@ -96,9 +91,9 @@ void TestSettingsPulled::nextSaveAfterTheFileChanged()
     }
     IniSettingsStore store(path, SettingsKeys::Section);
     QCOMPARE(store.Get(SettingsKeys::Dir), Before["Dir"]); // the program reads it at start
-    const QByteArray bytesBefore = fileBytes(path);
+    const QByteArray bytesBefore = TestMedia::fileBytes(path);
     QVERIFY(change(how, path));
-    const QByteArray changed = fileBytes(path);
+    const QByteArray changed = TestMedia::fileBytes(path);
 
     const auto saveAndCheck = [&] {
         store.Save(SettingsKeys::Bookmark, "75.5");
@@ -106,7 +101,8 @@ void TestSettingsPulled::nextSaveAfterTheFileChanged()
         switch (how) {
         case Change::ReadOnly:
             // Nothing written, nothing set aside; what was there reads as before.
-            return int(fileBytes(path) != bytesBefore) + int(QDir(dir.path()).count() != 3) +
+            return int(TestMedia::fileBytes(path) != bytesBefore) +
+                   int(QDir(dir.path()).count() != 3) +
                    int(store.Get(SettingsKeys::Dir) != Before["Dir"]);
         case Change::Folder:
             return int(!QFileInfo(path).isDir());
@@ -120,7 +116,7 @@ void TestSettingsPulled::nextSaveAfterTheFileChanged()
     if (how == Change::Damaged) {
         const QStringList aside = QDir(dir.path()).entryList({"settings.ini.damaged-*"});
         QCOMPARE(aside.size(), 1);
-        QCOMPARE(fileBytes(dir.filePath(aside.front())), changed);
+        QCOMPARE(TestMedia::fileBytes(dir.filePath(aside.front())), changed);
     }
 }
 

@@ -107,7 +107,7 @@ void SoakDriver::perform(Action action)
 {
     send(action);
     ++m_counts[action];
-    QTest::qWait(5 + below(16));
+    QTest::qWait(5 + below(16)); // the user's pace: a random pause between two actions
 }
 
 qint64 SoakDriver::residentBytes()
@@ -340,6 +340,10 @@ void SoakDriver::settleForMeasuring()
     if (!loaded)
         std::printf("soak: no track of the disc started; measured as the program is\n");
     m_window.engine().StopCommand();
+    if (!QTest::qWaitFor([this] { return m_player.PlayState() == MediaPlayer::Stopped; }, 10000))
+        std::printf("soak: the player did not stop; measured as the program is\n");
+    // A span for the player's threads to let go of their buffers: the heap is measured as it
+    // stands after it, whatever they did.
     QTest::qWait(500);
     malloc_trim(0);
 }

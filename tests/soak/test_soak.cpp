@@ -36,6 +36,7 @@
 #include "playback/status_text.h"
 #include "settings/settings_keys.h"
 #include "soak_driver.h"
+#include "test_media.h"
 #include "videocd/track_panel.h"
 
 #include <QElapsedTimer>
@@ -88,7 +89,7 @@ MemoryLevel measure(SoakDriver& driver)
     driver.settleForMeasuring();
     std::array<qint64, 5> samples{};
     for (qint64& sample : samples) {
-        QTest::qWait(400);
+        QTest::qWait(400); // the samples are spread over time on purpose
         sample = SoakDriver::heapInUseBytes();
     }
     std::sort(samples.begin(), samples.end());
@@ -201,8 +202,7 @@ void TestSoak::randomActionsLeaveTheProgramWorking()
     program.window->Form_Load(QString());
     QVERIFY(QTest::qWaitFor([&] { return program.playingTrack(1); }, 10000));
 
-    SoakDriver driver(*program.window, program.player, seed,
-                      qEnvironmentVariable("TAMREL_TEST_MEDIA") + "/clips");
+    SoakDriver driver(*program.window, program.player, seed, TestMedia::clip("clips"));
     QElapsedTimer clock;
     clock.start();
     std::vector<MemoryLevel> levels; // from the baseline on

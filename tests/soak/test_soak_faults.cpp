@@ -2,6 +2,7 @@
 
 #include "disc_rig.h"
 #include "platform/player/mpv/disc_stream_protocol.h"
+#include "test_media.h"
 
 #include <QTest>
 #include <array>
@@ -9,11 +10,6 @@
 #include <mpv/stream_cb.h>
 
 namespace {
-
-QString disc(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
-}
 
 // A disc file opened through the stream protocol as mpv opens it.
 bool openTrack(DiscRig& rig, int track, mpv_stream_cb_info& info)
@@ -51,7 +47,7 @@ void TestSoakFaults::lateCancelOfAClosedStream_data()
 void TestSoakFaults::lateCancelOfAClosedStream()
 {
     QFETCH(bool, openAnother);
-    DiscRig rig(disc("vcd-a.cue"));
+    DiscRig rig(TestMedia::disc("vcd-a.cue"));
     mpv_stream_cb_info closed{};
     QVERIFY(openTrack(rig, 1, closed));
     QVERIFY(readSome(closed) > 0);

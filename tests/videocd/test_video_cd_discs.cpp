@@ -2,6 +2,7 @@
 #include "fake_platform.h"
 #include "playback/playback_engine.h"
 #include "playback/status_text.h"
+#include "test_media.h"
 #include "videocd/track_panel.h"
 #include "videocd/video_cd_loader.h"
 
@@ -11,11 +12,6 @@
 #include <QTest>
 
 namespace {
-QString disc(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
-}
-
 // The drives are scripted; their discs are read by the real disc layer.
 struct DiscsRig : FakeRig {
     explicit DiscsRig(const QList<CdDrive>& list)
@@ -41,7 +37,7 @@ private slots:
 
 void TestVideoCdDiscs::discInFirstDrivePlaysTrackOne()
 {
-    DiscsRig rig(QList<CdDrive>{{"img0", disc("vcd-a.cue"), true}});
+    DiscsRig rig(QList<CdDrive>{{"img0", TestMedia::disc("vcd-a.cue"), true}});
     Playerfrm& w = rig.load();
     VideoCdLoader& vcd = w.videoCd();
     QCOMPARE(vcd.txtCDdrive, QString("IMG0"));
@@ -75,7 +71,7 @@ void TestVideoCdDiscs::noticeShowsWhileTheTrackOpens()
     };
     for (const bool starting : {false, true}) {
         for (const bool retry : {false, true}) {
-            QList<CdDrive> drives{{"img0", disc("vcd-a.cue"), true}};
+            QList<CdDrive> drives{{"img0", TestMedia::disc("vcd-a.cue"), true}};
             if (retry)
                 drives.prepend(CdDrive{"sr0", "/nonexistent/sr0", false});
             DiscsRig rig(drives);
@@ -95,8 +91,8 @@ void TestVideoCdDiscs::noticeShowsWhileTheTrackOpens()
 
 void TestVideoCdDiscs::discInSecondDriveFoundByRetry()
 {
-    DiscsRig rig(
-        QList<CdDrive>{{"sr0", "/nonexistent/sr0", false}, {"img0", disc("mode1.iso"), true}});
+    DiscsRig rig(QList<CdDrive>{{"sr0", "/nonexistent/sr0", false},
+                                {"img0", TestMedia::disc("mode1.iso"), true}});
     Playerfrm& w = rig.load();
     VideoCdLoader& vcd = w.videoCd();
     QCOMPARE(vcd.List1, (QStringList{"sr0", "img0", "sr0", "img0"}));
@@ -111,7 +107,7 @@ void TestVideoCdDiscs::discInSecondDriveFoundByRetry()
 void TestVideoCdDiscs::discWithoutMovieFolder()
 {
     for (const char* image : {"no-mpegav.iso", "empty-mpegav.iso", "stub.cue"}) {
-        DiscsRig rig(QList<CdDrive>{{"img0", disc(image), true}});
+        DiscsRig rig(QList<CdDrive>{{"img0", TestMedia::disc(image), true}});
         Playerfrm& w = rig.load();
         QCOMPARE(w.engine().status(), StatusText::NoMovies);
         QVERIFY2(rig.player.openedFiles.isEmpty(), image);
@@ -120,7 +116,7 @@ void TestVideoCdDiscs::discWithoutMovieFolder()
 
 void TestVideoCdDiscs::patternChosenEarlierIsKept()
 {
-    DiscsRig rig(QList<CdDrive>{{"img0", disc("vcd-a.cue"), true}});
+    DiscsRig rig(QList<CdDrive>{{"img0", TestMedia::disc("vcd-a.cue"), true}});
     Playerfrm& w = rig.window();
     w.engine().File1().setPattern("*.mp3");
     w.Command29();

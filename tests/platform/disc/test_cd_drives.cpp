@@ -4,6 +4,7 @@
 #include "disc_rig.h"
 #include "platform/disc/linux_cd_drives.h"
 #include "platform/disc/mci_interpreter.h"
+#include "test_media.h"
 #include "unprivileged.h"
 
 #include <QTemporaryDir>
@@ -14,11 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString disc(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
-}
 
 QString describe(const QList<CdDrive>& drives)
 {
@@ -95,25 +91,26 @@ private slots:
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("id");
         QTest::addColumn<QString>("serial"); // hex; "other" = neither 0 nor vcd-a's
-        QTest::newRow("vcd-a") << disc("vcd-a.cue") << "img0"
+        QTest::newRow("vcd-a") << TestMedia::disc("vcd-a.cue") << "img0"
                                << "5864d78f";
-        QTest::newRow("upper-case id") << disc("vcd-a.cue") << "IMG0"
+        QTest::newRow("upper-case id") << TestMedia::disc("vcd-a.cue") << "IMG0"
                                        << "5864d78f";
-        QTest::newRow("second drive") << disc("vcd-b.cue") + ':' + disc("vcd-a.bin") << "img1"
-                                      << "5864d78f";
-        QTest::newRow("vcd-b") << disc("vcd-b.cue") << "img0"
+        QTest::newRow("second drive")
+            << TestMedia::disc("vcd-b.cue") + ':' + TestMedia::disc("vcd-a.bin") << "img1"
+            << "5864d78f";
+        QTest::newRow("vcd-b") << TestMedia::disc("vcd-b.cue") << "img0"
                                << "other";
-        QTest::newRow("vcd-a a second later") << disc("vcd-a-late.cue") << "img0"
+        QTest::newRow("vcd-a a second later") << TestMedia::disc("vcd-a-late.cue") << "img0"
                                               << "other";
-        QTest::newRow("mode 1 iso") << disc("mode1.iso") << "img0"
+        QTest::newRow("mode 1 iso") << TestMedia::disc("mode1.iso") << "img0"
                                     << "other";
-        QTest::newRow("cut before its descriptor") << disc("stub.cue") << "img0"
+        QTest::newRow("cut before its descriptor") << TestMedia::disc("stub.cue") << "img0"
                                                    << "0";
-        QTest::newRow("missing image") << disc("none.cue") << "img0"
+        QTest::newRow("missing image") << TestMedia::disc("none.cue") << "img0"
                                        << "0";
-        QTest::newRow("no such drive") << disc("vcd-a.cue") << "img1"
+        QTest::newRow("no such drive") << TestMedia::disc("vcd-a.cue") << "img1"
                                        << "0";
-        QTest::newRow("\"CD Drive\"") << disc("vcd-a.cue") << "CD Drive"
+        QTest::newRow("\"CD Drive\"") << TestMedia::disc("vcd-a.cue") << "CD Drive"
                                       << "0";
         QTest::newRow("device that is no CD") << "/dev/null"
                                               << "null"
@@ -139,9 +136,9 @@ private slots:
     {
         QTest::addColumn<QString>("list");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("image") << disc("vcd-a.cue") << true;
-        QTest::newRow("damaged image still opens") << disc("stub.cue") << true;
-        QTest::newRow("missing image") << disc("none.iso") << false;
+        QTest::newRow("image") << TestMedia::disc("vcd-a.cue") << true;
+        QTest::newRow("damaged image still opens") << TestMedia::disc("stub.cue") << true;
+        QTest::newRow("missing image") << TestMedia::disc("none.iso") << false;
         QTest::newRow("directory as image") << "$TMP/sub.iso" << false;
         QTest::newRow("character device") << "/dev/null" << true;
         QTest::newRow("missing device") << "/nowhere/sr3" << false;
@@ -161,7 +158,7 @@ private slots:
     // An image drive's tray takes the disc out until it closes; the device commands reach it.
     void imageTray()
     {
-        DiscRig rig(disc("vcd-a.cue"));
+        DiscRig rig(TestMedia::disc("vcd-a.cue"));
         LinuxCdDrives& drives = rig.drives;
         MciInterpreter mci(drives);
         const QString folder = "IMG0:\\Mpegav";
@@ -198,12 +195,13 @@ private slots:
     // second image cuts off what was read from the first.
     void openedImageDrive()
     {
-        DiscRig rig(disc("vcd-b.cue"));
+        DiscRig rig(TestMedia::disc("vcd-b.cue"));
         MciInterpreter mci(rig.drives);
-        QCOMPARE(rig.drives.insertImage(disc("clip1.mpg")), std::nullopt);
-        QCOMPARE(rig.drives.insertImage(disc("vcd-a.cue")), QString("img1"));
+        QCOMPARE(rig.drives.insertImage(TestMedia::disc("clip1.mpg")), std::nullopt);
+        QCOMPARE(rig.drives.insertImage(TestMedia::disc("vcd-a.cue")), QString("img1"));
         QCOMPARE(describe(rig.drives.drives()),
-                 QString("img1=%1 image, img0=%2 image").arg(disc("vcd-a.cue"), disc("vcd-b.cue")));
+                 QString("img1=%1 image, img0=%2 image")
+                     .arg(TestMedia::disc("vcd-a.cue"), TestMedia::disc("vcd-b.cue")));
         std::unique_ptr<DiscStream> stream = rig.library.openFile("IMG1:\\Mpegav\\AVSEQ01.DAT");
         QVERIFY(stream);
         char buffer[100];
@@ -213,7 +211,7 @@ private slots:
         QCOMPARE(rig.drives.SerNum("img1"), 0);
         QVERIFY(rig.drives.SerNum("img0") != 0); // the tray that moved is the first drive's
         // Opening an image puts it in, whatever the tray did before.
-        QCOMPARE(rig.drives.insertImage(disc("svcd.nrg")), QString("img1"));
+        QCOMPARE(rig.drives.insertImage(TestMedia::disc("svcd.nrg")), QString("img1"));
         QVERIFY(rig.drives.SerNum("img1") != 0);
         QCOMPARE(stream->read(0, buffer, 100), -1);
         QCOMPARE(rig.lister.listFiles("IMG1:\\MPEG2")->size(), 3);
@@ -227,9 +225,9 @@ private slots:
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
                                                       QFile::ExeOwner | QFile::ReadOther |
                                                       QFile::ExeOther));
-        QVERIFY(QFile::copy(disc("vcd-a.cue"), dir.filePath("vcd-a.cue")));
-        QVERIFY(QFile::copy(disc("vcd-a.bin"), dir.filePath("vcd-a.bin")));
-        QVERIFY(QFile::copy(disc("mode1.iso"), dir.filePath("mode1.iso")));
+        QVERIFY(QFile::copy(TestMedia::disc("vcd-a.cue"), dir.filePath("vcd-a.cue")));
+        QVERIFY(QFile::copy(TestMedia::disc("vcd-a.bin"), dir.filePath("vcd-a.bin")));
+        QVERIFY(QFile::copy(TestMedia::disc("mode1.iso"), dir.filePath("mode1.iso")));
         for (const char* name : {"vcd-a.cue", "vcd-a.bin", "mode1.iso"})
             QVERIFY(QFile::setPermissions(dir.filePath(name), {}));
         // A device node only root may open; a plain file stands in where nodes can't be made.

@@ -3,6 +3,7 @@
 
 #include "platform/player/double_size.h"
 #include "platform/player/mpv_player.h"
+#include "test_media.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -146,21 +147,26 @@ class TestMpvPlayer : public QObject {
     Q_OBJECT
 
 private:
-    QString media(const QString& name) const { return mediaDir_ + QLatin1Char('/') + name; }
-
     // A property once the player's asynchronous settings have reached mpv, asked for every
     // quarter second: asked for at QTRY's pace (every 50 ms), libmpv kept answering the old
     // value for seconds in about one run in twenty, as if the settings waited behind the
     // questions.
     static QString settledProperty(MpvPlayer& player, const char* name, const QString& wanted)
     {
-        QDeadlineTimer deadline(10000);
         QString value;
-        do {
-            QTest::qWait(250);
-            value = player.mpvProperty(name);
-        } while (value != wanted && !deadline.hasExpired());
-        return value;
+        QTimer pace;
+        QSignalSpy asks(&pace, &QTimer::timeout);
+        pace.start(250);
+        const bool settled = QTest::qWaitFor(
+            [&] {
+                if (asks.isEmpty())
+                    return false;
+                asks.clear();
+                value = player.mpvProperty(name);
+                return value == wanted;
+            },
+            10000);
+        return settled ? value : player.mpvProperty(name);
     }
 
     static std::unique_ptr<MpvPlayer> makePlayer(const QStringList& options)
@@ -172,13 +178,11 @@ private:
         return player;
     }
 
-    QString mediaDir_;
-
 private slots:
     void initTestCase()
     {
-        mediaDir_ = qEnvironmentVariable("TAMREL_TEST_MEDIA");
-        QVERIFY2(QFile::exists(media(".done")), "TAMREL_TEST_MEDIA must name the generated clips");
+        QVERIFY2(QFile::exists(TestMedia::clip(".done")),
+                 "TAMREL_TEST_MEDIA must name the generated clips");
         QVERIFY(makePlayer(kFast)->isValid());
     }
 
@@ -199,7 +203,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(double, duration);
         auto player = makePlayer(kRealTime);
-        player->setFileName(media(file));
+        player->setFileName(TestMedia::clip(file));
         player->Pause();
         QTRY_VERIFY_WITH_TIMEOUT(std::abs(player->Duration() - duration) < 0.2, 5000);
     }
@@ -213,14 +217,14 @@ private slots:
         QSignalSpy firstFrames(player.get(), &MpvPlayer::firstFrameShown);
         QCOMPARE(player->Duration(), 0.0);
 
-        player->setFileName(media(file));
-        QCOMPARE(player->FileName(), media(file));
+        player->setFileName(TestMedia::clip(file));
+        QCOMPARE(player->FileName(), TestMedia::clip(file));
         QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
         QCOMPARE(rec.log, QStringList({"0>2", "2>0", "eos"}));
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
         // Untimed, a file may open and end between two turns of the event loop, before its
         // duration could be read: that it stays after the end is checked in real time.
-        // Nothing more arrives late.
+        // Nothing more arrives late: a span in which nothing may come.
         QTest::qWait(200);
         QCOMPARE(rec.log.size(), 3);
         QCOMPARE(firstFrames.count(), frames);
@@ -240,16 +244,15 @@ private slots:
         auto player = makePlayer(kFast);
         Recorder rec;
         rec.attach(player.get());
-        player->setFileName(media(file));
-        QTest::qWait(1500);
+        player->setFileName(TestMedia::clip(file));
+        QTRY_COMPARE_WITH_TIMEOUT(rec.failures, 1, 10000);
         QCOMPARE(rec.playingEntries, 0);
         QCOMPARE(rec.eos, 0);
-        QCOMPARE(rec.failures, 1);
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
-        QCOMPARE(player->FileName(), media(file));
+        QCOMPARE(player->FileName(), TestMedia::clip(file));
         // Play retries and fails the same way.
         player->Play();
-        QTest::qWait(500);
+        QTRY_COMPARE_WITH_TIMEOUT(rec.failures, 2, 10000);
         QCOMPARE(rec.playingEntries, 0);
         QCOMPARE(rec.eos, 0);
     }
@@ -266,11 +269,11 @@ private slots:
         auto player = makePlayer(kFast);
         Recorder rec;
         rec.attach(player.get());
-        player->setFileName(media("clips/a.mpg"));
+        player->setFileName(TestMedia::clip("clips/a.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
         if (stopFirst) {
             player->Stop();
-            QTest::qWait(300);
+            QTest::qWait(300); // a span in which nothing late may undo the stop
             QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
             QCOMPARE(player->CurrentPosition(), 0.0);
             QCOMPARE(rec.eos, 1);
@@ -287,19 +290,19 @@ private slots:
         auto player = makePlayer(kRealTime);
         Recorder rec;
         rec.attach(player.get());
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_VERIFY_WITH_TIMEOUT(player->CurrentPosition() > 0.8, 5000);
         QCOMPARE(player->PlayState(), int(MediaPlayer::Playing));
 
         player->Stop();
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
         QCOMPARE(player->CurrentPosition(), 0.0);
-        QTest::qWait(400);
+        QTest::qWait(400); // a span in which the position may not move on
         QVERIFY2(player->CurrentPosition() < 0.05,
                  qPrintable(QString::number(player->CurrentPosition())));
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
         QCOMPARE(rec.eos, 0);
-        QCOMPARE(player->FileName(), media("long.mpg"));
+        QCOMPARE(player->FileName(), TestMedia::clip("long.mpg"));
         QVERIFY(std::abs(player->Duration() - 20.0) < 0.2);
 
         player->Play();
@@ -314,14 +317,21 @@ private slots:
     void pauseHoldsPosition()
     {
         auto player = makePlayer(kRealTime);
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_VERIFY_WITH_TIMEOUT(player->CurrentPosition() > 0.5, 5000);
 
         player->Pause();
         QCOMPARE(player->PlayState(), int(MediaPlayer::Paused));
-        QTest::qWait(200);
-        const double held = player->CurrentPosition();
-        QTest::qWait(500);
+        // Held once two readings in a row agree.
+        double held = -1;
+        const auto settled = [&] {
+            const double now = player->CurrentPosition();
+            const bool same = std::abs(now - held) < 0.001;
+            held = now;
+            return same;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(settled(), 5000);
+        QTest::qWait(500); // a span in which the position may not move
         QVERIFY(std::abs(player->CurrentPosition() - held) < 0.05);
         QCOMPARE(player->PlayState(), int(MediaPlayer::Paused));
 
@@ -341,7 +351,7 @@ private slots:
     {
         QFETCH(bool, paused);
         auto player = makePlayer(kRealTime);
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 5000);
         if (paused)
             player->Pause();
@@ -349,7 +359,7 @@ private slots:
         player->setCurrentPosition(12.0);
         QCOMPARE(player->CurrentPosition(), 12.0);
         if (paused) {
-            QTest::qWait(500);
+            QTest::qWait(500); // a span in which the position may not move
             const double position = player->CurrentPosition();
             QVERIFY2(std::abs(position - 12.0) < 0.1, qPrintable(QString::number(position)));
             QCOMPARE(player->PlayState(), int(MediaPlayer::Paused));
@@ -396,14 +406,14 @@ private slots:
         rec.attach(player.get());
         if (setWhileOpen) {
             player->setBalance(-10000);
-            player->setFileName(media(file));
+            player->setFileName(TestMedia::clip(file));
             player->Pause();
             QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Paused), 5000);
             player->setBalance(balance);
             player->Play();
         } else {
             player->setBalance(balance);
-            player->setFileName(media(file));
+            player->setFileName(TestMedia::clip(file));
         }
         QCOMPARE(player->Balance(), balance);
         QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
@@ -460,7 +470,7 @@ private slots:
             rec.attach(player.get());
             if (!late)
                 player->setTone(bass, treble);
-            player->setFileName(media("lowhigh.wav"));
+            player->setFileName(TestMedia::clip("lowhigh.wav"));
             if (late) {
                 player->Pause();
                 if (!QTest::qWaitFor([&] { return player->PlayState() == MediaPlayer::Paused; },
@@ -500,17 +510,15 @@ private slots:
         auto player = makePlayer(kRealTime);
         Recorder rec;
         rec.attach(player.get());
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_VERIFY_WITH_TIMEOUT(player->CurrentPosition() > 1.0, 5000);
         const double start = player->CurrentPosition();
         double last = start;
         for (int balance : {-10000, 10000, 0, 10000}) {
             player->setBalance(balance);
             player->setTone(balance / 1000.0, -balance / 2000.0);
-            QTest::qWait(150);
-            const double now = player->CurrentPosition();
-            QVERIFY2(now >= last, qPrintable(QStringLiteral("%1 -> %2").arg(last).arg(now)));
-            last = now;
+            QTRY_VERIFY_WITH_TIMEOUT(player->CurrentPosition() > last, 5000);
+            last = player->CurrentPosition();
         }
         QTRY_VERIFY_WITH_TIMEOUT(player->CurrentPosition() > start + 0.5, 3000);
         QCOMPARE(rec.log, QStringList({"0>2"}));
@@ -531,15 +539,15 @@ private slots:
         Recorder rec;
         rec.attach(player.get());
         for (int i = 0; i < 19; ++i) {
-            player->setFileName(media(files[i % files.size()]));
+            player->setFileName(TestMedia::clip(files[i % files.size()]));
             if (pauseMs)
-                QTest::qWait(pauseMs);
+                QTest::qWait(pauseMs); // the user's pace between two clicks
         }
-        player->setFileName(media("clips/a.mpg"));
+        player->setFileName(TestMedia::clip("clips/a.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
-        QTest::qWait(300);
+        QTest::qWait(300); // a span in which no other file may end
         QCOMPARE(rec.eos, 1);
-        QCOMPARE(player->FileName(), media("clips/a.mpg"));
+        QCOMPARE(player->FileName(), TestMedia::clip("clips/a.mpg"));
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
         QVERIFY(std::abs(player->Duration() - 1.5) < 0.2);
         // The last file played once; anything before it at most started.
@@ -555,17 +563,17 @@ private slots:
         auto player = makePlayer(kRealTime);
         Recorder rec;
         rec.attach(player.get());
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(rec.playingEntries, 1, 5000);
         // Lands on a key frame up to a second before; the end comes while the window sleeps.
         player->setCurrentPosition(19.5);
-        QThread::msleep(2000);
+        QThread::msleep(2000); // the busy window itself: no event loop runs meanwhile
         player->setCurrentPosition(0.5);
         QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
         QVERIFY(player->isValid());
         QCOMPARE(player->PlayState(), int(MediaPlayer::Stopped));
         // And the next file plays.
-        player->setFileName(media("clips/a.mpg"));
+        player->setFileName(TestMedia::clip("clips/a.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(rec.playingEntries, 2, 5000);
     }
 
@@ -603,13 +611,14 @@ private slots:
             QObject::connect(player.get(), &MediaPlayer::PlayStateChange, &late, destroy);
         if (moment == "fail")
             QObject::connect(player.get(), &MpvPlayer::loadFailed, &late, destroy);
-        player->setFileName(media(file));
+        player->setFileName(TestMedia::clip(file));
         if (moment == "playing")
             QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 5000);
         if (moment == "opening" || moment == "playing")
             destroy();
         QTRY_VERIFY_WITH_TIMEOUT(destroyed, 5000);
-        // Late notifications from mpv's threads and queued calls must find nothing to call.
+        // Late notifications from mpv's threads and queued calls must find nothing to call: a
+        // span in which nothing may arrive.
         QTest::qWait(300);
         QVERIFY2(late.received.isEmpty(), qPrintable(late.received.join(", ")));
     }
@@ -683,12 +692,12 @@ private slots:
         // In real time: played untimed, a short file would be over before Playing is seen.
         auto player = makePlayer(kRealTime);
         const QString analysis = player->mpvProperty("demuxer-lavf-analyzeduration");
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 10000);
         QCOMPARE(player->mpvProperty("demuxer-lavf-format"), QString("mpeg"));
         QCOMPARE(player->mpvProperty("demuxer-lavf-analyzeduration").toDouble(), 0.5);
         player->setFileName("IMG0:\\Mpegav\\AVSEQ03.DAT"); // no such disc: fails to load
-        player->setFileName(media("clip.avi"));
+        player->setFileName(TestMedia::clip("clip.avi"));
         QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 10000);
         QCOMPARE(player->mpvProperty("demuxer-lavf-format"), QString());
         QCOMPARE(player->mpvProperty("demuxer-lavf-analyzeduration"), analysis);
@@ -716,7 +725,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(view));
         QVERIFY(player->SetFocus());
 
-        player->setFileName(media("long.mpg"));
+        player->setFileName(TestMedia::clip("long.mpg"));
         QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(MediaPlayer::Playing), 5000);
         QTest::keyClick(video, Qt::Key_Space);
         QCOMPARE(player->PlayState(), int(MediaPlayer::Paused));

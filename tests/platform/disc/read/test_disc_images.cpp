@@ -5,6 +5,7 @@
 #include "platform/disc/opened_images.h"
 #include "platform/disc/read/disc_image.h"
 #include "platform/disc/read/raw_image_source.h"
+#include "test_media.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,12 +32,6 @@ QList<CdDrive> drivesOf(const QString& text)
         drives << CdDrive{id, source.isEmpty() ? "/dev/" + id : source, id.startsWith("img")};
     }
     return drives;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -97,7 +92,7 @@ private slots:
         QTemporaryDir dir;
         for (const QString& name : files)
             QVERIFY(name.endsWith('/') ? QDir(dir.path()).mkdir(name.chopped(1))
-                                       : writeFile(dir.filePath(name), "x"));
+                                       : TestMedia::writeFile(dir.filePath(name), "x"));
         QCOMPARE(DiscImage::discSource(dir.filePath(opened)), dir.filePath(source));
         // A relative path names the same file from the working folder.
         const QString here = QDir::currentPath();
@@ -209,7 +204,7 @@ private slots:
         QFETCH(std::optional<QStringList>, files);
         QTemporaryDir dir;
         const QString sheet = dir.filePath(name);
-        QVERIFY(writeFile(sheet, text));
+        QVERIFY(TestMedia::writeFile(sheet, text));
         const std::optional<QStringList> found =
             name.endsWith(".cue") ? RawImage::cueSheetFiles(sheet) : RawImage::tocFiles(sheet);
         std::optional<QStringList> expected = files;

@@ -3,6 +3,7 @@
 
 #include "disc_rig.h"
 #include "platform/disc/read/disc_reader.h"
+#include "test_media.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -10,17 +11,6 @@
 #include <thread>
 
 namespace {
-
-QString disc(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_DISCS") + '/' + name;
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The whole stream in reads of an awkward size; stops at the first failure.
 QByteArray readAll(DiscStream& stream, qint64* failedAt = nullptr)
@@ -180,9 +170,9 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(std::optional<QStringList>, names);
         QTemporaryDir dir;
-        QString path = disc(image);
+        QString path = TestMedia::disc(image);
         if (image == "clip1.mpg.iso") // a file of the right name that is no disc
-            QVERIFY(QFile::copy(disc("clip1.mpg"), path = dir.filePath(image)));
+            QVERIFY(QFile::copy(TestMedia::disc("clip1.mpg"), path = dir.filePath(image)));
         DiscRig rig(path);
         QCOMPARE(sorted(rig.lister.listFiles(folder)), sorted(names));
     }
@@ -194,8 +184,8 @@ private slots:
         QVERIFY(!library.listFiles("IMG1:\\Mpegav"));
         QVERIFY(!library.openFile("IMG1:\\Mpegav\\AVSEQ01.DAT"));
         QCOMPARE(library.serial("img1"), 0);
-        library.setDrives(
-            DriveDiscovery::parseDriveList(disc("vcd-b.cue") + ':' + disc("vcd-a.cue")));
+        library.setDrives(DriveDiscovery::parseDriveList(TestMedia::disc("vcd-b.cue") + ':' +
+                                                         TestMedia::disc("vcd-a.cue")));
         QCOMPARE(library.listFiles("IMG1:\\Mpegav")->size(), 3);
         QCOMPARE(library.serial("img1"), 0x5864D78F);
         library.setDrives({});
@@ -205,7 +195,7 @@ private slots:
     void driveNamedLikeTheKernel()
     {
         DiscLibrary library;
-        library.setDrives({{"sr0", disc("vcd-a.cue"), true}});
+        library.setDrives({{"sr0", TestMedia::disc("vcd-a.cue"), true}});
         QCOMPARE(library.listFiles("SR0:\\Mpegav")->size(), 3);
         QVERIFY(library.openFile("SR0:\\Mpegav\\avseq03.dat"));
         QCOMPARE(library.serial("SR0"), 0x5864D78F);
@@ -237,11 +227,11 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, clip);
         QFETCH(bool, padded);
-        DiscRig rig(disc(image));
+        DiscRig rig(TestMedia::disc(image));
         std::unique_ptr<DiscStream> stream = rig.library.openFile("IMG0:\\MPEGAV\\" + file);
         QVERIFY(stream);
         const QByteArray track = readAll(*stream);
-        const QByteArray source = fileBytes(disc(clip));
+        const QByteArray source = TestMedia::fileBytes(TestMedia::disc(clip));
         QCOMPARE(track.size(), stream->size());
         if (!padded) {
             QVERIFY(track == source);
@@ -257,7 +247,7 @@ private slots:
     // Reads stop at the disc's real end, whatever the directory says.
     void truncatedImage()
     {
-        DiscRig rig(disc("truncated.cue"));
+        DiscRig rig(TestMedia::disc("truncated.cue"));
         std::unique_ptr<DiscStream> first = rig.library.openFile("IMG0:\\Mpegav\\AVSEQ01.DAT");
         QVERIFY(first);
         QCOMPARE(first->size(), (700 - 450) * 2324);
@@ -316,13 +306,13 @@ private slots:
         QTemporaryDir dir;
         const bool raw = image.endsWith(".cue");
         const QString data = dir.filePath(raw ? "vcd-a.bin" : image);
-        QByteArray bytes = fileBytes(disc(raw ? "vcd-a.bin" : image));
+        QByteArray bytes = TestMedia::fileBytes(TestMedia::disc(raw ? "vcd-a.bin" : image));
         damage(bytes, what, raw);
         QFile out(data);
         QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
         out.close();
         if (raw)
-            QVERIFY(QFile::copy(disc(image), dir.filePath(image)));
+            QVERIFY(QFile::copy(TestMedia::disc(image), dir.filePath(image)));
         DiscRig rig(dir.filePath(image));
 
         const std::optional<QStringList> listed = sorted(rig.lister.listFiles("IMG0:\\Mpegav"));
@@ -357,8 +347,8 @@ private slots:
     {
         QFETCH(bool, remove);
         QTemporaryDir dir;
-        QVERIFY(QFile::copy(disc("vcd-a.cue"), dir.filePath("vcd-a.cue")));
-        QVERIFY(QFile::copy(disc("vcd-a.bin"), dir.filePath("vcd-a.bin")));
+        QVERIFY(QFile::copy(TestMedia::disc("vcd-a.cue"), dir.filePath("vcd-a.cue")));
+        QVERIFY(QFile::copy(TestMedia::disc("vcd-a.bin"), dir.filePath("vcd-a.bin")));
         DiscRig rig(dir.filePath("vcd-a.cue"));
         std::unique_ptr<DiscStream> stream = rig.library.openFile("IMG0:\\Mpegav\\AVSEQ03.DAT");
         QVERIFY(stream);
@@ -406,7 +396,7 @@ private slots:
     // tray is open returns data.
     void trayMovesWhileAnotherThreadReads()
     {
-        DiscRig rig(disc("vcd-a.cue"));
+        DiscRig rig(TestMedia::disc("vcd-a.cue"));
         enum Phase { DiscIn, TrayOpen, Closing };
         std::atomic<int> phase = DiscIn;
         std::atomic<bool> done = false;
@@ -443,12 +433,12 @@ private slots:
         for (int i = 0; i < 200; ++i) {
             rig.drives.openTray("img0");
             phase = TrayOpen;
-            QTest::qWait(i % 3);
+            QTest::qWait(i % 3); // the tray open for 0 to 2 ms: the race is the test
             phase = Closing;
             rig.drives.closeTray("img0");
             phase = DiscIn;
             ++closings;
-            QTest::qWait(i % 2);
+            QTest::qWait(i % 2); // the disc in for 0 or 1 ms before the next opening
             // Every tenth time the disc stays in until the reader has read from it: a stream
             // that takes longer to open than the disc is in would otherwise never read (the
             // sanitizer build opens a cue sheet several times slower).
@@ -471,7 +461,7 @@ private slots:
     // the tray is open; closing it brings the disc, but not the old streams, back.
     void streamsFollowTheTray()
     {
-        DiscRig rig(disc("vcd-a.cue"));
+        DiscRig rig(TestMedia::disc("vcd-a.cue"));
         std::unique_ptr<DiscStream> before = rig.library.openFile("IMG0:\\Mpegav\\AVSEQ01.DAT");
         QVERIFY(before);
         QVERIFY(rig.drives.openTray("img0"));

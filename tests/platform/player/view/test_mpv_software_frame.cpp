@@ -3,16 +3,12 @@
 // frames counted once.
 
 #include "platform/player/view/mpv_software_frame.h"
+#include "test_media.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
 namespace {
-
-QString media(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_MEDIA") + '/' + name;
-}
 
 bool near(int value, int wanted)
 {
@@ -47,11 +43,30 @@ struct PausedClip {
     // Loads the clip and waits until its first frame has been rendered.
     bool showFirstFrame(MpvSoftwareFrame& frame, QSize size)
     {
-        const QByteArray path = media("orange.mpg").toUtf8();
+        const QByteArray path = TestMedia::clip("orange.mpg").toUtf8();
         const char* command[] = {"loadfile", path.constData(), nullptr};
         if (mpv_command(mpv.get(), command) < 0)
             return false;
         return QTest::qWaitFor([&] { return isOrange(middle(frame.render(size))); }, 10000);
+    }
+    // Paused, mpv sends a frame or two more after the first: settled once twenty renderings in
+    // a row bring no new frame.
+    static bool settle(MpvSoftwareFrame& frame, QSize size)
+    {
+        int quietPolls = 0;
+        return QTest::qWaitFor(
+            [&] {
+                frame.render(size);
+                frame.reportShown();
+                quietPolls = frame.takeRenderedNewFrame() ? 0 : quietPolls + 1;
+                return quietPolls == 20;
+            },
+            10000);
+    }
+    // The first frame, and mpv done with it.
+    bool showStill(MpvSoftwareFrame& frame, QSize size)
+    {
+        return showFirstFrame(frame, size) && settle(frame, size);
     }
     static QRgb middle(const QImage& image)
     {
@@ -130,8 +145,7 @@ void TestMpvSoftwareFrame::repaintWithoutNewsReusesTheRendering()
     PausedClip clip;
     MpvSoftwareFrame frame;
     QVERIFY(frame.create(clip.mpv.get()));
-    QVERIFY(clip.showFirstFrame(frame, QSize(200, 100)));
-    QTest::qWait(200); // mpv's last notifications about the load arrive
+    QVERIFY(clip.showStill(frame, QSize(200, 100)));
     QImage shown = frame.render(QSize(200, 100));
     shown.setPixel(0, 0, qRgb(1, 2, 3)); // in mpv's buffer: the image wraps it
     QCOMPARE(frame.render(QSize(200, 100)).pixel(0, 0), qRgb(1, 2, 3));
@@ -159,16 +173,8 @@ void TestMpvSoftwareFrame::newFrameIsCountedOnce()
             5000);
     };
     QVERIFY(renderedNewFrame());
-    // Paused, mpv settles after a frame or two more; from then on a repaint is no new frame.
-    int quietPolls = 0;
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            frame.render(QSize(80, 60));
-            frame.reportShown();
-            quietPolls = frame.takeRenderedNewFrame() ? 0 : quietPolls + 1;
-            return quietPolls == 20;
-        },
-        5000));
+    // From then on a repaint is no new frame.
+    QVERIFY(PausedClip::settle(frame, QSize(80, 60)));
 
     // A seek while paused brings a new frame, reported once it is rendered.
     const char* seek[] = {"seek", "0", "absolute", "exact", nullptr};
@@ -183,13 +189,13 @@ void TestMpvSoftwareFrame::alphaIsMadeOpaqueWhenItIsRead()
     PausedClip clip;
     MpvSoftwareFrame frame;
     QVERIFY(frame.create(clip.mpv.get()));
-    QVERIFY(clip.showFirstFrame(frame, QSize(64, 48)));
-    QTest::qWait(200); // mpv's last notifications about the load arrive
-    QImage unread = frame.render(QSize(64, 48), MpvSoftwareFrame::AlphaByte::Unread);
+    QVERIFY(clip.showStill(frame, QSize(64, 48)));
+    // A new size: a rendering of its own, its alpha byte left unread.
+    QImage unread = frame.render(QSize(96, 72), MpvSoftwareFrame::AlphaByte::Unread);
     QVERIFY(isOrange(PausedClip::middle(unread)));
     // What mpv leaves there, whatever it is, stands in for a byte nobody reads.
     unread.bits()[3] = 0;
-    const QImage opaque = frame.render(QSize(64, 48), MpvSoftwareFrame::AlphaByte::Opaque);
+    const QImage opaque = frame.render(QSize(96, 72), MpvSoftwareFrame::AlphaByte::Opaque);
     QCOMPARE(opaque.constBits(), unread.constBits()); // the same rendering, not a new one
     QVERIFY(allOpaque(opaque));
 }

@@ -2,6 +2,7 @@
 #include "platform/player/view/mpv_player_view.h"
 #include "platform/player/view/mpv_video_widget.h"
 #include "platform/player/view/mpv_video_window.h"
+#include "test_media.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -17,11 +18,6 @@
 #include <memory>
 
 namespace {
-QString media(const QString& name)
-{
-    return qEnvironmentVariable("TAMREL_TEST_MEDIA") + '/' + name;
-}
-
 MpvVideoWindow* videoWindow()
 {
     for (QWindow* window : QGuiApplication::allWindows())
@@ -88,7 +84,7 @@ struct Rig {
             }
         }
         window->show();
-        player->setFileName(media(clip));
+        player->setFileName(TestMedia::clip(clip));
     }
     MpvVideoWidget* picture() const
     {
@@ -201,7 +197,7 @@ void TestMpvVideoWindow::softwarePicturePaintsTheFrames()
     QTest::keyClick(picture, Qt::Key_Space);
     QTRY_COMPARE(rig.player->PlayState(), int(MediaPlayer::Playing));
     const int shown = firstFrames.count();
-    rig.player->setFileName(media("orange.mpg"));
+    rig.player->setFileName(TestMedia::clip("orange.mpg"));
     QTRY_VERIFY_WITH_TIMEOUT(firstFrames.count() > shown, 5000); // each file's first frame
 }
 
@@ -310,7 +306,7 @@ void TestMpvVideoWindow::teardownInEitherOrder()
         rig.player.reset();
     else
         rig.window.reset();
-    QTest::qWait(100); // late queued calls must find nothing to touch
+    QTest::qWait(100); // a span for late queued calls, which must find nothing to touch
 }
 
 void TestMpvVideoWindow::fullScreenCoversTheWindowInPlace_data()
