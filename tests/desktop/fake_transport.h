@@ -35,6 +35,15 @@ public:
         fullScreen = on;
         emit changed();
     }
+    double rate() const override { return tempo; }
+    double minimumRate() const override { return 0.5; }
+    double maximumRate() const override { return 1.5; }
+    void setRate(double rate) override
+    {
+        calls << QStringLiteral("setRate %1").arg(rate);
+        tempo = rate;
+        emit changed();
+    }
     void raise() override { calls << QStringLiteral("raise"); }
     void quit() override { calls << QStringLiteral("quit"); }
 
@@ -51,6 +60,7 @@ public:
 
     QStringList calls;
     double position = 0;
+    double tempo = 1.0;
     bool playAllowed = true;
     bool pauseAllowed = true;
     bool nextAllowed = true;

@@ -54,6 +54,7 @@ private slots:
     void methodsRunTransportCommands_data();
     void methodsRunTransportCommands();
     void changesAreAnnouncedOnce();
+    void rateIsTheTempo();
     void secondPlayerTakesAnInstanceName();
     void burstOfPlayPauseIsAnsweredInOrder();
     void vanishingBusIsQuiet();
@@ -201,6 +202,25 @@ void TestMpris::changesAreAnnouncedOnce()
     QVERIFY(mpris.setProperty("Fullscreen", true, MprisClient::RootInterface));
     QTRY_COMPARE(spy.signals_.size(), 2);
     QCOMPARE(spy.signals_[1], qMakePair(MprisClient::RootInterface, QStringList{"Fullscreen"}));
+}
+
+void TestMpris::rateIsTheTempo()
+{
+    FakeTransport transport;
+    MprisService service(transport, QDBusConnection::sessionBus());
+    PropertiesSpy spy(client(), service.serviceName());
+    MprisClient mpris(client(), service.serviceName());
+    QCOMPARE(mpris.property("Rate").toDouble(), 1.0);
+    QCOMPARE(mpris.property("MinimumRate").toDouble(), 0.5);
+    QCOMPARE(mpris.property("MaximumRate").toDouble(), 1.5);
+    // Outside the range (0 would mean a pause) nothing changes.
+    for (double refused : {0.0, -1.0, 0.4, 2.0})
+        QVERIFY(mpris.setProperty("Rate", refused));
+    QVERIFY(mpris.setProperty("Rate", 0.9));
+    QTRY_COMPARE(transport.calls, QStringList{"setRate 0.9"});
+    QTRY_COMPARE(spy.signals_.size(), 1);
+    QCOMPARE(spy.signals_[0].second, QStringList{"Rate"});
+    QCOMPARE(mpris.property("Rate").toDouble(), 0.9);
 }
 
 void TestMpris::secondPlayerTakesAnInstanceName()

@@ -3,8 +3,6 @@
 // Where the generated test media lie (the fixtures of tests/CMakeLists.txt hand their folders
 // over in the environment), and reading and writing a whole file in one call.
 
-#include "test_media.h"
-
 #include <QByteArray>
 #include <QFile>
 #include <QString>

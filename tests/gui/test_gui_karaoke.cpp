@@ -1,4 +1,5 @@
 #include "gui_session.h"
+#include "test_media.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,7 +18,7 @@ private:
 
 QString TestGuiKaraoke::startOnDisc(GuiSession& session, const QString& config)
 {
-    const QString image = qEnvironmentVariable("TAMREL_TEST_DISCS") + "/vcd-a.cue";
+    const QString image = TestMedia::disc("vcd-a.cue");
     if (!session.startPlayer({}, {"TAMREL_CD_DRIVES=" + image, "TAMREL_TRACE=1",
                                   "TAMREL_MPV_OPTIONS=ao=null", "XDG_CONFIG_HOME=" + config}))
         return {};

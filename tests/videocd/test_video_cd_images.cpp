@@ -349,8 +349,7 @@ void TestVideoCdImages::unreadableImageIsNoDisc()
         QVERIFY(QFile::copy(TestMedia::disc(name), copy));
         QVERIFY(QFile::setPermissions(copy, {}));
     }
-    for (const QString& file :
-         QDir(qEnvironmentVariable("TAMREL_TEST_DISCS")).entryList({"vcd11_*"}))
+    for (const QString& file : QDir(TestMedia::discsFolder()).entryList({"vcd11_*"}))
         QVERIFY(QFile::copy(TestMedia::disc(file), dir.filePath(file)));
     const int result = asUnprivileged([&] {
         for (const QString& name : LockedImages) {
