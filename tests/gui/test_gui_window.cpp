@@ -19,7 +19,8 @@ void TestGuiWindow::resizingScalesTheWholeLayout()
     FakeRig rig;
     Playerfrm& w = rig.window();
     w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // Generous: the window manager frames it first, slowly on a busy machine.
+    QVERIFY(QTest::qWaitForWindowExposed(&w, 20000));
     rig.load();
     const QSize design = w.size();
     const QRect button = w.trackPanel().Songcmd[30]->geometry();
