@@ -81,7 +81,7 @@ void KaraokeControls::createCaption(QWidget* window)
     lblKaraoke->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // It covers the end of the status line, where the playing dots run.
     lblKaraoke->setAutoFillBackground(true);
-    Twips::place(lblKaraoke, 4500, 6300, 1635, 255);
+    Twips::place(lblKaraoke, 4200, 6300, 1935, 255);
     lblKaraoke->hide();
 }
 

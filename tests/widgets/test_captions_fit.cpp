@@ -3,6 +3,7 @@
 #include "caption_fit.h"
 #include "capture/settings_dialog.h"
 #include "fake_platform.h"
+#include "karaoke/karaoke_controls.h"
 #include "media_files/folder_chooser.h"
 #include "playback/play_list.h"
 #include "settings/settings.h"
@@ -39,9 +40,18 @@ struct WindowStock {
 
 using BuildWindow = QWidget* (*)(WindowStock&);
 
+// With the widest karaoke caption showing: "Key −12 · Tempo 150%".
 QWidget* playerWindow(WindowStock& stock)
 {
-    return &stock.rig.load();
+    stock.rig.songSettings.values[SongMemory::KeyRangeKey] = "12";
+    Playerfrm& window = stock.rig.load();
+    KaraokeControls& karaoke = window.karaoke();
+    for (int step = 0; step < SongSound::WideKeyRange; ++step)
+        karaoke.keyDown();
+    for (int tempo = SongSound::NormalTempo; tempo < SongSound::FastestTempo;
+         tempo += SongSound::TempoStep)
+        karaoke.tempoFaster();
+    return &window;
 }
 
 QWidget* folderChooser(WindowStock& stock)
