@@ -111,9 +111,11 @@ bool PlaybackEngine::loadAndPlay(PendingLoad load)
         return false;
     // The player knows the length only once the medium is open; the bar takes it then.
     m_pendingLoad = load;
-    emit mediumLoading(path);
     m_player.setFileName(path);
     m_player.Play();
+    // Told once the player has its request: what listeners do costs the start nothing, and
+    // anything they set reaches the medium before its sound does.
+    emit mediumLoading(path);
     return true;
 }
 

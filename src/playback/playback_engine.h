@@ -87,7 +87,7 @@ public:
 
 signals:
     void statusChanged(const QString& text);
-    // A medium goes to the player to be played (`path` as the list names it).
+    // A medium has gone to the player to be played (`path` as the list names it).
     void mediumLoading(const QString& path);
 
 private:
