@@ -17,10 +17,10 @@ runs=${3:-3}
 ao=${AO:-null}
 player=$build/tamrel-vcd-player
 filter=$build/bench/bench_karaoke_filter
-[ -x "$player" ] && [ -x "$filter" ] || {
+if [ ! -x "$player" ] || [ ! -x "$filter" ]; then
     echo "build $build first (targets tamrel-vcd-player bench_karaoke_filter)" >&2
     exit 2
-}
+fi
 
 "$root/scripts/make-test-media.sh" "$build/test-media" >/dev/null
 work=$(mktemp -d)
