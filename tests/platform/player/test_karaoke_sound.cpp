@@ -386,10 +386,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(events.playingEntries >= 2, 5000);
         QCOMPARE(player->PlayState(), int(MediaPlayer::Playing));
         QTRY_COMPARE_WITH_TIMEOUT(player->mpvProperty("speed"), QString("0.900000"), 5000);
-        player->Stop();
 
         const auto [left, right] = dominant(recorder, changed + frames(1.5), 0.8);
-        qInfo("after the change: %.2f / %.2f Hz", left, right);
+        qInfo("after the change: %.2f / %.2f Hz, mpv's af: %s", left, right,
+              qPrintable(player->mpvProperty("af")));
         // The move goes to the old medium's running stage, and the new medium's chain is
         // built from "af", which still holds the key before the move.
         if (!beforeChange && firstKey != 0)
