@@ -74,6 +74,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(missing));
         return 2;
     }
+    if (!SoundRecorder::resetSpeaker())
+        std::fprintf(stderr, "could not set the speaker's volume\n");
     const int rounds = args.size() > 2 ? args[2].toInt() : 10;
     MpvPlayer::Options options;
     options.renderVideo = false;

@@ -51,6 +51,13 @@ QString SoundRecorder::unavailableReason()
     return {};
 }
 
+bool SoundRecorder::resetSpeaker()
+{
+    const QString sink = QString::fromLatin1(Monitor).section(QLatin1Char('.'), 0, 0);
+    return runs(QStringLiteral("pactl"), {QStringLiteral("set-sink-mute"), sink, "0"}) &&
+           runs(QStringLiteral("pactl"), {QStringLiteral("set-sink-volume"), sink, "100%"});
+}
+
 SoundRecorder::SoundRecorder(QObject* parent) : QObject(parent)
 {
     connect(&m_parec, &QProcess::readyReadStandardOutput, this, &SoundRecorder::readSamples);

@@ -18,6 +18,9 @@ public:
     // Why nothing can be recorded here (no PULSE_SERVER, the server does not answer, no
     // parec), or empty.
     static QString unavailableReason();
+    // Sets the null sink to full volume, unmuted (other tests of the sound server leave it at
+    // what they tried); false when pactl fails.
+    static bool resetSpeaker();
 
     explicit SoundRecorder(QObject* parent = nullptr);
     ~SoundRecorder() override;

@@ -117,6 +117,7 @@ private slots:
         const QString missing = SoundRecorder::unavailableReason();
         if (!missing.isEmpty())
             QSKIP(qPrintable(missing));
+        QVERIFY(SoundRecorder::resetSpeaker());
     }
 
     // The key moves every frequency by 2^(n/12); the tempo stretches the time and keeps the key.
