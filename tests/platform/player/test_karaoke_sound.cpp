@@ -474,7 +474,7 @@ private slots:
     }
 
     // Other channel layouts under voice cancel and key +2. A mono source has nothing but a
-    // centre: voice cancel leaves nothing above the bass. The key must still work on both.
+    // centre: voice cancel leaves little of it. The key must still work on both.
     void otherLayouts_data()
     {
         QTest::addColumn<QString>("file");
@@ -520,8 +520,10 @@ private slots:
             SoundMeasure::dominantHz(span(recorder.left(), voiceBack + frames(0.8), frames(1)));
         QVERIFY2(near(keyedTone, tone, 0.01), qPrintable(describe("Hz", keyedTone, tone)));
         if (mono) {
-            QVERIFY(level(recorder.left(), cancelled, 1, tone) < -40);
-            QVERIFY(level(recorder.right(), cancelled, 1, tone) < -40);
+            // Only the bass branch's 100 Hz low-pass lets some of it through.
+            const double open = level(recorder.left(), voiceBack + frames(0.8), 1, tone);
+            QVERIFY(open - level(recorder.left(), cancelled, 1, tone) >= 20);
+            QVERIFY(open - level(recorder.right(), cancelled, 1, tone) >= 20);
         } else {
             const double cancelledTone =
                 SoundMeasure::dominantHz(span(recorder.left(), cancelled, frames(1)));
