@@ -72,6 +72,24 @@ spawn ff -f lavfi -i "sine=frequency=80:sample_rate=44100" -f lavfi -i "sine=fre
     -t 3 -c:a pcm_s16le $bitexact "$out/lowhigh.wav"
 reap
 
+# Karaoke sound: pure tones at 48 kHz that the tests find again on the sound server's monitor.
+tones() { # seconds layout file expression
+    ff -f lavfi -i "aevalsrc=$4:s=48000:c=$2:d=$1" -c:a pcm_s16le $bitexact "$3"
+}
+mkdir -p "$out/karaoke"
+a440="0.25*sin(2*PI*440*t)"
+spawn tones 8 stereo "$out/karaoke/a440-8s.wav" "$a440|$a440"
+spawn tones 5 stereo "$out/karaoke/a440-5s.wav" "$a440|$a440"
+reap
+# A centred 1 kHz "voice" and a 300 Hz instrument on the left channel only.
+spawn tones 6 stereo "$out/karaoke/voice.wav" "0.25*sin(2*PI*1000*t)+0.25*sin(2*PI*300*t)|0.25*sin(2*PI*1000*t)"
+spawn tones 6 stereo "$out/karaoke/left440-right660.wav" "$a440|0.25*sin(2*PI*660*t)"
+reap
+spawn tones 5 mono "$out/karaoke/mono440.wav" "$a440"
+# 5.1: 440 Hz front left, a quieter 660 Hz front right, a 1 kHz voice in the centre.
+spawn tones 5 5.1 "$out/karaoke/surround.wav" "$a440|0.1*sin(2*PI*660*t)|0.25*sin(2*PI*1000*t)|0|0|0"
+reap
+
 spawn small_mpg 1.5 300 "$out/clips/a.mpg"
 spawn small_mpg 1.5 400 "$out/clips/b.mpg"
 reap
