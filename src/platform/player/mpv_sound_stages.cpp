@@ -47,12 +47,14 @@ void MpvSoundStages::setKey(int semitones)
     semitones = std::clamp(semitones, -24, 24);
     if (!m_keyUnavailable.isEmpty() || semitones == m_key)
         return;
-    const bool moveInPlace = m_key != 0 && semitones != 0;
+    const bool moveInPlace = m_key != 0 && semitones != 0 && !m_loadPending;
     m_key = semitones;
     m_chain.setStage(QString::fromLatin1(MpvAudioFilterChain::KeyStage),
                      MpvAudioFilterChain::keyFilter(semitones, m_keyFilterName));
     if (!moveInPlace) {
-        send(); // in at the first step away from the own key, out at the return
+        // In at the first step away from the own key, out at the return; and while a file
+        // loads, its chain takes the key from "af".
+        send();
         return;
     }
     // Rebuilding the running stage would cost a few milliseconds of sound; its own command
@@ -97,11 +99,15 @@ void MpvSoundStages::handleMade()
 
 void MpvSoundStages::beforeLoad()
 {
+    m_loadPending = true;
     send();
 }
 
 void MpvSoundStages::noteEvent(const mpv_event& event)
 {
+    // The new file's decoders and filters are in place once it reports loaded.
+    if (event.event_id == MPV_EVENT_FILE_LOADED)
+        m_loadPending = false;
     if (mpvRequestFailed(event, MpvRequest::KeyCommand)) {
         send();
     } else if (mpvRequestFailed(event, MpvRequest::Filters) && m_key != 0) {

@@ -49,6 +49,9 @@ private:
     int m_key = 0;
     bool m_voiceCancel = false;
     long long m_sourceChannels = 0; // 0 while unknown
+    // A file was asked for and its chain is not built yet: a move in place would reach the old
+    // file's stage only.
+    bool m_loadPending = false;
     QString m_keyUnavailable;
     std::function<void()> m_availabilityListener;
 };

@@ -391,10 +391,6 @@ private slots:
         const auto [left, right] = dominant(recorder, changed + frames(1.5), 0.8);
         qInfo("after the change: %.2f / %.2f Hz, mpv's af: %s", left, right,
               qPrintable(player->mpvProperty("af")));
-        // The move goes to the old medium's running stage, and the new medium's chain is
-        // built from "af", which still holds the key before the move.
-        if (!beforeChange && firstKey != 0)
-            QEXPECT_FAIL("", "a key moved in place just after a file change is lost", Abort);
         QVERIFY2(near(left, keyed(kA440, 3), 0.01),
                  qPrintable(describe("left Hz", left, keyed(kA440, 3))));
         QVERIFY2(near(right, keyed(kA440, 3), 0.01),
@@ -474,7 +470,8 @@ private slots:
     }
 
     // Other channel layouts under voice cancel and key +2. A mono source has nothing but a
-    // centre: voice cancel leaves little of it. The key must still work on both.
+    // centre, which voice cancel would take out whole: it plays as it is. The key must still
+    // work on both.
     void otherLayouts_data()
     {
         QTest::addColumn<QString>("file");
@@ -520,10 +517,9 @@ private slots:
             SoundMeasure::dominantHz(span(recorder.left(), voiceBack + frames(0.8), frames(1)));
         QVERIFY2(near(keyedTone, tone, 0.01), qPrintable(describe("Hz", keyedTone, tone)));
         if (mono) {
-            // Only the bass branch's 100 Hz low-pass lets some of it through.
             const double open = level(recorder.left(), voiceBack + frames(0.8), 1, tone);
-            QVERIFY(open - level(recorder.left(), cancelled, 1, tone) >= 20);
-            QVERIFY(open - level(recorder.right(), cancelled, 1, tone) >= 20);
+            QVERIFY(qAbs(open - level(recorder.left(), cancelled, 1, tone)) <= 3);
+            QVERIFY(qAbs(open - level(recorder.right(), cancelled, 1, tone)) <= 3);
         } else {
             const double cancelledTone =
                 SoundMeasure::dominantHz(span(recorder.left(), cancelled, frames(1)));
