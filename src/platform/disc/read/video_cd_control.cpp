@@ -251,7 +251,7 @@ PsdList readList(Bytes b, std::size_t at, std::uint16_t offset)
         list.timeoutLink = link(at + 14);
         list.timeout = b[at + 16];
         list.loopCount = b[at + 17] & 0x7f;
-        list.jumpAtOnce = b[at + 17] & 0x80;
+        list.jumpDelayed = b[at + 17] & 0x80;
         list.item = u16(b, at + 18);
         const std::size_t n = std::size_t(list.selectionCount);
         for (std::size_t i = 0; i < n && has(b, at + 20 + 2 * i, 2); ++i)

@@ -148,7 +148,7 @@ struct PsdList {
     Link defaultLink, timeoutLink;
     std::uint8_t timeout{}; // as waitTime
     int loopCount{};        // 0: for ever
-    bool jumpAtOnce{};      // a selection interrupts the item instead of waiting for its end
+    bool jumpDelayed{};     // a selection waits for the item's end instead of cutting it short
     bool selectionArea{};
     bool commandList{};
     int item{};              // the background play item

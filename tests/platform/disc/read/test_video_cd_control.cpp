@@ -226,7 +226,7 @@ QString describe(const PsdList& l)
                  .arg(link(l.timeoutLink))
                  .arg(l.timeout)
                  .arg(l.loopCount)
-                 .arg(l.jumpAtOnce ? "j" : "")
+                 .arg(l.jumpDelayed ? "j" : "")
                  .arg(l.item)
                  .arg(int(l.selectionArea))
                  .arg(int(l.commandList)) +
