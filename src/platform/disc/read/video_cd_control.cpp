@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 #include <map>
+#include <set>
 #include <string_view>
 
 namespace VideoCdControl {
@@ -300,13 +301,17 @@ Psd parsePsd(Bytes b, const Lot& lot, int offsetMultiplier)
         return psd;
     }
     const auto name = [](std::uint16_t offset) { return "offset " + std::to_string(offset); };
-    // Each offset is read once, so links in a circle (or to themselves) end.
-    std::map<std::uint16_t, std::size_t> read;         // offset to its list's index
+    // Each offset is read once, so links in a circle (or to themselves) end; a link is queued
+    // only to an offset not met before, so the queue stays within the offsets there are.
+    std::map<std::uint16_t, std::size_t> read; // offset to its list's index
+    std::set<std::uint16_t> met;
     std::deque<std::pair<std::uint16_t, int>> pending; // offset and LOT id
-    for (const LotEntry& entry : lot.lists)
+    for (const LotEntry& entry : lot.lists) {
         pending.emplace_back(entry.offset, entry.listId);
-    const auto follow = [&pending](const Link& link) {
-        if (link.offset < MultiDefaultNoNumber)
+        met.insert(entry.offset);
+    }
+    const auto follow = [&pending, &met](const Link& link) {
+        if (link.offset < MultiDefaultNoNumber && met.insert(link.offset).second)
             pending.emplace_back(link.offset, 0);
     };
     while (!pending.empty()) {
