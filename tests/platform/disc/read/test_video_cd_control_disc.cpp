@@ -1,7 +1,7 @@
 // The control files of a Video CD 2.0 that vcdimager builds here (entries inside a track, a
-// menu over a segment, two play lists, an end list), read from its BIN image with the player's
-// own disc reading and parsed, then written out as vcd-info's lines: each must be one that
-// vcd-info prints for the same disc.
+// menu over a segment, two play lists, one of them rejected, an end list), read from its BIN
+// image with the player's own disc reading and parsed, then written out as vcd-info's lines:
+// each must be one that vcd-info prints for the same disc.
 
 #include "platform/disc/read/disc_file_reader.h"
 #include "platform/disc/read/disc_reader.h"
@@ -40,7 +40,7 @@ const char* const DiscXml =
     "      <next ref=\"play-two\"/><return ref=\"menu\"/><playtime>10</playtime><wait>5</wait>\n"
     "      <autowait>0</autowait><play-item ref=\"sequence-00\"/><play-item ref=\"entry-001\"/>\n"
     "    </playlist>\n"
-    "    <playlist id=\"play-two\">\n"
+    "    <playlist id=\"play-two\" rejected=\"true\">\n"
     "      <prev ref=\"play-one\"/><next ref=\"end\"/><return ref=\"menu\"/><wait>-1</wait>\n"
     "      <play-item ref=\"sequence-01\"/>\n"
     "    </playlist>\n"
@@ -91,8 +91,11 @@ QStringList lotLines(const Lot& lot, int multiplier)
     return lines;
 }
 
-QStringList psdLines(const Psd& psd)
+// In vcd-info's order, the file's.
+QStringList psdLines(Psd psd)
 {
+    std::sort(psd.lists.begin(), psd.lists.end(),
+              [](const PsdList& a, const PsdList& b) { return a.offset < b.offset; });
     QStringList lines;
     for (std::size_t i = 0; i < psd.lists.size(); ++i) {
         const PsdList& l = psd.lists[i];
@@ -100,7 +103,7 @@ QStringList psdLines(const Psd& psd)
                                "end list",  "command list",   "unknown"};
         lines << QStringLiteral("PSD[%1] (LID[%2] @0x%3): %4 descriptor")
                      .arg(int(i), 2, 10, QChar('0'))
-                     .arg(l.lotId)
+                     .arg(l.lotId != 0 ? l.lotId : l.listId)
                      .arg(hex(l.offset, 4))
                      .arg(kinds[int(l.kind)]);
         const QString links = QStringLiteral("prev: %1 | next: %2 | return: %3")
@@ -319,18 +322,24 @@ private slots:
         const QStringList& lotPart = extended ? m_psd : m_before;
         const QStringList& psdPart = extended ? m_extended : m_psd;
         checkLines(lotLines(table, info->offsetMultiplier), lotPart);
-        QCOMPARE(int(table.lists.size()), count(lotPart, "LID["));
-        QCOMPARE(int(table.lists.size()), info->maxListId);
+        // The LOT leaves out the rejected list (vcd-info: "LID[3]: rejected").
+        QCOMPARE(int(table.lists.size()), count(lotPart, "LID[") - 1);
+        QVERIFY(lotPart.contains("LID[3]: rejected"));
+        QCOMPARE(int(table.lists.size()), info->maxListId - 1);
         checkLines(psdLines(lists), psdPart);
         QCOMPARE(int(lists.lists.size()), count(psdPart, "PSD["));
-        // The menu, the two play lists and the end list, in list id order.
+        // The LOT's menu, play list and end list, then the rejected play list its links reach.
         QCOMPARE(lists.lists.size(), std::size_t(4));
         QCOMPARE(lists.lists[0].kind, extended ? ListKind::ExtendedSelection : ListKind::Selection);
         QCOMPARE(lists.lists[0].areas.size(), extended ? std::size_t(6) : std::size_t(0));
         QCOMPARE(lists.lists[1].kind, ListKind::Play);
-        QCOMPARE(lists.lists[2].kind, ListKind::Play);
-        QCOMPARE(lists.lists[3].kind, ListKind::End);
-        QCOMPARE(lists.lists[3].changePicture, 0); // VCD 2.0 end lists show no picture
+        QCOMPARE(lists.lists[2].kind, ListKind::End);
+        QCOMPARE(lists.lists[3].kind, ListKind::Play);
+        QVERIFY(lists.lists[3].rejected);
+        QCOMPARE(lists.lists[3].lotId, 0);
+        QCOMPARE(lists.lists[3].listId, 3);
+        QVERIFY(!lists.lists[1].rejected);
+        QCOMPARE(lists.lists[2].changePicture, 0); // VCD 2.0 end lists show no picture
     }
 };
 
