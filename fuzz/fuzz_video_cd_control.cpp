@@ -88,6 +88,10 @@ void checkPsd(Bytes b, const Lot& lot, int multiplier)
         require(l.selections.size() <= std::size_t(l.selectionCount) &&
                     (l.selections.empty() || at + 20 + 2 * l.selections.size() <= b.size()),
                 "selections within the file");
+        require(l.areas.empty() ||
+                    (l.areas.size() == 4 + l.selections.size() &&
+                     at + 20 + 2 * l.selections.size() + 4 * l.areas.size() <= b.size()),
+                "areas within the file, one for each link");
         for (std::size_t i = 0; i < l.selections.size(); ++i)
             require(l.selections[i].offset == u16(b, at + 20 + 2 * i), "a selection as recorded");
         for (const Link* link : {&l.previous, &l.next, &l.back, &l.defaultLink, &l.timeoutLink})

@@ -258,7 +258,8 @@ PsdList readList(Bytes b, std::size_t at, std::uint16_t offset)
         for (std::size_t i = 0; i < n && has(b, at + 20 + 2 * i, 2); ++i)
             list.selections.push_back(link(at + 20 + 2 * i));
         list.complete = list.selections.size() == n;
-        if (list.kind == ListKind::ExtendedSelection && list.complete) {
+        // Super Video CDs mark their areas with the flag instead of the extended type.
+        if ((list.kind == ListKind::ExtendedSelection || list.selectionArea) && list.complete) {
             const std::size_t start = at + 20 + 2 * n;
             for (std::size_t i = 0; i < 4 + n && has(b, start + 4 * i, 4); ++i) {
                 const std::size_t p = start + 4 * i;

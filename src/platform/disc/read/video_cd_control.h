@@ -151,8 +151,9 @@ struct PsdList {
     bool jumpDelayed{};     // a selection waits for the item's end instead of cutting it short
     bool selectionArea{};
     bool commandList{};
-    int item{};              // the background play item
-    std::vector<Area> areas; // extended lists: previous, next, return, default, then selections
+    int item{}; // the background play item
+    // Extended lists, or any with the area flag: previous, next, return, default, then selections.
+    std::vector<Area> areas;
 
     // End lists.
     int nextDisc{};      // 0 to stop

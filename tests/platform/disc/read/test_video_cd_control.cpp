@@ -151,7 +151,7 @@ public:
             d.append(2, '\0');
             put16(d, d.size() - 2, link);
         }
-        if (s.extended)
+        if (s.extended || (s.flags & 1))
             for (int i = 0; i < 4 + s.selections.size(); ++i)
                 for (int k = 0; k < 4; ++k)
                     d.append(char(i + k));
@@ -594,9 +594,10 @@ private slots:
         flags.defaultLink = MultiDefault;
         flags.timeoutLink = None;
         flags.next = None;
-        QTest::newRow("no selections, multi default, loop for ever")
+        QTest::newRow("no selections, area flag, multi default, loop for ever")
             << PsdFile().selection(0, flags).data << lotFile({{1, 0}}) << 8
-            << "1 @0 select b5 n0 [] d@65534 o-/70 loop0 item1000 f11 <- >- ^-" << 0;
+            << "1 @0 select b5 n0 [] d@65534 o-/70 loop0 item1000 f11 <- >- ^- areas4 last3,4,5,6"
+            << 0;
 
         PsdFile::Selection extended = menu;
         extended.extended = true;
@@ -638,10 +639,11 @@ private slots:
             << items << lotFile({{1, 0}}) << 8 << "1! @0 play [2,3,0,0,0] t0 w0 a0 <- >- ^-" << 1;
         PsdFile::Selection many = flags;
         many.count = 255;
+        many.flags = 2;
         many.selections = {0};
         QTest::newRow("more selections than bytes")
             << PsdFile().selection(0, many).data << lotFile({{1, 0}}) << 8
-            << "1! @0 select b5 n255 [1,1] d@65534 o-/70 loop0 item1000 f11 <- >- ^-" << 1;
+            << "1! @0 select b5 n255 [1,1] d@65534 o-/70 loop0 item1000 f01 <- >- ^-" << 1;
         QTest::newRow("the LOT names another list")
             << PsdFile().play(0, 9, None, None, None, 0, 0, 0, {}).data << lotFile({{1, 0}}) << 8
             << "1 @0 play [] t0 w0 a0 <- >- ^-" << 1;

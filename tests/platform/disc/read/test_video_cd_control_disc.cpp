@@ -1,7 +1,7 @@
-// The control files of a Video CD 2.0 that vcdimager builds here (entries inside a track, a
-// menu over a segment, two play lists, one of them rejected, an end list), read from its BIN
-// image with the player's own disc reading and parsed, then written out as vcd-info's lines:
-// each must be one that vcd-info prints for the same disc.
+// The control files of a Video CD 2.0 and a Super Video CD that vcdimager builds here (entries
+// inside a track, a menu over a segment, two play lists, one of them rejected, an end list), read
+// from its BIN image with the player's own disc reading and parsed, then written out as vcd-info's
+// lines: each must be one that vcd-info prints for the same disc.
 
 #include "platform/disc/read/disc_file_reader.h"
 #include "platform/disc/read/disc_reader.h"
@@ -92,7 +92,7 @@ QStringList lotLines(const Lot& lot, int multiplier)
 }
 
 // In vcd-info's order, the file's.
-QStringList psdLines(Psd psd)
+QStringList psdLines(Psd psd, bool svcd)
 {
     std::sort(psd.lists.begin(), psd.lists.end(),
               [](const PsdList& a, const PsdList& b) { return a.offset < b.offset; });
@@ -124,6 +124,11 @@ QStringList psdLines(Psd psd)
                              .arg(k)
                              .arg(itemName(l.items[k]))
                              .arg(hex(l.items[k], 4));
+        } else if (l.kind == ListKind::End && svcd) { // vcd-info shows these for SVCDs only
+            lines << QStringLiteral("next disc number: %1 (if 0 stop PBC handling)").arg(l.nextDisc)
+                  << QStringLiteral("change picture item: %1 (0x%2)")
+                         .arg(itemName(l.changePicture))
+                         .arg(hex(l.changePicture, 4));
         } else if (l.kind == ListKind::Selection || l.kind == ListKind::ExtendedSelection) {
             lines
                 << QStringLiteral("Flags: 0x%1 | NOS: %2 | BSN: %3 | LID: %4 (rejected: %5)")
@@ -149,19 +154,25 @@ QStringList psdLines(Psd psd)
 
 } // namespace
 
+struct Disc {
+    QString cue;
+    bool svcd = false;
+    // vcd-info's lines, trimmed, in three parts: up to the PSD, the PSD and the extended LOT,
+    // the extended PSD (VCD 2.0 only).
+    QStringList before, psd, extended;
+};
+
 class TestVideoCdControlDisc : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_cue;
-    // vcd-info's lines, trimmed, in three parts: up to the PSD, the PSD and the extended LOT,
-    // the extended PSD.
-    QStringList m_before, m_psd, m_extended;
+    QMap<QString, Disc> m_discs;
 
-    bool run(const QString& program, const QStringList& arguments, QByteArray* out = nullptr)
+    bool run(const QString& folder, const QString& program, const QStringList& arguments,
+             QByteArray* out = nullptr)
     {
         QProcess p;
-        p.setWorkingDirectory(m_dir.path());
+        p.setWorkingDirectory(folder);
         p.start(program, arguments);
         if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit ||
             p.exitCode() != 0) {
@@ -173,9 +184,57 @@ class TestVideoCdControlDisc : public QObject {
         return true;
     }
 
-    QByteArray readFile(const QStringList& path)
+    // Clips in the form the disc wants, the description, the image and what vcd-info reads.
+    bool build(const QString& name, bool svcd)
     {
-        auto disc = DiscReader::open(m_cue);
+        const QString folder = m_dir.filePath(name);
+        QDir().mkpath(folder);
+        const QString size = svcd ? "480x576:rate=25" : "352x240:rate=30000/1001";
+        const QString target = svcd ? "pal-svcd" : "ntsc-vcd";
+        const QStringList clip{
+            "-nostdin", "-loglevel", "error",    "-y",
+            "-f",       "lavfi",     "-i",       "testsrc2=size=" + size + ":duration=3",
+            "-f",       "lavfi",     "-i",       "sine=frequency=440:sample_rate=44100:duration=3",
+            "-target",  target,      "-shortest"};
+        if (!run(folder, "ffmpeg", clip + QStringList{"clip1.mpg"}) ||
+            !run(folder, "ffmpeg", clip + QStringList{"clip2.mpg"}) ||
+            !run(folder, "ffmpeg",
+                 {"-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                  "testsrc2=size=" + size, "-frames:v", "1", "-target", target, "-an",
+                  "still.mpg"}))
+            return false;
+        QByteArray xml(DiscXml);
+        if (svcd)
+            xml.replace("class=\"vcd\" version=\"2.0\"", "class=\"svcd\" version=\"1.0\"");
+        QFile file(folder + "/disc.xml");
+        if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size())
+            return false;
+        file.close();
+        if (!run(folder, "vcdxbuild",
+                 {"--quiet", "--cue-file=disc.cue", "--bin-file=disc.bin", "disc.xml"}))
+            return false;
+        Disc disc;
+        disc.cue = folder + "/disc.cue";
+        disc.svcd = svcd;
+        QByteArray info;
+        if (!run(folder, "vcd-info", {"-t", "-c", disc.cue, "-E", "-I", "-L", "-p"}, &info))
+            return false;
+        QStringList* part = &disc.before;
+        for (const QByteArray& line : info.split('\n')) {
+            const QString trimmed = QString::fromLatin1(line).trimmed();
+            if (trimmed == "VCD/PSD.VCD" || trimmed == "SVCD/PSD.SVD")
+                part = &disc.psd;
+            else if (trimmed == "EXT/PSD_X.VCD")
+                part = &disc.extended;
+            *part << trimmed;
+        }
+        m_discs.insert(name, disc);
+        return !disc.psd.isEmpty() && disc.extended.isEmpty() == svcd;
+    }
+
+    static QByteArray readFile(const Disc& d, const QStringList& path)
+    {
+        auto disc = DiscReader::open(d.cue);
         if (!disc)
             return {};
         const auto entry = DiscReader::findFile(*disc, path);
@@ -195,7 +254,13 @@ class TestVideoCdControlDisc : public QObject {
         return data;
     }
 
-    void checkLines(const QStringList& ours, const QStringList& theirs)
+    // The control file `name` ("INFO", ...) of the disc's own folder.
+    static QByteArray control(const Disc& d, const QString& name)
+    {
+        return d.svcd ? readFile(d, {"SVCD", name + ".SVD"}) : readFile(d, {"VCD", name + ".VCD"});
+    }
+
+    static void checkLines(const QStringList& ours, const QStringList& theirs)
     {
         QVERIFY(!ours.isEmpty());
         for (const QString& line : ours)
@@ -208,6 +273,13 @@ class TestVideoCdControlDisc : public QObject {
                                  [&](const QString& l) { return l.startsWith(start); }));
     }
 
+    static void discs()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("vcd 2.0") << "vcd2";
+        QTest::newRow("svcd") << "svcd";
+    }
+
 private slots:
     void initTestCase()
     {
@@ -215,44 +287,21 @@ private slots:
             if (QStandardPaths::findExecutable(tool).isEmpty())
                 QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(tool)));
         QVERIFY(m_dir.isValid());
-        const QStringList clip{
-            "-nostdin", "-loglevel", "error",    "-y",
-            "-f",       "lavfi",     "-i",       "testsrc2=size=352x240:rate=30000/1001:duration=3",
-            "-f",       "lavfi",     "-i",       "sine=frequency=440:sample_rate=44100:duration=3",
-            "-target",  "ntsc-vcd",  "-shortest"};
-        QVERIFY(run("ffmpeg", clip + QStringList{"clip1.mpg"}));
-        QVERIFY(run("ffmpeg", clip + QStringList{"clip2.mpg"}));
-        QVERIFY(run("ffmpeg", {"-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                               "testsrc2=size=352x240:rate=30000/1001", "-frames:v", "1", "-target",
-                               "ntsc-vcd", "-an", "still.mpg"}));
-        QFile xml(m_dir.filePath("disc.xml"));
-        QVERIFY(xml.open(QIODevice::WriteOnly));
-        xml.write(DiscXml);
-        xml.close();
-        QVERIFY(run("vcdxbuild",
-                    {"--quiet", "--cue-file=disc.cue", "--bin-file=disc.bin", "disc.xml"}));
-        m_cue = m_dir.filePath("disc.cue");
-        QByteArray info;
-        QVERIFY(run("vcd-info", {"-t", "-c", m_cue, "-E", "-I", "-L", "-p"}, &info));
-        QStringList* part = &m_before;
-        for (const QByteArray& line : info.split('\n')) {
-            const QString trimmed = QString::fromLatin1(line).trimmed();
-            if (trimmed == "VCD/PSD.VCD")
-                part = &m_psd;
-            else if (trimmed == "EXT/PSD_X.VCD")
-                part = &m_extended;
-            *part << trimmed;
-        }
-        QVERIFY(!m_psd.isEmpty() && !m_extended.isEmpty());
+        QVERIFY(build("vcd2", false));
+        QVERIFY(build("svcd", true));
     }
 
+    void entries_data() { discs(); }
     void entries()
     {
-        const auto e = parseEntries(bytes(readFile({"VCD", "ENTRIES.VCD"})));
+        QFETCH(QString, name);
+        const Disc& disc = m_discs[name];
+        const auto e = parseEntries(bytes(control(disc, "ENTRIES")));
         QVERIFY(e);
         QVERIFY(e->problems.empty());
-        QCOMPARE(e->format, EntriesFormat::Vcd20);
-        QStringList lines{"ID: `ENTRYVCD'", "version: 0x02",
+        // vcdimager names an SVCD's entries as a VCD 1.1's.
+        QCOMPARE(e->format, disc.svcd ? EntriesFormat::Vcd11 : EntriesFormat::Vcd20);
+        QStringList lines{"ID: `ENTRYVCD'", QStringLiteral("version: 0x%1").arg(hex(e->version, 2)),
                           QStringLiteral("entries: %1").arg(e->entries.size())};
         for (std::size_t i = 0; i < e->entries.size(); ++i) {
             const Entry& entry = e->entries[i];
@@ -267,79 +316,87 @@ private slots:
                          .arg(entry.address.frame, 2, 10, QChar('0'));
         }
         QCOMPARE(e->entries.size(), std::size_t(3)); // two tracks, one entry inside the first
-        checkLines(lines, m_before);
+        checkLines(lines, disc.before);
     }
 
+    void info_data() { discs(); }
     void info()
     {
-        const auto info = parseInfo(bytes(readFile({"VCD", "INFO.VCD"})));
+        QFETCH(QString, name);
+        const Disc& disc = m_discs[name];
+        const auto info = parseInfo(bytes(control(disc, "INFO")));
         QVERIFY(info);
         QVERIFY(info->problems.empty());
-        QCOMPARE(info->format, DiscFormat::Vcd20);
+        QCOMPARE(info->format, disc.svcd ? DiscFormat::Svcd : DiscFormat::Vcd20);
         QCOMPARE(info->segments.size(), std::size_t(1));
         const Msf& s = info->firstSegment;
-        checkLines({"ID: `VIDEO_CD'", "version: 0x02",
-                    QStringLiteral("album id: `%1'").arg(QString::fromStdString(info->albumId)),
-                    QStringLiteral("volume count: %1").arg(info->volumeCount),
-                    QStringLiteral("volume number: %1").arg(info->volumeNumber),
-                    QStringLiteral("extended pbc: %1").arg(info->extendedPbc ? "yes" : "no"),
-                    QStringLiteral("psd size: %1").arg(info->psdSize),
-                    QStringLiteral("first segment addr: %1:%2:%3")
-                        .arg(s.minute, 2, 10, QChar('0'))
-                        .arg(s.second, 2, 10, QChar('0'))
-                        .arg(s.frame, 2, 10, QChar('0')),
-                    QStringLiteral("offset multiplier: 0x%1").arg(hex(info->offsetMultiplier, 2)),
-                    QStringLiteral("maximum lid: %1").arg(info->maxListId),
-                    QStringLiteral("number of segments: %1").arg(info->segmentCount)},
-                   m_before);
+        QStringList lines{
+            QStringLiteral("ID: `%1'").arg(QString::fromStdString(info->systemId)),
+            QStringLiteral("version: 0x%1").arg(hex(info->version, 2)),
+            QStringLiteral("album id: `%1'").arg(QString::fromStdString(info->albumId)),
+            QStringLiteral("volume count: %1").arg(info->volumeCount),
+            QStringLiteral("volume number: %1").arg(info->volumeNumber),
+            QStringLiteral("psd size: %1").arg(info->psdSize),
+            QStringLiteral("first segment addr: %1:%2:%3")
+                .arg(s.minute, 2, 10, QChar('0'))
+                .arg(s.second, 2, 10, QChar('0'))
+                .arg(s.frame, 2, 10, QChar('0')),
+            QStringLiteral("offset multiplier: 0x%1").arg(hex(info->offsetMultiplier, 2)),
+            QStringLiteral("maximum lid: %1").arg(info->maxListId),
+            QStringLiteral("number of segments: %1").arg(info->segmentCount)};
+        if (!disc.svcd) // the flag is reserved on an SVCD
+            lines << QStringLiteral("extended pbc: %1").arg(info->extendedPbc ? "yes" : "no");
+        checkLines(lines, disc.before);
         QCOMPARE(QString::fromStdString(info->albumId), QStringLiteral("PBCTEST"));
     }
 
     void lists_data()
     {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("lot");
-        QTest::addColumn<QString>("psd");
-        QTest::newRow("PSD.VCD") << "VCD"
-                                 << "LOT.VCD"
-                                 << "PSD.VCD";
-        QTest::newRow("EXT/PSD_X.VCD") << "EXT"
-                                       << "LOT_X.VCD"
-                                       << "PSD_X.VCD";
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("extended");
+        QTest::newRow("vcd 2.0") << "vcd2" << false;
+        QTest::newRow("vcd 2.0 EXT") << "vcd2" << true;
+        QTest::newRow("svcd") << "svcd" << false;
     }
     void lists()
     {
-        QFETCH(QString, folder);
-        QFETCH(QString, lot);
-        QFETCH(QString, psd);
-        const bool extended = folder == "EXT";
-        const auto info = parseInfo(bytes(readFile({"VCD", "INFO.VCD"})));
+        QFETCH(QString, name);
+        QFETCH(bool, extended);
+        const Disc& disc = m_discs[name];
+        const auto info = parseInfo(bytes(control(disc, "INFO")));
         QVERIFY(info);
-        const Lot table = parseLot(bytes(readFile({folder, lot})));
+        const Lot table =
+            parseLot(bytes(extended ? readFile(disc, {"EXT", "LOT_X.VCD"}) : control(disc, "LOT")));
         QVERIFY(table.problems.empty());
-        const Psd lists = parsePsd(bytes(readFile({folder, psd})), table, info->offsetMultiplier);
+        const Psd lists =
+            parsePsd(bytes(extended ? readFile(disc, {"EXT", "PSD_X.VCD"}) : control(disc, "PSD")),
+                     table, info->offsetMultiplier);
         QVERIFY(lists.problems.empty());
-        const QStringList& lotPart = extended ? m_psd : m_before;
-        const QStringList& psdPart = extended ? m_extended : m_psd;
+        const QStringList& lotPart = extended ? disc.psd : disc.before;
+        const QStringList& psdPart = extended ? disc.extended : disc.psd;
         checkLines(lotLines(table, info->offsetMultiplier), lotPart);
         // The LOT leaves out the rejected list (vcd-info: "LID[3]: rejected").
         QCOMPARE(int(table.lists.size()), count(lotPart, "LID[") - 1);
         QVERIFY(lotPart.contains("LID[3]: rejected"));
         QCOMPARE(int(table.lists.size()), info->maxListId - 1);
-        checkLines(psdLines(lists), psdPart);
+        checkLines(psdLines(lists, disc.svcd), psdPart);
         QCOMPARE(int(lists.lists.size()), count(psdPart, "PSD["));
         // The LOT's menu, play list and end list, then the rejected play list its links reach.
         QCOMPARE(lists.lists.size(), std::size_t(4));
-        QCOMPARE(lists.lists[0].kind, extended ? ListKind::ExtendedSelection : ListKind::Selection);
-        QCOMPARE(lists.lists[0].areas.size(), extended ? std::size_t(6) : std::size_t(0));
+        const PsdList& menu = lists.lists[0];
+        QCOMPARE(menu.kind, extended ? ListKind::ExtendedSelection : ListKind::Selection);
+        // An SVCD's selection lists carry their areas behind the area flag.
+        QCOMPARE(menu.selectionArea, disc.svcd);
+        QCOMPARE(menu.areas.size(), extended || disc.svcd ? std::size_t(6) : std::size_t(0));
         QCOMPARE(lists.lists[1].kind, ListKind::Play);
+        QVERIFY(!lists.lists[1].rejected);
         QCOMPARE(lists.lists[2].kind, ListKind::End);
+        // A VCD 2.0 end list shows no picture; an SVCD's shows the segment.
+        QCOMPARE(lists.lists[2].changePicture, disc.svcd ? 1000 : 0);
         QCOMPARE(lists.lists[3].kind, ListKind::Play);
         QVERIFY(lists.lists[3].rejected);
         QCOMPARE(lists.lists[3].lotId, 0);
         QCOMPARE(lists.lists[3].listId, 3);
-        QVERIFY(!lists.lists[1].rejected);
-        QCOMPARE(lists.lists[2].changePicture, 0); // VCD 2.0 end lists show no picture
     }
 };
 
