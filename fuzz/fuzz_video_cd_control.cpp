@@ -89,9 +89,9 @@ void checkPsd(Bytes b, const Lot& lot, int multiplier)
                     (l.selections.empty() || at + 20 + 2 * l.selections.size() <= b.size()),
                 "selections within the file");
         require(l.areas.empty() ||
-                    (l.areas.size() == 4 + l.selections.size() &&
+                    (l.areas.size() <= 4 + l.selections.size() &&
                      at + 20 + 2 * l.selections.size() + 4 * l.areas.size() <= b.size()),
-                "areas within the file, one for each link");
+                "areas within the file, no more than the links");
         for (std::size_t i = 0; i < l.selections.size(); ++i)
             require(l.selections[i].offset == u16(b, at + 20 + 2 * i), "a selection as recorded");
         for (const Link* link : {&l.previous, &l.next, &l.back, &l.defaultLink, &l.timeoutLink})

@@ -555,6 +555,18 @@ private slots:
         QCOMPARE(int(lot.problems.size()), problems);
     }
 
+    void lotCutAtEveryLength()
+    {
+        const QByteArray whole = lotFile({{1, 0}, {3, 7}, {9, 20}});
+        for (int length = 0; length <= 24; ++length) {
+            const Lot lot = parseLot(bytes(whole.left(length)));
+            const int ids = length < 2 ? 0 : (length - 2) / 2; // ids whose offsets are whole
+            const int expected = (ids >= 1) + (ids >= 3) + (ids >= 9);
+            QCOMPARE(int(lot.lists.size()), expected);
+            QCOMPARE(lot.problems.empty(), length >= 2 && length % 2 == 0);
+        }
+    }
+
     void psd_data()
     {
         QTest::addColumn<QByteArray>("file");
