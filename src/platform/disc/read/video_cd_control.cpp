@@ -318,13 +318,11 @@ Psd parsePsd(Bytes b, const Lot& lot, int offsetMultiplier)
     while (!pending.empty()) {
         const auto [offset, lotId] = pending.front();
         pending.pop_front();
+        // Only LOT ids come back to an offset read: links are queued to new ones only.
         if (const auto known = read.find(offset); known != read.end()) {
-            PsdList& list = psd.lists[known->second];
-            if (lotId != 0 && list.lotId == 0)
-                list.lotId = lotId;
-            else if (lotId != 0)
-                psd.problems.push_back("list " + std::to_string(lotId) + " shares " + name(offset) +
-                                       " with list " + std::to_string(list.lotId));
+            const PsdList& list = psd.lists[known->second];
+            psd.problems.push_back("list " + std::to_string(lotId) + " shares " + name(offset) +
+                                   " with list " + std::to_string(list.lotId));
             continue;
         }
         const std::size_t at = std::size_t(offset) * std::size_t(offsetMultiplier);
