@@ -113,9 +113,11 @@ Lot parseLot(Bytes bytes);
 // PSD.VCD / PSD.SVD.
 enum class ListKind { Play, Selection, ExtendedSelection, End, Command, Unknown };
 
+// A link to another list: its offset as recorded, in units of the multiplier, or one of the
+// marks above.
 struct Link {
-    std::uint16_t offset{NoOffset}; // as recorded: in units of the multiplier, or a special value
-    int listId{};                   // the list found at that offset, 0 when none was read there
+    std::uint16_t offset{NoOffset};
+    int listId{}; // the list found at that offset, 0 when none was read there
     bool none() const { return offset == NoOffset; }
     friend bool operator==(const Link&, const Link&) = default;
 };
