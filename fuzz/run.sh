@@ -29,7 +29,7 @@ seeds=$out/seeds
 rm -rf "$seeds"
 mkdir -p "$seeds"/file_pattern "$seeds"/command_line "$seeds"/disc_path "$seeds"/mci \
     "$seeds"/sheets "$seeds"/disc_image "$seeds"/directory "$seeds"/sector_reader \
-    "$seeds"/song_memory
+    "$seeds"/song_memory "$seeds"/video_cd_control
 printf '*.dat\nAVSEQ01.DAT' > "$seeds/file_pattern/dat"
 printf '*.mp3; *.DAT ;;\nclip.Mp3' > "$seeds/file_pattern/several"
 printf '[!a-c]?.mpg\nd1.MPG' > "$seeds/file_pattern/set"
@@ -60,6 +60,15 @@ done
 
 printf 'Song-318f71a8332e01f8=2 90 1 vcd:8474cf98:mpegav/avseq03.dat\nKeyRange=12\000+/a.mpg -2 90\n?/a.mpg\n+/a.mpg 0 100' \
     > "$seeds/song_memory/section"
+
+# ENTRIES with two entries; INFO with two segments; multiplier 8, a LOT of lists 1 and 2, and
+# a PSD of a selection list over a segment leading to a play list.
+printf 'ENTRYVCD\002\000\000\002\002\000\004\000\002\001\060\000' \
+    > "$seeds/video_cd_control/entries"
+printf 'VIDEO_CD\002\000KARAOKE         \000\001\000\001\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000\060\000\000\000\010\000\002\000\002\005\001' \
+    > "$seeds/video_cd_control/info"
+printf '\010\000\006\000\000\000\000\000\003\030\000\001\001\000\001\377\377\377\377\377\377\000\003\000\003\106\201\003\350\000\003\000\000\020\001\000\002\000\000\377\377\000\000\000\000\005\377\000\002' \
+    > "$seeds/video_cd_control/psd"
 
 # Per harness: the longest input and a dictionary of its words.
 options() {
@@ -95,7 +104,7 @@ rm -rf "$out/corpus_disc_image"
 
 status=0
 set -- disc_image sheets directory sector_reader file_pattern command_line disc_path mci \
-    song_memory
+    song_memory video_cd_control
 while [ $# -gt 0 ]; do
     first=$1
     run "$first" &
