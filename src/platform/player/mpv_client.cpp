@@ -68,18 +68,18 @@ MpvHandlePtr MpvClient::createHandle() const
         qCCritical(lcMpv, "mpv_create failed");
         return mpv;
     }
+    // Setting "af" before initialising parses it and nothing more: a filter libmpv lacks is
+    // refused at once. Before the options, so that an "af" among them stays.
+    if (!m_setup.probedAudioFilter.isEmpty()) {
+        m_probedFilterFound =
+            mpv_set_option_string(mpv.get(), "af", m_setup.probedAudioFilter.constData()) >= 0;
+        mpv_set_option_string(mpv.get(), "af", "");
+    }
     for (const MpvOption& option :
          MpvOptions::forPlayer(m_setup.renderVideo, m_setup.extraOptions)) {
         if (mpv_set_option_string(mpv.get(), option.name.constData(), option.value.constData()) < 0)
             qCWarning(lcMpv, "mpv does not accept %s=%s", option.name.constData(),
                       option.value.constData());
-    }
-    // Setting "af" before initialising parses it and nothing more: a filter libmpv lacks is
-    // refused at once.
-    if (!m_setup.probedAudioFilter.isEmpty()) {
-        m_probedFilterFound =
-            mpv_set_option_string(mpv.get(), "af", m_setup.probedAudioFilter.constData()) >= 0;
-        mpv_set_option_string(mpv.get(), "af", "");
     }
     Diagnostics::mark("mpv: options set");
     if (mpv_initialize(mpv.get()) < 0) {
