@@ -44,15 +44,8 @@ struct Rig {
         fake.mixer.add(Line::Speaker, Control::Volume, {0, 65535}, 655 * 50);
         fake.mixer.add(Line::Speaker, Control::Mute, {0, 1});
         fake.player.setDuration(60);
-        Playerfrm& w = fake.load(media.file("t01.mpg"));
         // The folder's four files, so that there are track buttons to walk through.
-        w.engine().File1().setPattern("*.mpg");
-        w.engine().File1().setPath(media.path());
-        w.engine().File1().setListIndex(0);
-        w.engine().StartListPlayback();
-        fake.settle();
-        w.show();
-        w.activateWindow();
+        fake.playFolder(media.file("t01.mpg"), "*.mpg");
     }
     Playerfrm& window() { return fake.window(); }
     qint32 volume() { return fake.mixer.control(Line::Speaker, Control::Volume)->value; }

@@ -23,14 +23,7 @@ struct Rig {
     Rig()
     {
         fake.player.setDuration(60);
-        Playerfrm& w = fake.load(media.file("s01.mpg"));
-        w.engine().File1().setPattern("*.mpg");
-        w.engine().File1().setPath(media.path());
-        w.engine().File1().setListIndex(0);
-        w.engine().StartListPlayback();
-        fake.settle();
-        w.show();
-        w.activateWindow();
+        fake.playFolder(media.file("s01.mpg"), "*.mpg");
     }
     Playerfrm& window() { return fake.window(); }
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)

@@ -1,8 +1,10 @@
 #include "fake_platform.h"
-#include "platform/files/media_folder_lister.h"
 
 #include "platform/disc/disc_path.h"
+#include "platform/files/media_folder_lister.h"
+#include "playback/playback_engine.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 long FakeMci::send(const QString& command)
@@ -49,6 +51,19 @@ Playerfrm& FakeRig::window()
     if (!m_window)
         m_window = std::make_unique<Playerfrm>(services());
     return *m_window;
+}
+
+Playerfrm& FakeRig::playFolder(const QString& firstFile, const QString& pattern)
+{
+    Playerfrm& w = load(firstFile);
+    w.engine().File1().setPattern(pattern);
+    w.engine().File1().setPath(QFileInfo(firstFile).absolutePath());
+    w.engine().File1().setListIndex(0);
+    w.engine().StartListPlayback();
+    settle();
+    w.show();
+    w.activateWindow();
+    return w;
 }
 
 Playerfrm& FakeRig::load(const QString& commandLine)

@@ -79,6 +79,9 @@ struct FakeRig {
     Playerfrm& window(); // built on first use, after the fakes were scripted
     // Runs the start-up sequence and lets the player report what it opened.
     Playerfrm& load(const QString& commandLine = QString());
+    // Loads `firstFile` from the command line, as a user's file, then plays the whole of its
+    // folder (`pattern`) from the start, the window shown and active.
+    Playerfrm& playFolder(const QString& firstFile, const QString& pattern);
     // Lets the player report every medium it is opening.
     void settle() { player.settle(); }
 
