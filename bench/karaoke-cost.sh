@@ -33,9 +33,7 @@ eval "$("$root/scripts/sound-server.sh" start)"
 trap 'kill $wm $xvfb 2>/dev/null; "$root/scripts/sound-server.sh" stop; rm -rf "$work"' EXIT
 export DISPLAY=$display
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
+wm=$("$root/scripts/start-window-manager.sh")
 
 key2=$("$filter" 2)
 declare -A chain=([bypassed]="" [faster]="$key2" [finer]="${key2/engine=faster/engine=finer}")

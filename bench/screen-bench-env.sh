@@ -42,9 +42,7 @@ pulse=$(sed -n 's/^export PULSE_SERVER=//p' <<<"$sound")
 trap 'kill $wm $xvfb 2>/dev/null; as_user env TAMREL_SOUND_DIR="$home/sound" "$root/scripts/sound-server.sh" stop; rm -rf "$work"; as_user rm -rf "$home"' EXIT
 export DISPLAY=$display
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
+wm=$("$root/scripts/start-window-manager.sh")
 
 watch_as_user() {
     as_user env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home" \

@@ -37,8 +37,8 @@ fi
 
 shot=$build/screenshot.png
 echo "No display: running the player under Xvfb for 8 seconds."
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    openbox >/dev/null 2>&1 &
+start_window_manager=$here/start-window-manager.sh xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    "$start_window_manager" >/dev/null
     player=$1
     shift 2
     TAMREL_MPV_OPTIONS="ao=null" "$player" "$@" &

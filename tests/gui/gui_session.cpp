@@ -9,32 +9,25 @@
 
 namespace {
 
-// An EWMH window manager names its check window on the root window, and the check window names
-// itself again; a manager that has quit leaves the root's property behind, naming a window that
-// is gone.
-bool windowManagerRunning()
-{
-    const auto property = [](const QStringList& where) {
-        QProcess xprop;
-        xprop.start("xprop", where + QStringList{"_NET_SUPPORTING_WM_CHECK"});
-        if (!xprop.waitForFinished(10000) || xprop.exitCode() != 0)
-            return QString();
-        static const QRegularExpression id("window id # (0x[0-9a-f]+)");
-        return id.match(QString::fromUtf8(xprop.readAllStandardOutput())).captured(1);
-    };
-    const QString checkWindow = property({"-root"});
-    return !checkWindow.isEmpty() && property({"-id", checkWindow}) == checkWindow;
-}
+// Openbox runs its startup command once it manages windows: one mapped between taking over the
+// display and that point goes unmanaged and is never shown.
+constexpr char windowManagerReady[] = "tamrel-window-manager-ready";
 
 } // namespace
 
 GuiSession::GuiSession()
 {
-    m_windowManager.start("openbox", {});
+    m_windowManager.start("openbox", {"--startup", QString("echo %1").arg(windowManagerReady)});
     m_windowManager.waitForStarted();
-    // A window mapped before the manager takes over the display gets no frame and no place.
-    if (!QTest::qWaitFor(windowManagerRunning, 10000))
-        qWarning("openbox did not take over the display");
+    const bool ready = QTest::qWaitFor(
+        [this] {
+            m_windowManager.waitForReadyRead(50);
+            m_windowManagerOutput += m_windowManager.readAllStandardOutput();
+            return m_windowManagerOutput.contains(windowManagerReady);
+        },
+        20000);
+    if (!ready)
+        qWarning("openbox did not start managing windows");
 }
 
 GuiSession::~GuiSession()

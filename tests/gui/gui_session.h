@@ -43,6 +43,7 @@ private:
     void readLines();
 
     QProcess m_windowManager;
+    QByteArray m_windowManagerOutput;
     QProcess m_player;
     QStringList m_lines;
 };
