@@ -36,6 +36,12 @@ std::vector<MpvOption> defaults(bool renderVideo)
         // given time to end its read cleanly.
         {"demuxer-termination-timeout", "0"},
         {"volume", volume},
+        // A key, tempo or volume change is heard once the sound already queued has played:
+        // mpv's own 0.2 s and the sound server's 0.1 s made that a third of a second. These
+        // play without a gap on two busy cores with the picture drawn in software
+        // (bench/README.md).
+        {"audio-buffer", "0.05"},
+        {"pulse-buffer", "40"},
     };
 }
 
