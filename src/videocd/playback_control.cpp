@@ -103,8 +103,8 @@ Step PlaybackControl::defaultChosen()
         return settle(choose(m_list->defaultLink));
     // Enter ends a play list's wait early, the one way on from a wait for ever without links.
     if (m_stage == Stage::Showing || m_stage == Stage::Waiting) {
-        m_timer.stop(Deadline::Wait);
-        return deadlinePassed(Deadline::Wait);
+        stopDeadline(Deadline::Wait);
+        return waitOver();
     }
     return nothing();
 }
@@ -130,14 +130,17 @@ Step PlaybackControl::returnChosen()
     return settle(choose(m_list->back));
 }
 
+// A deadline stopped after its timer fired may still arrive: it changes nothing.
 Step PlaybackControl::deadlinePassed(Deadline deadline)
 {
-    if (deadline == Deadline::PlayTime) {
-        if (m_stage != Stage::Playing && m_stage != Stage::Showing)
-            return nothing();
-        m_timer.stop(Deadline::Wait);
-        return settle(finishPlayList());
-    }
+    if (!running(deadline))
+        return nothing();
+    running(deadline) = false;
+    return deadline == Deadline::Wait ? waitOver() : playTimeOver();
+}
+
+Step PlaybackControl::waitOver()
+{
     switch (m_stage) {
     case Stage::Showing:
         return settle(playFrom(m_index + 1));
@@ -150,6 +153,14 @@ Step PlaybackControl::deadlinePassed(Deadline deadline)
     default:
         return nothing();
     }
+}
+
+Step PlaybackControl::playTimeOver()
+{
+    if (m_stage != Stage::Playing && m_stage != Stage::Showing)
+        return nothing();
+    // A still's wait running now ends here: the list's own wait starts again, or the list is left.
+    return settle(finishPlayList());
 }
 
 int PlaybackControl::listId() const
@@ -207,7 +218,7 @@ PlaybackControl::Move PlaybackControl::enter(const List& list)
     switch (list.kind) {
     case ListKind::Play:
         if (list.playTime > 0)
-            m_timer.start(Deadline::PlayTime, playTimeMilliseconds(list.playTime));
+            startDeadline(Deadline::PlayTime, playTimeMilliseconds(list.playTime));
         return playFrom(0);
     case ListKind::Selection:
     case ListKind::ExtendedSelection:
@@ -239,7 +250,7 @@ PlaybackControl::Move PlaybackControl::playFrom(std::size_t index)
 
 PlaybackControl::Move PlaybackControl::finishPlayList()
 {
-    m_timer.stop(Deadline::PlayTime);
+    stopDeadline(Deadline::PlayTime);
     const std::optional<int> seconds = waitSeconds(m_list->waitTime);
     if (seconds == 0)
         return followNext();
@@ -315,7 +326,7 @@ PlaybackControl::Move PlaybackControl::stopWith(Stage stage)
 Step PlaybackControl::hold(std::optional<int> seconds)
 {
     if (seconds)
-        m_timer.start(Deadline::Wait, milliseconds(*seconds));
+        startDeadline(Deadline::Wait, milliseconds(*seconds));
     Step step = only(Step::Kind::Hold);
     step.seconds = seconds;
     return step;
@@ -377,8 +388,20 @@ bool PlaybackControl::inPlayList() const
 
 void PlaybackControl::stopTimers()
 {
-    m_timer.stop(Deadline::Wait);
-    m_timer.stop(Deadline::PlayTime);
+    stopDeadline(Deadline::Wait);
+    stopDeadline(Deadline::PlayTime);
+}
+
+void PlaybackControl::startDeadline(Deadline deadline, int milliseconds)
+{
+    running(deadline) = true;
+    m_timer.start(deadline, milliseconds);
+}
+
+void PlaybackControl::stopDeadline(Deadline deadline)
+{
+    running(deadline) = false;
+    m_timer.stop(deadline);
 }
 
 } // namespace VideoCd

@@ -3,6 +3,7 @@
 #include "platform/disc/read/video_cd_control.h"
 
 #include <QString>
+#include <array>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -111,16 +112,22 @@ private:
     const List* target(const VideoCdControl::Link& link) const;
     bool inMenu() const { return m_stage == Stage::Menu || m_stage == Stage::MenuWait; }
     bool inPlayList() const;
+    Step waitOver();
+    Step playTimeOver();
     void stopTimers();
+    void startDeadline(Deadline deadline, int milliseconds);
+    void stopDeadline(Deadline deadline);
+    bool& running(Deadline deadline) { return m_running[std::size_t(deadline)]; }
 
     VideoCdControl::Psd m_psd;
     DiscItems m_items;
     ControlTimer& m_timer;
     Stage m_stage{Stage::Idle};
     const List* m_list{};
-    std::size_t m_index{};   // the play list's item playing or shown
-    int m_loopsPlayed{};     // the menu background's plays so far
-    const List* m_pending{}; // a choice waiting for the background's end
+    std::size_t m_index{};           // the play list's item playing or shown
+    int m_loopsPlayed{};             // the menu background's plays so far
+    const List* m_pending{};         // a choice waiting for the background's end
+    std::array<bool, 2> m_running{}; // by Deadline
 };
 
 } // namespace VideoCd
