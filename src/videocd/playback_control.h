@@ -43,14 +43,14 @@ struct Step {
         Later,   // the choice is taken when the menu's background has played to its end
         Play,    // play the item from its start
         Loop,    // play the same background item again
-        Hold,    // play nothing more; keep the picture for `seconds`, or for ever
+        Hold,    // play nothing more and keep the picture; the control's own timer ends it
         Stop,    // stop playing
     };
     Kind kind{Kind::Nothing};
     int number{};                // Play, Loop: the play item number
     VideoCdControl::Item item{}; // what that number names
-    bool still{};                // a still picture: it ends once shown, then a Hold follows
-    std::optional<int> seconds;  // Hold: nothing for ever
+    bool still{};                // a still picture: its end is reported once it is shown
+    std::optional<int> seconds;  // Hold: how long, for the status line; nothing for ever
 };
 
 class PlaybackControl {
