@@ -72,12 +72,13 @@ public:
 
     PlaybackControl(VideoCdControl::Psd psd, DiscItems items, ControlTimer& timer);
 
-    // The disc's first list: the LOT's list 1, else the first list there is.
+    // The disc's first list: the LOT's list 1, else the first list read; never a rejected one.
     Step start();
     // The item last played has reached its end (a still: it is on screen).
     Step itemEnded();
     // A number the user keyed in, picking a menu's selection.
     Step numberChosen(int number);
+    // Enter: a menu's default; during a play list's wait, going on at once.
     Step defaultChosen();
     Step nextChosen();
     Step previousChosen();
