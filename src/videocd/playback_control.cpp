@@ -62,11 +62,11 @@ Step PlaybackControl::itemEnded()
     switch (m_stage) {
     case Stage::Playing: {
         const int number = m_list->items[m_index];
-        if (!isStill(number))
+        if (!m_items.isStill(number))
             return settle(playFrom(m_index + 1));
         const auto later =
             std::ranges::find_if(m_list->items.begin() + long(m_index) + 1, m_list->items.end(),
-                                 [this](int item) { return names(item); });
+                                 [this](int item) { return m_items.names(item); });
         // The list's wait after its last item is held once, still or not.
         if (later == m_list->items.end())
             return settle(finishPlayList());
@@ -79,7 +79,7 @@ Step PlaybackControl::itemEnded()
     case Stage::Menu:
         return settle(afterBackground());
     case Stage::Ended:
-        if (names(m_list->changePicture))
+        if (m_items.names(m_list->changePicture))
             return hold(std::nullopt);
         return nothing();
     default:
@@ -225,7 +225,7 @@ PlaybackControl::Move PlaybackControl::enter(const List& list)
         return startMenu();
     case ListKind::End:
         m_stage = Stage::Ended;
-        if (names(list.changePicture))
+        if (m_items.names(list.changePicture))
             return stepFor(list.changePicture, Step::Kind::Play);
         return only(Step::Kind::Stop);
     case ListKind::Command:
@@ -239,7 +239,7 @@ PlaybackControl::Move PlaybackControl::enter(const List& list)
 PlaybackControl::Move PlaybackControl::playFrom(std::size_t index)
 {
     const std::vector<int>& items = m_list->items;
-    while (index < items.size() && !names(items[index]))
+    while (index < items.size() && !m_items.names(items[index]))
         ++index;
     if (index >= items.size())
         return finishPlayList();
@@ -268,7 +268,7 @@ PlaybackControl::Move PlaybackControl::followNext()
 PlaybackControl::Move PlaybackControl::startMenu()
 {
     m_loopsPlayed = 0;
-    if (!names(m_list->item))
+    if (!m_items.names(m_list->item))
         return menuTimeout();
     m_stage = Stage::Menu;
     m_loopsPlayed = 1;
@@ -281,7 +281,8 @@ PlaybackControl::Move PlaybackControl::afterBackground()
 {
     if (const List* chosen = m_pending)
         return chosen;
-    if (!isStill(m_list->item) && (m_list->loopCount == 0 || m_loopsPlayed < m_list->loopCount)) {
+    if (!m_items.isStill(m_list->item) &&
+        (m_list->loopCount == 0 || m_loopsPlayed < m_list->loopCount)) {
         if (m_list->loopCount != 0)
             ++m_loopsPlayed;
         return stepFor(m_list->item, Step::Kind::Loop);
@@ -337,35 +338,8 @@ Step PlaybackControl::stepFor(int number, Step::Kind kind) const
     Step step = only(kind);
     step.number = number;
     step.item = playItem(number);
-    step.still = isStill(number);
+    step.still = m_items.isStill(number);
     return step;
-}
-
-// Whether the disc holds what the number names; a segment with neither pictures nor sound
-// plays nothing either.
-bool PlaybackControl::names(int number) const
-{
-    const Item item = playItem(number);
-    switch (item.kind) {
-    case ItemKind::Track:
-        return item.index <= m_items.trackCount + 1;
-    case ItemKind::Entry:
-        return item.index <= m_items.entryCount;
-    case ItemKind::Segment:
-        return item.index <= int(m_items.segments.size()) &&
-               m_items.segments[std::size_t(item.index - 1)] != SegmentKind::None;
-    case ItemKind::None:
-    case ItemKind::Reserved:
-        break;
-    }
-    return false;
-}
-
-bool PlaybackControl::isStill(int number) const
-{
-    const Item item = playItem(number);
-    return item.kind == ItemKind::Segment && item.index <= int(m_items.segments.size()) &&
-           m_items.segments[std::size_t(item.index - 1)] == SegmentKind::Still;
 }
 
 // The list a link leads to; nothing for no link, the multi-default marks, an offset where no

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/disc/read/video_cd_control.h"
+#include "videocd/disc_items.h"
 
 #include <QString>
 #include <array>
@@ -14,13 +15,6 @@
 // tests decide how time passes.
 
 namespace VideoCd {
-
-// What the disc holds, so that lists naming an item the disc lacks skip it.
-struct DiscItems {
-    int trackCount{}; // the MPEG tracks: play items 2 .. trackCount + 1
-    int entryCount{}; // play items 100 .. 99 + entryCount
-    std::vector<VideoCdControl::SegmentKind> segments; // play item 1000 + n is segments[n]
-};
 
 // The two deadlines a list can have running at once.
 enum class Deadline {
@@ -108,8 +102,6 @@ private:
     Move stopWith(Stage stage);
     Step hold(std::optional<int> seconds);
     Step stepFor(int number, Step::Kind kind) const;
-    bool names(int number) const;
-    bool isStill(int number) const;
     const List* target(const VideoCdControl::Link& link) const;
     bool inMenu() const { return m_stage == Stage::Menu || m_stage == Stage::MenuWait; }
     bool inPlayList() const;

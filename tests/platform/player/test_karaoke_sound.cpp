@@ -229,8 +229,8 @@ private slots:
         const double silence = SoundMeasure::longestSilenceMs(recorder);
         qInfo("tempo %d %%: longest silence inside the sound %.2f ms", tempo, silence);
         // The changes cost a few milliseconds of the song at most: none is skipped or doubled.
-        const double length = double(recorder.lastSoundFrame() - recorder.firstSoundFrame()) /
-                              SoundRecorder::Rate;
+        const double length =
+            double(recorder.lastSoundFrame() - recorder.firstSoundFrame()) / SoundRecorder::Rate;
         qInfo("  %.3f s of sound", length);
         QVERIFY2(near(length, 8.0 * 100 / tempo, 0.02),
                  qPrintable(describe("seconds of sound", length, 8.0 * 100 / tempo)));
