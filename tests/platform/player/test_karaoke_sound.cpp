@@ -5,7 +5,10 @@
 
 #include "platform/player/mpv_player.h"
 #include "sound_probe.h"
+#include "sound_server.h"
 
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <cmath>
@@ -439,6 +442,48 @@ private slots:
                  qPrintable(describe("Hz", left, keyed(kA440, 3))));
         QVERIFY2(std::abs(length - 5 / 1.1) <= 0.2,
                  qPrintable(describe("seconds of sound", length, 5 / 1.1)));
+    }
+
+    // The sound server goes away while a moved key plays (a desktop's session ending, the
+    // server crashing): the player keeps answering and ends the medium quietly, and once the
+    // server is back the next medium is heard in the key chosen meanwhile.
+    void soundServerGoneWhilePlaying()
+    {
+        QTemporaryDir folder;
+        SoundServer server(folder.filePath("sound"));
+        QVERIFY(server.start());
+        const QByteArray shared = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", server.address().toLocal8Bit());
+        const auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", shared); });
+
+        auto player = makePlayer();
+        Events events;
+        events.attach(player.get());
+        player->setKey(2);
+        {
+            SoundRecorder recorder;
+            QVERIFY(recorder.start());
+            player->setFileName(karaoke("a440-8s.wav"));
+            QVERIFY(soundFor(recorder, 0.5));
+        }
+        server.stop();
+        player->setKey(3);
+        player->setTempo(110);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            events.eos == 1 || player->PlayState() != int(MediaPlayer::Playing), 20000);
+        QCOMPARE(player->mpvProperty("speed"), QString("1.100000"));
+
+        QVERIFY(server.start());
+        SoundRecorder recorder;
+        QVERIFY(recorder.start());
+        const int before = events.eos;
+        player->setFileName(karaoke("a440-5s.wav"));
+        QVERIFY(recordToEnd(recorder, events, 20000, before + 1));
+        const auto [left, right] = dominant(recorder, recorder.firstSoundFrame() + frames(1), 2);
+        qInfo("after the server came back: %.2f / %.2f Hz", left, right);
+        QVERIFY2(near(left, keyed(kA440, 3), 0.01),
+                 qPrintable(describe("Hz", left, keyed(kA440, 3))));
+        server.stop();
     }
 
     void mediumWithoutSound()
