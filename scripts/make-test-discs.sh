@@ -20,6 +20,13 @@
 #   cd-i.cue/.bin       vcd-a with a CD-i volume descriptor instead of an ISO 9660 one
 #   audio.cue/.bin      a CD-DA disc of one audio track
 #   empty-mpeg2.iso     a Super Video CD's folders with no track in MPEG2
+#   pbc-vcd, pbc-svcd   a karaoke disc with playback control, as a VCD 2.0 and as a Super Video
+#                       CD (NAME.cue/.bin): track 1 holds three songs of 3 s ("SONG 1..3",
+#                       tones 440, 660, 880 Hz; entries at 0, 3 and 6 s), track 2 is clip2;
+#                       list 1 is a menu over a still (segment 1, "MENU"): 1 plays track 1,
+#                       2 plays a still (segment 2, "PICTURE", held 2 s) then track 2; Enter
+#                       plays 1; the menu waits 10 s, then goes to the end list
+#   entries-vcd11       the same tracks as a VCD 1.1: the three entries, no playback control
 # $bitexact is meant to split into separate ffmpeg arguments:
 # shellcheck disable=SC2086
 set -eu
@@ -100,6 +107,76 @@ all_forms() { # name type clips...
 all_forms vcd11 vcd11 clip1.mpg clip2.mpg
 all_forms vcd2 vcd2 clip1.mpg clip2.mpg clip3.mpg
 all_forms svcd svcd svcd1.mpg svcd2.mpg svcd3.mpg
+
+# A karaoke disc with playback control. Song n of the first track shows "SONG n" and plays its
+# own tone, so that a test sees and hears which song plays.
+songs() { # target size rate name
+    ffmpeg -nostdin -hide_banner -loglevel error -y \
+        -f lavfi -i "testsrc2=size=$2:rate=$3:duration=9" \
+        -f lavfi -i "aevalsrc=0.25*sin(2*PI*t*(440+220*floor(t/3))):s=44100:d=9" \
+        -vf "drawtext=fontfile=$font:text='SONG %{eif\\:floor(t/3)+1\\:d}':fontsize=48:fontcolor=white:box=1:boxcolor=black:x=(w-tw)/2:y=(h-th)/2" \
+        -ac 2 -target "$1" -shortest $bitexact "$4"
+}
+still() { # target size text name
+    ffmpeg -nostdin -hide_banner -loglevel error -y \
+        -f lavfi -i "color=c=navy:size=$2" -frames:v 1 \
+        -vf "drawtext=fontfile=$font:text='$3':fontsize=64:fontcolor=white:x=(w-tw)/2:y=(h-th)/2" \
+        -an -target "$1" $bitexact "$4"
+}
+pbc_disc() { # name class version target size rate clip2
+    name=$1
+    songs "$4" "$5" "$6" "$name-songs.mpg"
+    still "$4" "$5" MENU "$name-menu.mpg"
+    still "$4" "$5" PICTURE "$name-picture.mpg"
+    cat > "$name.xml" <<XML
+<?xml version="1.0"?>
+<!DOCTYPE videocd PUBLIC "-//GNU//DTD VideoCD//EN" "http://www.gnu.org/software/vcdimager/videocd.dtd">
+<videocd xmlns="http://www.gnu.org/software/vcdimager/1.0/" class="$2" version="$3">
+  <info><album-id>KARAOKE</album-id><volume-count>1</volume-count><volume-number>1</volume-number></info>
+  <pvd><volume-id>KARAOKE</volume-id><system-id>CD-RTOS CD-BRIDGE</system-id></pvd>
+  <segment-items>
+    <segment-item src="$name-menu.mpg" id="segment-menu"/>
+    <segment-item src="$name-picture.mpg" id="segment-picture"/>
+  </segment-items>
+  <sequence-items>
+    <sequence-item src="$name-songs.mpg" id="sequence-songs">
+      <entry id="entry-song2">3.0</entry><entry id="entry-song3">6.0</entry>
+    </sequence-item>
+    <sequence-item src="$7" id="sequence-two"/>
+  </sequence-items>
+  <pbc>
+    <selection id="menu">
+      <bsn>1</bsn><next ref="end"/><default ref="play-songs"/><timeout ref="end"/>
+      <wait>10</wait><loop jump-timing="immediate">1</loop><play-item ref="segment-menu"/>
+      <select ref="play-songs"/><select ref="play-picture"/>
+    </selection>
+    <playlist id="play-songs">
+      <next ref="end"/><return ref="menu"/><wait>0</wait><autowait>0</autowait>
+      <play-item ref="sequence-songs"/>
+    </playlist>
+    <playlist id="play-picture">
+      <next ref="end"/><return ref="menu"/><wait>2</wait><autowait>0</autowait>
+      <play-item ref="segment-picture"/><play-item ref="sequence-two"/>
+    </playlist>
+    <endlist id="end"/>
+  </pbc>
+</videocd>
+XML
+    faketime -f "2001-02-03 04:05:06" vcdxbuild --quiet --cue-file="$name.cue" \
+        --bin-file="$name.bin" "$name.xml" > /dev/null 2>&1
+    rm -f "$name.xml"
+    [ -s "$name.bin" ]
+}
+pbc_disc pbc-vcd vcd 2.0 ntsc-vcd 352x240 30000/1001 clip2.mpg
+pbc_disc pbc-svcd svcd 1.0 pal-svcd 480x576 25 svcd2.mpg
+# The songs again as a VCD 1.1, which has entries and no playback control.
+vcdxgen --type=vcd11 --iso-volume-label=ENTRIES --output-file=entries-vcd11.xml \
+    pbc-vcd-songs.mpg clip2.mpg > /dev/null
+sed -i 's|<sequence-item src="pbc-vcd-songs.mpg" id="sequence-00"/>|<sequence-item src="pbc-vcd-songs.mpg" id="sequence-00"><entry id="entry-song2">3.0</entry><entry id="entry-song3">6.0</entry></sequence-item>|' entries-vcd11.xml
+faketime -f "2001-02-03 04:05:06" vcdxbuild --quiet --cue-file=entries-vcd11.cue \
+    --bin-file=entries-vcd11.bin entries-vcd11.xml > /dev/null 2>&1
+rm -f entries-vcd11.xml
+[ -s entries-vcd11.bin ]
 
 # No ISO 9660 volume: a CD-i disc (its volume descriptor says "CD-I ") and an audio CD.
 cp vcd-a.bin cd-i.bin

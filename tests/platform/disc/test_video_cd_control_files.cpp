@@ -29,6 +29,10 @@ void TestVideoCdControlFiles::readsEachDisc_data()
         QTest::newRow(form) << form << false << true << 3 << 4;
     for (const char* form : {"svcd.cue", "svcd-2336.cue", "svcd.toc", "svcd.nrg"})
         QTest::newRow(form) << form << true << true << 3 << 4;
+    // A karaoke disc: three songs in the first track, a menu, two play lists, an end list.
+    QTest::newRow("karaoke disc, VCD 2.0") << "pbc-vcd.cue" << false << true << 4 << 4;
+    QTest::newRow("karaoke disc, SVCD") << "pbc-svcd.cue" << true << true << 4 << 4;
+    QTest::newRow("karaoke disc, VCD 1.1") << "entries-vcd11.cue" << false << true << 4 << 0;
     // Entries, one a track, and no playback control.
     QTest::newRow("VCD 1.1") << "vcd11.cue" << false << true << 2 << 0;
     QTest::newRow("VCD 1.1, cdrdao") << "vcd11.toc" << false << true << 2 << 0;
@@ -58,6 +62,18 @@ void TestVideoCdControlFiles::readsEachDisc()
     QCOMPARE(control.entries ? int(control.entries->entries.size()) : -1, entries);
     QCOMPARE(int(control.psd.lists.size()), lists);
     QCOMPARE(control.hasPlaybackControl(), lists > 0);
+    if (image.startsWith("pbc-")) {
+        // The menu first: what a number picks and where the songs start.
+        const VideoCdControl::PsdList& menu = control.psd.lists.front();
+        QCOMPARE(menu.kind, superVideoCd ? VideoCdControl::ListKind::Selection
+                                         : VideoCdControl::ListKind::ExtendedSelection);
+        QCOMPARE(menu.baseNumber, 1);
+        QCOMPARE(int(menu.selections.size()), 2);
+        QCOMPARE(menu.item, 1000); // the menu's still, segment 1
+        QCOMPARE(control.entries->entries[1].track, 2);
+        QVERIFY(control.entries->entries[1].address.lba() >
+                control.entries->entries[0].address.lba());
+    }
     // What is missing is said, and only then.
     QCOMPARE(control.problems.isEmpty(), info);
 }
