@@ -60,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const QStringList fields = step.mid(1).split(' ');
             if (fields.size() < 3)
                 continue;
-            const SongSound sound{std::clamp(fields[1].toInt(), -range, range),
-                                  std::clamp(fields[2].toInt(), SongSound::SlowestTempo,
-                                             SongSound::FastestTempo)};
+            const SongSound sound{
+                std::clamp(fields[1].toInt(), -range, range),
+                std::clamp(fields[2].toInt(), SongSound::SlowestTempo, SongSound::FastestTempo)};
             memory.remember(fields[0], sound);
             if (!fields[0].isEmpty())
                 require(memory.recall(fields[0]) == sound, "a song recalls what it was given");

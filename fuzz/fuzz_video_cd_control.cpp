@@ -1,9 +1,11 @@
 // A Video CD's control files from untrusted discs: the input is read as ENTRIES, INFO and LOT
 // as it is, then split into a LOT and a PSD (the first byte the offset multiplier, the next two
 // the LOT's length). Whatever a result holds must be what the bytes hold at its place, and no
-// count may exceed what the bytes can carry.
+// count may exceed what the bytes can carry. The same bytes are read as the sectors of a track
+// for the clock of its MPEG packs, which must be a time the clock field can hold.
 
 #include "fuzz_support.h"
+#include "platform/disc/read/mpeg_pack_clock.h"
 #include "platform/disc/read/video_cd_control.h"
 
 #include <set>
@@ -110,6 +112,9 @@ void checkPsd(Bytes b, const Lot& lot, int multiplier)
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
 {
     const Bytes all(data, size);
+    // 33 bits of a 90 kHz clock: about 26.5 hours.
+    for (const auto clock : {MpegPackClock::at(all), MpegPackClock::first(all)})
+        require(!clock || (*clock >= 0 && *clock < 95444), "a pack's clock within its field");
     checkEntries(all);
     checkInfo(all);
     checkLot(all);

@@ -27,6 +27,8 @@ enum class Command {
     TempoFaster,
     TempoSlower,
     OriginalKeyAndTempo,
+    NextSong,
+    PreviousSong,
 };
 
 // One key with its modifiers (QtCore's own type, so the table needs no toolkit to be read).

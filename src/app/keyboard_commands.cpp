@@ -66,6 +66,12 @@ void KeyboardCommands::run(KeyGuide::Command command)
     case Command::OriginalKeyAndTempo:
         m_steps.karaoke(command);
         break;
+    case Command::NextSong:
+        m_steps.skipSong(1);
+        break;
+    case Command::PreviousSong:
+        m_steps.skipSong(-1);
+        break;
     }
 }
 

@@ -7,10 +7,11 @@
 
 class QWidget;
 
-// The main window's keys that type no character: the popup menu, seeking, the main volume and
-// mute. They are shortcuts of the window, so they work wherever its keyboard focus is, in
-// full screen too, and never reach the typed-character rule. Up and Down stay with a knob or
-// the jump list that has the focus, and every arrow with an option button.
+// The main window's keys that type no character: the popup menu, seeking, the main volume,
+// mute, key and tempo, and the songs inside a disc track. They are shortcuts of the window, so they
+// work wherever its keyboard focus is, in full screen too, and never reach the typed-character
+// rule. Up and Down stay with a knob or the jump list that has the focus, and every arrow with an
+// option button.
 class KeyboardCommands : public QObject {
     Q_OBJECT
 public:
@@ -21,6 +22,8 @@ public:
         std::function<void()> toggleMute;
         // Key, tempo and the original of both (KeyUp … OriginalKeyAndTempo).
         std::function<void(KeyGuide::Command)> karaoke;
+        // The next (1) or previous (-1) song inside a disc track.
+        std::function<void(int direction)> skipSong;
     };
 
     KeyboardCommands(QWidget* window, Steps steps);

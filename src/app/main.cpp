@@ -7,6 +7,7 @@
 #include "diagnostics/diagnostics.h"
 #include "platform/disc/cd_drives.h"
 #include "platform/disc/disc_library.h"
+#include "platform/disc/disc_song_starts.h"
 #include "platform/disc/linux_cd_drives.h"
 #include "platform/disc/mci_interpreter.h"
 #include "platform/files/folder_lister.h"
@@ -92,6 +93,7 @@ int main(int argc, char* argv[])
     // The drives are looked for once, here.
     LinuxCdDrives drives(discs, DriveDiscovery::fromEnvironment());
     const MediaFolderLister folderLister(&discs);
+    DiscSongStarts songStarts(discs);
     MpvPlayer player(mpvOptions);
     IniSettingsStore settings(IniSettingsStore::userFilePath(Product::Title),
                               SettingsKeys::Section);
@@ -114,6 +116,7 @@ int main(int argc, char* argv[])
                               .tone = &player,
                               .karaoke = &player,
                               .songSettings = &songSettings,
+                              .songStarts = &songStarts,
                               .grabber = &grabber,
                               .wallpaper = &wallpaper,
                               .endProcess = [&desktop](int code) {

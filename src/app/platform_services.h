@@ -10,6 +10,7 @@ class MixerDevice;
 class SettingsStore;
 class MciCommands;
 class ScreenGrabber;
+class SongStarts;
 class SystemFolders;
 class ToneControl;
 class Wallpaper;
@@ -31,6 +32,8 @@ struct PlatformServices {
     KaraokeSound* karaoke = nullptr;
     // The settings section of the key and tempo chosen per song (apart from "Settings").
     SettingsStore* songSettings = nullptr;
+    // Where the songs inside disc tracks start; may be null.
+    SongStarts* songStarts = nullptr;
     // The screen as it shows now, for a capture; without one a capture reports it has none.
     ScreenGrabber* grabber = nullptr;
     // Makes a captured picture the wallpaper; may be null.

@@ -27,6 +27,7 @@
 #include "settings/product.h"
 #include "settings/settings.h"
 #include "videocd/cd_tray.h"
+#include "videocd/disc_songs.h"
 #include "videocd/eject_button.h"
 #include "videocd/track_panel.h"
 #include "videocd/video_cd_loader.h"
@@ -36,10 +37,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCursor>
 #include <QFrame>
-#include <QLabel>
 #include <QPushButton>
 #include <QWindow>
 
@@ -170,6 +169,7 @@ void Playerfrm::createVideoCd()
     VideoCdLoader::Controls controls{*m_bookmark, [this] { m_captureControls->setEnabled(false); },
                                      [this] { m_tracks->DisableTrackControls(); }};
     m_videoCd = new VideoCdLoader(*m_services.drives, *m_engine, std::move(controls), this, this);
+    m_songs = new DiscSongs(m_services.songStarts, *m_engine, this);
     m_tray = new CdTray(
         Frame1, mnutray, *m_services.mci, [this] { Command29(); },
         [this] { m_engine->FocusPlayer(); }, this);
@@ -203,7 +203,8 @@ void Playerfrm::createKeyboard()
                .seekBy = [this](double seconds) { m_engine->seekBy(seconds); },
                .stepVolume = [this](int direction) { m_volume->stepMainVolume(direction); },
                .toggleMute = [this] { m_volume->toggleMute(); },
-               .karaoke = [this](KeyGuide::Command command) { m_sound->runKey(command); }});
+               .karaoke = [this](KeyGuide::Command command) { m_sound->runKey(command); },
+               .skipSong = [this](int step) { step > 0 ? m_songs->next() : m_songs->previous(); }});
 }
 
 void Playerfrm::setFocusOrder()
@@ -364,8 +365,7 @@ void Playerfrm::Command32()
 void Playerfrm::endProcess()
 {
     m_karaoke->flush();
-    m_engine->setStatus(StatusText::ShuttingDown);
-    m_playbackPanel->lblDisplay->repaint();
+    m_engine->setStatusNow(StatusText::ShuttingDown);
     if (m_services.endProcess)
         m_services.endProcess(0);
 }
@@ -392,8 +392,7 @@ void Playerfrm::closeEvent(QCloseEvent* event)
 
 bool Playerfrm::eventFilter(QObject* watched, QEvent* event)
 {
-    // The window uncovered (or mapped again after being minimised): the panel repaints, so it
-    // takes the mixer's levels. Exposures of the video's own native window are not ours.
+    // Uncovered or mapped again, the window's panel repaints with the mixer's levels.
     if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed())
         scheduleVolumeRefresh();
     return false;

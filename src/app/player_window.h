@@ -29,6 +29,7 @@ class PopupMenu;
 class SoundChoices;
 class TrackPanel;
 class VideoCdLoader;
+class DiscSongs;
 class VolumePanel;
 class WindowModes;
 class QAction;
@@ -144,6 +145,7 @@ private:
     PopupMenu* m_menu = nullptr;
     WindowModes* m_modes = nullptr;
     VideoCdLoader* m_videoCd = nullptr;
+    DiscSongs* m_songs = nullptr;
     Bookmark* m_bookmark = nullptr;
     CdTray* m_tray = nullptr;
     LayoutResizer* m_resizer = nullptr;

@@ -66,6 +66,12 @@ void PlaybackEngine::setStatus(const QString& text)
     m_status.set(text);
 }
 
+void PlaybackEngine::setStatusNow(const QString& text)
+{
+    m_status.set(text);
+    m_status.paintNow();
+}
+
 void PlaybackEngine::showNotice(const QString& text)
 {
     m_status.showNotice(text);
@@ -249,6 +255,16 @@ void PlaybackEngine::PauseCommand()
 void PlaybackEngine::seekBy(double seconds)
 {
     m_position.seekBy(seconds);
+}
+
+void PlaybackEngine::seekTo(double seconds)
+{
+    m_position.seekTo(seconds);
+}
+
+double PlaybackEngine::position() const
+{
+    return m_player.CurrentPosition();
 }
 
 void PlaybackEngine::StopCommand()

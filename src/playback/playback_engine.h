@@ -45,6 +45,9 @@ public:
     void PauseCommand();
     // Moves the playing or paused medium by `seconds`, within its length; the bar follows.
     void seekBy(double seconds);
+    void seekTo(double seconds);
+    // Seconds into the medium that plays or is paused.
+    double position() const;
     void StopCommand();
     void NextTrack();
     void Combo1_Click(int index);
@@ -64,6 +67,8 @@ public:
 
     // Status line and watchdog, also used by the Video CD steps.
     void setStatus(const QString& text);
+    // The same, painted at once: the process is about to end.
+    void setStatusNow(const QString& text);
     // Something the user must read (a file not found): shown on the status line and kept there
     // a few seconds over the player's own reports; any command's text replaces it at once.
     void showNotice(const QString& text);

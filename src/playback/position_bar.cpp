@@ -46,11 +46,16 @@ void PositionBar::showElapsed()
 
 void PositionBar::seekBy(double seconds)
 {
+    seekTo(m_player.CurrentPosition() + seconds);
+}
+
+void PositionBar::seekTo(double seconds)
+{
     const MediaPlayer::State state = m_player.PlayState();
     const double length = m_player.Duration();
     if ((state != MediaPlayer::Playing && state != MediaPlayer::Paused) || !(length > 0))
         return;
-    const double target = std::clamp(m_player.CurrentPosition() + seconds, 0.0, length);
+    const double target = std::clamp(seconds, 0.0, length);
     m_player.setCurrentPosition(target);
     if (const std::optional<int> value = TimeFormat::barSeconds(target);
         value && *value <= m_bar->maximum())

@@ -19,6 +19,8 @@ public:
     void showElapsed();
     // Moves the playing or paused medium by `seconds`, within its length; the bar follows.
     void seekBy(double seconds);
+    // The same to a point of the medium, within its length.
+    void seekTo(double seconds);
     void atStart();
 
 private:

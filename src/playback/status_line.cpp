@@ -49,3 +49,8 @@ void StatusLine::endNotice()
     else if (const std::optional<QString> state = m_stateText())
         set(*state);
 }
+
+void StatusLine::paintNow()
+{
+    m_label->repaint();
+}

@@ -21,6 +21,8 @@ public:
     StatusLine(QLabel* label, StateText stateText, QObject* parent = nullptr);
 
     void set(const QString& text);
+    // Paints the line now, before the event loop would.
+    void paintNow();
     void showNotice(const QString& text);
     // What the player reports; waits while a notice is shown.
     void report(const QString& text);

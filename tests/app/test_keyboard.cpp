@@ -85,6 +85,8 @@ private slots:
     void menuKeysOpenThePopupAtTheMenuButton();
     void seekKeys_data();
     void seekKeys();
+    void songKeys_data();
+    void songKeys();
     void volumeKeys_data();
     void volumeKeys();
     void upAndDownStayWithAFocusedKnob();
@@ -132,6 +134,47 @@ void TestKeyboard::menuKeysOpenThePopupAtTheMenuButton()
     QVERIFY2((at - below).manhattanLength() <= 4,
              qPrintable(QString("menu at %1,%2").arg(at.x()).arg(at.y())));
     QCOMPARE(int(rig.fake.player.openedFiles.size()), opened);
+}
+
+void TestKeyboard::songKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<double>("from");
+    QTest::addColumn<double>("to"); // -1: no seek
+    // Three songs in the 60-second track, at 0, 20 and 40 s.
+    QTest::newRow("PgDown in the first song") << int(Qt::Key_PageDown) << 5.0 << 20.0;
+    QTest::newRow("PgDown just after moving to a song: the one after")
+        << int(Qt::Key_PageDown) << 19.8 << 40.0;
+    QTest::newRow("PgDown in the last song: nothing") << int(Qt::Key_PageDown) << 45.0 << -1.0;
+    QTest::newRow("PgUp well into a song: its start") << int(Qt::Key_PageUp) << 30.0 << 20.0;
+    QTest::newRow("PgUp at a song's start: the song before") << int(Qt::Key_PageUp) << 21.0 << 0.0;
+    QTest::newRow("PgUp just after moving to a song: the song before")
+        << int(Qt::Key_PageUp) << 39.7 << 20.0;
+    QTest::newRow("PgUp in the first song: its start") << int(Qt::Key_PageUp) << 1.0 << 0.0;
+}
+
+void TestKeyboard::songKeys()
+{
+    QFETCH(int, key);
+    QFETCH(double, from);
+    QFETCH(double, to);
+    Rig rig;
+    Playerfrm& w = rig.window();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QString track = w.engine().File1().fullPath();
+    rig.fake.songStarts.starts.insert(track, {0, 20, 40});
+    rig.fake.player.setPositionByPlayer(from);
+    QTest::keyClick(rig.focus(), Qt::Key(key));
+    QCOMPARE(rig.fake.songStarts.asked.value(0), track);
+    QCOMPARE(rig.fake.player.CurrentPosition(), to < 0 ? from : to);
+    if (to >= 0)
+        QCOMPARE(w.engine().panel().HScroll1->value(), qRound(to));
+    // A track of one song: the keys do nothing.
+    rig.fake.songStarts.starts.clear();
+    rig.fake.player.setPositionByPlayer(from);
+    QTest::keyClick(rig.focus(), Qt::Key(key));
+    QCOMPARE(rig.fake.player.CurrentPosition(), from);
+    QCOMPARE(rig.fake.player.PlayState(), int(MediaPlayer::Playing));
 }
 
 void TestKeyboard::seekKeys_data()

@@ -41,6 +41,7 @@ PlatformServices FakeRig::services()
                             .tone = tone,
                             .karaoke = &player,
                             .songSettings = &songSettings,
+                            .songStarts = &songStarts,
                             .grabber = screenGrabber,
                             .wallpaper = &wallpaper,
                             .endProcess = [this](int code) { exitCodes << code; }};

@@ -6,10 +6,12 @@
 #include "fake_media_player.h"
 #include "fake_mixer_device.h"
 #include "platform/disc/mci.h"
+#include "platform/disc/song_starts.h"
 #include "platform/files/folder_lister.h"
 #include "platform/settings/settings_store.h"
 #include "platform/shell/system_folders.h"
 
+#include <QHash>
 #include <QMap>
 #include <QStringList>
 #include <memory>
@@ -72,6 +74,18 @@ public:
     QString osVersion;
 };
 
+// Song starts by track path, as a test sets them.
+class FakeSongStarts : public SongStarts {
+public:
+    std::vector<double> songStarts(const QString& trackPath) override
+    {
+        asked << trackPath;
+        return starts.value(trackPath);
+    }
+    QHash<QString, std::vector<double>> starts;
+    QStringList asked;
+};
+
 // The whole main window built on fakes, as the tests drive it.
 struct FakeRig {
     FakeRig();
@@ -96,6 +110,7 @@ struct FakeRig {
     FakeToneControl toneControl;
     FakeScreenGrabber grabber;
     FakeWallpaper wallpaper;
+    FakeSongStarts songStarts;
     // What captures grab the screen with; a test may put the real one in.
     ScreenGrabber* screenGrabber = &grabber;
     // The tone stage where the mixer has no bass or treble; a test may take it away.

@@ -52,10 +52,11 @@ std::optional<Iso9660::VolumeDescriptor> readVolume(DriveSlot& slot, quint64 sta
 
 } // namespace
 
-DiscStream::DiscStream(std::shared_ptr<DriveSlot> slot, quint64 state,
+DiscStream::DiscStream(std::shared_ptr<DriveSlot> slot, quint64 state, quint32 firstSector,
                        std::unique_ptr<DiscFileReader> reader,
                        std::shared_ptr<ReadThreadCount> readThreads)
     : m_slot(std::move(slot)), m_state(state), m_size(static_cast<qint64>(reader->size())),
+      m_firstSector(firstSector),
       m_reads(std::make_unique<StreamReadThread>(std::move(reader), std::move(readThreads)))
 {
 }
@@ -185,8 +186,9 @@ std::unique_ptr<DiscStream> DiscLibrary::openFile(const QString& discPath) const
         pvd ? DiscReader::findFile(*disc, *pvd, path->components) : std::nullopt;
     if (!file)
         return nullptr;
-    std::unique_ptr<DiscStream> stream(new DiscStream(
-        drive, state, std::make_unique<DiscFileReader>(std::move(disc), *file), m_readThreads));
+    std::unique_ptr<DiscStream> stream(
+        new DiscStream(drive, state, file->extent,
+                       std::make_unique<DiscFileReader>(std::move(disc), *file), m_readThreads));
     const std::lock_guard lock(drive->streamsMutex);
     if (drive->state != state)
         return nullptr; // the tray moved while we opened

@@ -27,6 +27,8 @@ public:
     DiscStream& operator=(const DiscStream&) = delete;
 
     qint64 size() const { return m_size; }
+    // The disc sector the file starts at, as its directory records it.
+    quint32 firstSector() const { return m_firstSector; }
     // Copies up to maxSize bytes from offset: the number copied, 0 at the end, -1 when the disc
     // cannot be read (taken out, tray opened, damaged) or the stream was cancelled.
     qint64 read(qint64 offset, char* out, qint64 maxSize);
@@ -35,7 +37,7 @@ public:
 
 private:
     friend class DiscLibrary;
-    DiscStream(std::shared_ptr<DriveSlot> slot, quint64 state,
+    DiscStream(std::shared_ptr<DriveSlot> slot, quint64 state, quint32 firstSector,
                std::unique_ptr<DiscFileReader> reader,
                std::shared_ptr<ReadThreadCount> readThreads);
     bool alive() const;
@@ -43,6 +45,7 @@ private:
     std::shared_ptr<DriveSlot> m_slot;
     const quint64 m_state; // the drive's state when opened; any change cuts the stream off
     const qint64 m_size;
+    const quint32 m_firstSector;
     std::atomic<bool> m_cancelled{false};
     std::unique_ptr<StreamReadThread> m_reads;
 };
