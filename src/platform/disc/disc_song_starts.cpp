@@ -5,6 +5,7 @@
 #include "platform/disc/read/mpeg_pack_clock.h"
 #include "platform/disc/video_cd_control_files.h"
 
+#include <algorithm>
 #include <vector>
 
 SongStarts::~SongStarts() = default;

@@ -2,6 +2,7 @@
 
 #include "platform/disc/disc_library.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
