@@ -28,6 +28,7 @@ work=$(mktemp -d)
 chmod 755 "$work"
 cp "$build/test-media/bench.dat" "$work/clip.dat"
 cp "$build/colour-disc/colour-vcd.cue" "$build/colour-disc/colour-vcd.bin" "$work/"
+cp "$build/colour-disc/colour-menu-vcd.cue" "$build/colour-disc/colour-menu-vcd.bin" "$work/"
 cp "$build/colour-disc/tracks/track01.mpg" "$work/track01.mpg"
 chmod 644 "$work"/*
 home=$(as_user mktemp -d)

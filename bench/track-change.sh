@@ -4,8 +4,10 @@
 # screen. This player gets the key "5" (through XTest, into its focused window, as a singer
 # types it); VLC, which has no key for a title of its own choosing, gets "title 4" (its titles
 # count the disc's tracks from 0) on its remote-control socket. Both end points are the same:
-# the new picture visible, watched by bench/first_picture. Runs interleaved; medians.
-#   bench/track-change.sh [BUILD_DIR] [RUNS]
+# the new picture visible, watched by bench/first_picture. "tamrel-menu" is this player on the
+# same tracks behind the disc's own menu (Playback Control checked): the key "5" typed in the
+# menu → the chosen list's track on screen. Runs interleaved; medians.
+#   [PROGRAMS="tamrel tamrel-menu cvlc vlc"] bench/track-change.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -21,6 +23,10 @@ measure() { # name → "first-picture-ms change-ms", or "fail"
     tamrel)
         watch_as_user --change key:5 --to $magenta -- env TAMREL_MPV_OPTIONS=ao=null \
             TAMREL_CD_DRIVES= "$player" "$work/colour-vcd.cue" ;;
+    tamrel-menu)
+        watch_as_user --change key:5 --to $magenta -- env TAMREL_MPV_OPTIONS=ao=null \
+            TAMREL_CD_DRIVES= XDG_CONFIG_HOME="$home/menu-config" "$player" \
+            "$work/colour-menu-vcd.cue" ;;
     cvlc)
         watch_as_user --change "unix:$socket:title 4" --to $magenta -- cvlc --quiet \
             --aout=dummy --extraintf oldrc --rc-fake-tty --rc-unix "$socket" \
@@ -32,7 +38,10 @@ measure() { # name → "first-picture-ms change-ms", or "fail"
     esac 2>/dev/null | grep -E '^[0-9.]+ [0-9.]+$' | tail -1 | grep . || echo fail
 }
 
-programs=(tamrel cvlc vlc)
+as_user mkdir -p "$home/menu-config/Tamrel VCD Player"
+printf '[PlaybackControl]\nEnabled=1\n' |
+    as_user tee "$home/menu-config/Tamrel VCD Player/Tamrel VCD Player.ini" >/dev/null
+read -ra programs <<<"${PROGRAMS:-tamrel tamrel-menu cvlc vlc}"
 declare -A times
 for run in $(seq "$runs"); do
     for name in "${programs[@]}"; do
@@ -43,9 +52,9 @@ for run in $(seq "$runs"); do
 done
 
 ours=$(echo "${times[tamrel]}" | median)
-printf '%-10s %16s %8s\n' "program" "track 5 ms" "ratio"
+printf '%-12s %16s %8s\n' "program" "track 5 ms" "ratio"
 for name in "${programs[@]}"; do
     m=$(echo "${times[$name]}" | median)
-    printf '%-10s %16s %8s\n' "$name" "$m" "$(ratio "$ours" "$m")"
+    printf '%-12s %16s %8s\n' "$name" "$m" "$(ratio "$ours" "$m")"
 done
 echo "(request for track 5 → its picture on screen; ratio: this player's time over the program's; ${runs} runs each, interleaved)"

@@ -117,11 +117,29 @@ songs() { # target size rate name
         -vf "drawtext=fontfile=$font:text='SONG %{eif\\:floor(t/3)+1\\:d}':fontsize=48:fontcolor=white:box=1:boxcolor=black:x=(w-tw)/2:y=(h-th)/2" \
         -ac 2 -target "$1" -shortest $bitexact "$4"
 }
+# A disc's still picture is one frame in the video stream 0xE1 (0xE0 is moving pictures):
+# ffmpeg writes 0xE0, so the stream's packets and the system header's entry are renamed.
 still() { # target size text name
     ffmpeg -nostdin -hide_banner -loglevel error -y \
         -f lavfi -i "color=c=navy:size=$2" -frames:v 1 \
         -vf "drawtext=fontfile=$font:text='$3':fontsize=64:fontcolor=white:x=(w-tw)/2:y=(h-th)/2" \
         -an -target "$1" $bitexact "$4"
+    python3 - "$4" <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+at = data.find(b"\0\0\1")
+while 0 <= at < len(data) - 5:
+    code = data[at + 3]
+    if code == 0xE0:
+        data[at + 3] = 0xE1
+    elif code == 0xBB:  # system header: 3 bytes a stream from byte 12
+        end = at + 6 + (data[at + 4] << 8 | data[at + 5])
+        for entry in range(at + 12, end - 2, 3):
+            if data[entry] == 0xE0:
+                data[entry] = 0xE1
+    at = data.find(b"\0\0\1", at + 3)
+open(sys.argv[1], "wb").write(data)
+PY
 }
 pbc_disc() { # name class version target size rate clip2
     name=$1

@@ -29,6 +29,7 @@ enum class Command {
     OriginalKeyAndTempo,
     NextSong,
     PreviousSong,
+    ReturnInLists,
 };
 
 // One key with its modifiers (QtCore's own type, so the table needs no toolkit to be read).

@@ -72,6 +72,9 @@ void KeyboardCommands::run(KeyGuide::Command command)
     case Command::PreviousSong:
         m_steps.skipSong(-1);
         break;
+    case Command::ReturnInLists:
+        m_steps.listReturn();
+        break;
     }
 }
 

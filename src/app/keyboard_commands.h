@@ -24,6 +24,8 @@ public:
         std::function<void(KeyGuide::Command)> karaoke;
         // The next (1) or previous (-1) song inside a disc track.
         std::function<void(int direction)> skipSong;
+        // The Return of a disc's menu or list.
+        std::function<void()> listReturn;
     };
 
     KeyboardCommands(QWidget* window, Steps steps);

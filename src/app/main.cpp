@@ -6,6 +6,7 @@
 #include "desktop/session_bus.h"
 #include "diagnostics/diagnostics.h"
 #include "platform/disc/cd_drives.h"
+#include "platform/disc/disc_control.h"
 #include "platform/disc/disc_library.h"
 #include "platform/disc/disc_song_starts.h"
 #include "platform/disc/linux_cd_drives.h"
@@ -94,11 +95,14 @@ int main(int argc, char* argv[])
     LinuxCdDrives drives(discs, DriveDiscovery::fromEnvironment());
     const MediaFolderLister folderLister(&discs);
     DiscSongStarts songStarts(discs);
+    LibraryDiscControl discControl(discs);
     MpvPlayer player(mpvOptions);
     IniSettingsStore settings(IniSettingsStore::userFilePath(Product::Title),
                               SettingsKeys::Section);
     IniSettingsStore songSettings(IniSettingsStore::userFilePath(Product::Title),
                                   SettingsKeys::KaraokeSection);
+    IniSettingsStore listSettings(IniSettingsStore::userFilePath(Product::Title),
+                                  SettingsKeys::PlaybackControlSection);
     MciInterpreter mci(drives);
     LinuxSystemFolders folders;
     // Where the display hands out no picture of the screen (Wayland), the player's own frame.
@@ -117,6 +121,8 @@ int main(int argc, char* argv[])
                               .karaoke = &player,
                               .songSettings = &songSettings,
                               .songStarts = &songStarts,
+                              .discControl = &discControl,
+                              .playbackControlSettings = &listSettings,
                               .grabber = &grabber,
                               .wallpaper = &wallpaper,
                               .endProcess = [&desktop](int code) {

@@ -3,6 +3,7 @@
 #include <functional>
 
 class CdDrives;
+class DiscControl;
 class FolderLister;
 class KaraokeSound;
 class MediaPlayer;
@@ -34,6 +35,10 @@ struct PlatformServices {
     SettingsStore* songSettings = nullptr;
     // Where the songs inside disc tracks start; may be null.
     SongStarts* songStarts = nullptr;
+    // The discs' control files (their lists); may be null.
+    DiscControl* discControl = nullptr;
+    // The settings section of the disc's lists (apart from "Settings").
+    SettingsStore* playbackControlSettings = nullptr;
     // The screen as it shows now, for a capture; without one a capture reports it has none.
     ScreenGrabber* grabber = nullptr;
     // Makes a captured picture the wallpaper; may be null.

@@ -26,9 +26,7 @@
 #include "playback/status_text.h"
 #include "settings/product.h"
 #include "settings/settings.h"
-#include "videocd/cd_tray.h"
-#include "videocd/disc_songs.h"
-#include "videocd/eject_button.h"
+#include "videocd/disc_lists.h"
 #include "videocd/track_panel.h"
 #include "videocd/video_cd_loader.h"
 #include "widgets/layout_resizer.h"
@@ -164,18 +162,6 @@ void Playerfrm::createBookmark()
     cmdBookmark = m_bookmark->cmdBookmark;
 }
 
-void Playerfrm::createVideoCd()
-{
-    VideoCdLoader::Controls controls{*m_bookmark, [this] { m_captureControls->setEnabled(false); },
-                                     [this] { m_tracks->DisableTrackControls(); }};
-    m_videoCd = new VideoCdLoader(*m_services.drives, *m_engine, std::move(controls), this, this);
-    m_songs = new DiscSongs(m_services.songStarts, *m_engine, this);
-    m_tray = new CdTray(
-        Frame1, mnutray, *m_services.mci, [this] { Command29(); },
-        [this] { m_engine->FocusPlayer(); }, this);
-    cmdOpencdrom = m_tray->cmdOpencdrom; // an EjectButton
-}
-
 void Playerfrm::createCapture()
 {
     CaptureChain::Services services{
@@ -195,16 +181,17 @@ void Playerfrm::createCapture()
 
 void Playerfrm::createKeyboard()
 {
-    m_keyboard = new WindowKeyboard(this, m_services.player->videoWidget(),
-                                    {.typed = [this](QChar c) { m_tracks->Form_KeyPress(c); },
-                                     .leaveOnTop = [this] { m_modes->leaveOnTop(); }});
+    m_keyboard = new WindowKeyboard(
+        this, m_services.player->videoWidget(),
+        {.typed = [this](QChar c) { typed(c); }, .leaveOnTop = [this] { m_modes->leaveOnTop(); }});
     m_keys = new KeyboardCommands(
         this, {.openMenu = [this] { openMenuFromKeyboard(); },
                .seekBy = [this](double seconds) { m_engine->seekBy(seconds); },
                .stepVolume = [this](int direction) { m_volume->stepMainVolume(direction); },
                .toggleMute = [this] { m_volume->toggleMute(); },
                .karaoke = [this](KeyGuide::Command command) { m_sound->runKey(command); },
-               .skipSong = [this](int step) { step > 0 ? m_songs->next() : m_songs->previous(); }});
+               .skipSong = [this](int step) { skipSong(step); },
+               .listReturn = [this] { m_lists->returnChosen(); }});
 }
 
 void Playerfrm::setFocusOrder()
@@ -345,21 +332,6 @@ void Playerfrm::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         scheduleVolumeRefresh();
-}
-
-void Playerfrm::Command29()
-{
-    m_videoCd->Command29();
-}
-
-void Playerfrm::Command30()
-{
-    m_videoCd->Command30();
-}
-
-void Playerfrm::Command32()
-{
-    m_videoCd->Command32();
 }
 
 void Playerfrm::endProcess()

@@ -29,6 +29,7 @@ class PopupMenu;
 class SoundChoices;
 class TrackPanel;
 class VideoCdLoader;
+class DiscLists;
 class DiscSongs;
 class VolumePanel;
 class WindowModes;
@@ -71,6 +72,7 @@ public:
     MediaTransport& transport() { return *m_transport; }
     CdTray& tray() { return *m_tray; }
     WindowKeyboard& keyboard() { return *m_keyboard; }
+    DiscLists& discLists() { return *m_lists; }
 
     // The Menu button: the popup menu at the mouse position.
     void cmdMenu_Click();
@@ -123,6 +125,9 @@ private:
     void createVideoCd();
     void createCapture();
     void createKeyboard();
+    // A typed character: the disc's lists take it where they are followed, else the tracks.
+    void typed(QChar character);
+    void skipSong(int direction);
     // Tab walks the controls as they stand, row by row, and comes back to the picture.
     void setFocusOrder();
     void openMenuAt(const QPoint& position);
@@ -146,6 +151,7 @@ private:
     WindowModes* m_modes = nullptr;
     VideoCdLoader* m_videoCd = nullptr;
     DiscSongs* m_songs = nullptr;
+    DiscLists* m_lists = nullptr;
     Bookmark* m_bookmark = nullptr;
     CdTray* m_tray = nullptr;
     LayoutResizer* m_resizer = nullptr;

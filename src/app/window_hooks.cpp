@@ -6,6 +6,7 @@
 #include "capture/capture_controls.h"
 #include "settings/product.h"
 #include "videocd/cd_tray.h"
+#include "videocd/disc_lists.h"
 #include "videocd/track_panel.h"
 #include "videocd/video_cd_loader.h"
 
@@ -69,4 +70,14 @@ void WindowHooks::showMessage(const QString& text)
 bool WindowHooks::keyboardOnAControl() const
 {
     return m_window.keyboard().keyboardOnAControl();
+}
+
+bool WindowHooks::listsTakeEndOfMedium()
+{
+    return m_window.discLists().mediumEnded();
+}
+
+bool WindowHooks::listsTakeNextTrack()
+{
+    return m_window.discLists().next();
 }

@@ -85,10 +85,17 @@ QString PlaybackEngine::status() const
 std::optional<QString> PlaybackEngine::stateText() const
 {
     if (m_player.PlayState() == MediaPlayer::Playing)
-        return StatusText::playing(m_list.FileName());
+        return StatusText::playing(playingName());
     if (m_player.PlayState() == MediaPlayer::Paused)
         return StatusText::Paused;
     return std::nullopt;
+}
+
+QString PlaybackEngine::playingName() const
+{
+    if (m_outsideList.isEmpty())
+        return m_list.FileName();
+    return m_outsideList.section(QLatin1Char('\\'), -1);
 }
 
 void PlaybackEngine::setTransportEnabled(bool enabled)
@@ -116,6 +123,7 @@ bool PlaybackEngine::loadAndPlay(PendingLoad load)
     if (!MediaPaths::isDiscPath(path) && !QFileInfo(path).isFile())
         return false;
     // The player knows the length only once the medium is open; the bar takes it then.
+    m_outsideList.clear();
     m_pendingLoad = load;
     m_player.setFileName(path);
     m_player.Play();
@@ -180,6 +188,28 @@ void PlaybackEngine::StartListPlayback()
     m_hooks.EnableTrackControls();
     m_hooks.setTrayEnabled(false);
     m_hooks.setCaptureEnabled(true);
+    m_hooks.EnableTrackControls();
+    FocusPlayer();
+}
+
+void PlaybackEngine::prepareListStart()
+{
+    m_panel.Combo1->clear();
+    FillFileCombo();
+    m_hooks.resetTrackNumber();
+    tmrWrong_Format.start();
+    m_hooks.setTrayEnabled(false);
+    m_hooks.setCaptureEnabled(true);
+}
+
+void PlaybackEngine::playOutsideList(const QString& path)
+{
+    PrepareTrackChange();
+    m_outsideList = path;
+    m_pendingLoad = PendingLoad::TrackChange;
+    m_player.setFileName(path);
+    m_player.Play();
+    emit mediumLoading(path);
     m_hooks.EnableTrackControls();
     FocusPlayer();
 }
@@ -283,6 +313,7 @@ void PlaybackEngine::StopCommand()
     setStatus(StatusText::Idle);
     SendMCIString(QStringLiteral("close all"), false);
     disarmWatchdog();
+    emit stopped();
 }
 
 bool PlaybackEngine::moveToFollowingEntry()
@@ -292,6 +323,8 @@ bool PlaybackEngine::moveToFollowingEntry()
 
 void PlaybackEngine::NextTrack()
 {
+    if (m_hooks.listsTakeNextTrack())
+        return;
     // In order mode the following entry is loaded straight away; on the last entry there is
     // none and the last entry starts again.
     int entry = m_list.ListIndex();

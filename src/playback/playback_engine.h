@@ -40,6 +40,14 @@ public:
     // Plays one file as a list of its own, as a path named on the command line does. A file
     // that is not there or cannot be read is only reported: the list and what plays stay.
     bool playSingleFile(const QString& path);
+    // The Play command's start without its first medium: the list is offered as it would be,
+    // and another part (the disc's lists) chooses what plays.
+    void prepareListStart();
+    // Plays a medium that is no entry of the list (a disc's menu picture), as a track change
+    // does; the list and its current entry stay.
+    void playOutsideList(const QString& path);
+    // Stops as the end of the list does.
+    void stopAtEndOfList() { endOfListStop(); }
     // A medium played now would wait for the player to finish starting.
     bool playerStarting() const;
     void PauseCommand();
@@ -94,6 +102,8 @@ signals:
     void statusChanged(const QString& text);
     // A medium has gone to the player to be played (`path` as the list names it).
     void mediumLoading(const QString& path);
+    // The Stop command stopped playback.
+    void stopped();
 
 private:
     // The medium handed to the player that has not reported playing yet, by who loaded it: the
@@ -103,6 +113,8 @@ private:
     void connectSignals();
     // The status text of the player's state now (playing, paused), for after a notice.
     std::optional<QString> stateText() const;
+    // The name of the medium that plays, for the status line.
+    QString playingName() const;
     bool loadAndPlay(PendingLoad load);
     void failListStart();
     void onEndOfStream();
@@ -125,5 +137,6 @@ private:
     PositionBar m_position;
     PendingLoad m_pendingLoad = PendingLoad::None;
     QString m_filePathSeen;
+    QString m_outsideList; // a medium played outside the list, until the list plays again
     long m_lastMciResult = 0;
 };

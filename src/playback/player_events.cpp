@@ -12,6 +12,8 @@
 
 void PlaybackEngine::onEndOfStream()
 {
+    if (m_hooks.listsTakeEndOfMedium())
+        return;
     bool ok = true;
     if (mode() == PlayOrder::Order)
         ok = moveToFollowingEntry();
@@ -71,7 +73,7 @@ void PlaybackEngine::onPlaying()
             failListStart();
     }
     m_hooks.closeCdNotice();
-    m_status.report(StatusText::playing(m_list.FileName()));
+    m_status.report(StatusText::playing(playingName()));
     disarmWatchdog();
     m_hooks.CheckDiscAndBookmark();
     m_hooks.EnableTrackControls();

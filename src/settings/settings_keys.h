@@ -5,6 +5,9 @@ namespace SettingsKeys {
 inline constexpr const char* Section = "Settings";
 // The section of the key and tempo chosen per song; "Settings" never holds them.
 inline constexpr const char* KaraokeSection = "Karaoke";
+// The section of the disc's own lists (menus): whether the player follows them.
+inline constexpr const char* PlaybackControlSection = "PlaybackControl";
+inline constexpr const char* PlaybackControlEnabled = "Enabled";
 
 inline constexpr const char* Pictextcopy = "Pictextcopy";
 inline constexpr const char* Screenshot = "Screenshot";

@@ -163,6 +163,14 @@ Step PlaybackControl::playTimeOver()
     return settle(finishPlayList());
 }
 
+std::optional<std::pair<int, int>> PlaybackControl::menuNumbers() const
+{
+    if (!inMenu() || m_list->selections.empty() ||
+        m_list->defaultLink.offset == MultiDefaultNoNumber)
+        return std::nullopt;
+    return std::pair{m_list->baseNumber, m_list->baseNumber + int(m_list->selections.size()) - 1};
+}
+
 int PlaybackControl::listId() const
 {
     if (!m_list)

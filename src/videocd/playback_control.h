@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 #include <optional>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -80,6 +81,9 @@ public:
     Step deadlinePassed(Deadline deadline);
 
     Stage stage() const { return m_stage; }
+    // The numbers the menu shown takes, lowest and highest; nothing outside a menu or where
+    // it takes none.
+    std::optional<std::pair<int, int>> menuNumbers() const;
     // The list followed: its LOT id, else the id it records; 0 before the start.
     int listId() const;
     // For the status line: "Menu (list 3)", "List 2, item 1 of 4", "Stopped".

@@ -53,6 +53,11 @@ void TrackPanel::disableListedTrackButtons()
 
 void TrackPanel::ShowTrackNumber()
 {
+    if (m_place) {
+        lblTrack_Display->setText(*m_place);
+        Diagnostics::report("track", *m_place);
+        return;
+    }
     const int k = m_engine.File1().ListIndex();
     if (k < 0 || k >= ButtonCount)
         return;
@@ -67,8 +72,16 @@ void TrackPanel::resetTrackNumber()
     lblTrack_Display->setText(QStringLiteral("00 of 0"));
 }
 
+void TrackPanel::showPlace(const std::optional<QString>& place)
+{
+    m_place = place;
+    ShowTrackNumber();
+}
+
 void TrackPanel::Songcmd_Click(int index)
 {
+    if (m_numberTaker && m_numberTaker(index + 1))
+        return;
     m_engine.playEntry(index);
 }
 

@@ -2,6 +2,9 @@
 
 #include <QList>
 #include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
 
 class MediaPlayer;
 class PlaybackEngine;
@@ -24,6 +27,10 @@ public:
     void ShowTrackNumber();
     void resetTrackNumber();
     void Songcmd_Click(int index);
+    // Where the disc's own lists take a button's number (a menu's choice): true when taken.
+    void setNumberTaker(std::function<bool(int number)> taker) { m_numberTaker = std::move(taker); }
+    // Shown instead of the track number while set ("Menu" in a disc's menu).
+    void showPlace(const std::optional<QString>& place);
     void Form_KeyPress(QChar character);
 
     QList<QPushButton*> Songcmd;
@@ -35,4 +42,6 @@ private:
 
     MediaPlayer& m_player;
     PlaybackEngine& m_engine;
+    std::function<bool(int)> m_numberTaker;
+    std::optional<QString> m_place;
 };

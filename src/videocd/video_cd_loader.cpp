@@ -117,15 +117,22 @@ void VideoCdLoader::playWithNotice()
     // and with it the window gets its first paint.
     if (m_engine.playerStarting()) {
         showNotice();
-        m_engine.StartListPlayback();
+        startPlayback();
         return;
     }
     // Otherwise the load goes out before the notice is built and painted; a track that plays
     // already (its start closes the notice) needs none.
     m_noticeWanted = true;
-    m_engine.StartListPlayback();
+    startPlayback();
     if (std::exchange(m_noticeWanted, false))
         showNotice();
+}
+
+void VideoCdLoader::startPlayback()
+{
+    if (m_controls.startDiscLists && m_controls.startDiscLists(txtCDdrive))
+        return;
+    m_engine.StartListPlayback();
 }
 
 void VideoCdLoader::Command29()
@@ -162,7 +169,7 @@ void VideoCdLoader::Command32()
         RetrySecondCdDrive();
         return;
     }
-    m_engine.StartListPlayback();
+    startPlayback();
 }
 
 void VideoCdLoader::RetrySecondCdDrive()

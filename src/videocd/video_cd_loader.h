@@ -27,6 +27,9 @@ public:
         // The capture commands' owner takes them away.
         std::function<void()> disableCapture;
         std::function<void()> DisableTrackControls;
+        // Starts the disc's own lists in a drive where they are followed; false to play
+        // track 1 instead. May be empty.
+        std::function<bool(const QString& driveId)> startDiscLists;
     };
 
     // The initialising notice is a window of its own, owned by `window`.
@@ -61,6 +64,8 @@ private:
     void useSuperVideoCdPattern(bool superVideoCd);
     void showNotice();
     void playWithNotice();
+    // The disc's first list where its lists are followed, else its first track.
+    void startPlayback();
     void failLoading(const QString& status);
 
     CdDrives& m_drives;

@@ -42,6 +42,10 @@ public:
     void setBalance(int balance) override { m_balance = balance; }
     bool SetFocus() override;
     bool isStarting() const override { return starting; }
+    void setHoldLastPicture(bool hold) override
+    {
+        calls << QStringLiteral("holdLastPicture %1").arg(int(hold));
+    }
     QWidget* videoWidget() override { return m_view; }
 
     // The karaoke stages, kept as set; `keyMissing` plays a libmpv without the key filter.

@@ -42,6 +42,8 @@ PlatformServices FakeRig::services()
                             .karaoke = &player,
                             .songSettings = &songSettings,
                             .songStarts = &songStarts,
+                            .discControl = &discControl,
+                            .playbackControlSettings = &listSettings,
                             .grabber = screenGrabber,
                             .wallpaper = &wallpaper,
                             .endProcess = [this](int code) { exitCodes << code; }};

@@ -5,6 +5,7 @@
 #include "fake_cd_drives.h"
 #include "fake_media_player.h"
 #include "fake_mixer_device.h"
+#include "platform/disc/disc_control.h"
 #include "platform/disc/mci.h"
 #include "platform/disc/song_starts.h"
 #include "platform/files/folder_lister.h"
@@ -86,6 +87,18 @@ public:
     QStringList asked;
 };
 
+// The control files of the disc in each drive, as a test sets them.
+class FakeDiscControl : public DiscControl {
+public:
+    VideoCdControlFiles controlFiles(const QString& driveId) override
+    {
+        asked << driveId;
+        return discs.value(driveId.toUpper());
+    }
+    QHash<QString, VideoCdControlFiles> discs; // by upper-case drive id
+    QStringList asked;
+};
+
 // The whole main window built on fakes, as the tests drive it.
 struct FakeRig {
     FakeRig();
@@ -102,6 +115,7 @@ struct FakeRig {
     FakeMediaPlayer player;
     FakeSettingsStore settings;
     FakeSettingsStore songSettings; // the per-song key and tempo section
+    FakeSettingsStore listSettings; // the disc lists' section
     FakeMci mci;
     FakeSystemFolders folders;
     FakeCdDrives drives;
@@ -111,6 +125,7 @@ struct FakeRig {
     FakeScreenGrabber grabber;
     FakeWallpaper wallpaper;
     FakeSongStarts songStarts;
+    FakeDiscControl discControl;
     // What captures grab the screen with; a test may put the real one in.
     ScreenGrabber* screenGrabber = &grabber;
     // The tone stage where the mixer has no bass or treble; a test may take it away.

@@ -45,6 +45,10 @@ public:
     // Gives the player the keyboard; returns false when it could not take it.
     virtual bool SetFocus() = 0;
 
+    // Media set from now on stay on their last picture at their end, playing nothing more and
+    // reporting no end (a disc's still picture, held as long as its owner wants).
+    virtual void setHoldLastPicture(bool hold) { Q_UNUSED(hold); }
+
     // The player's engine is still being started: a medium set now waits for it.
     virtual bool isStarting() const { return false; }
 

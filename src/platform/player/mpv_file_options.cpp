@@ -37,14 +37,18 @@ QByteArray mpvPath(const QString& path)
 // second, so libavformat need not read five seconds of it to describe them before the first
 // picture (each track change would pay it). The same holds for an MPEG-1 program stream on
 // disk, the form Video CD tracks take when copied.
-MpvFileOptions fileOptionsFor(const QString& path)
+MpvFileOptions fileOptionsFor(const QString& path, bool holdLastPicture)
 {
+    MpvFileOptions options;
+    if (holdLastPicture)
+        options = {{"keep-open", "yes"}, {"keep-open-pause", "no"}};
     const std::optional<QString> onDisc = discPathOf(path);
     const std::optional<DiscPath> discPath = onDisc ? DiscPath::parse(*onDisc) : std::nullopt;
     const bool videoCdTrack = discPath ? discPath->isMovieTrack()
                                        : !onDisc && !path.contains(QLatin1String("://")) &&
                                              MediaSniff::isMpeg1ProgramStream(path);
-    if (!videoCdTrack)
-        return {};
-    return {{"demuxer-lavf-format", "mpeg"}, {"demuxer-lavf-analyzeduration", "0.5"}};
+    if (videoCdTrack)
+        options.insert(options.end(),
+                       {{"demuxer-lavf-format", "mpeg"}, {"demuxer-lavf-analyzeduration", "0.5"}});
+    return options;
 }

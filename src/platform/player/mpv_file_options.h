@@ -12,5 +12,6 @@
 // absolute, so that a relative name with a colon is not taken for a protocol.
 QByteArray mpvPath(const QString& path);
 // The options that hold for this file alone: for a Video CD track (on a disc, or copied to an
-// MPEG-1 program stream file) its format named and a short analysis.
-MpvFileOptions fileOptionsFor(const QString& path);
+// MPEG-1 program stream file) its format named and a short analysis; a medium held on its last
+// picture stays open there, playing, without ending.
+MpvFileOptions fileOptionsFor(const QString& path, bool holdLastPicture = false);

@@ -170,7 +170,7 @@ void MpvPlayer::carryOut(const MpvLoadAction& action)
         m_sound.beforeLoad();
         Diagnostics::mark("mpv: loadfile sent");
         m_mpv.loadFile(mpvReplyId(MpvRequest::Load, action.serial), mpvPath(m_fileName),
-                       fileOptionsFor(m_fileName));
+                       fileOptionsFor(m_fileName, m_holdLastPicture));
         break;
     case MpvLoadAction::StopPlayback:
         m_mpv.command(mpvReplyId(MpvRequest::Untracked), {"stop"});

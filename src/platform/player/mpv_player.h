@@ -63,6 +63,7 @@ public:
     void setBalance(int balance) override;
     bool SetFocus() override;
     bool isStarting() const override { return m_mpv.isStarting(); }
+    void setHoldLastPicture(bool hold) override { m_holdLastPicture = hold; }
     QWidget* videoWidget() override;
 
     // False when libmpv could not be set up; the player then never plays anything.
@@ -120,6 +121,7 @@ private:
     MpvSoundStages m_sound;
 
     QString m_fileName;
+    bool m_holdLastPicture = false;
     Display m_displaySize = FitToSize;
     Display m_sizeBeforeFullScreen = FitToSize;
     QSize m_videoSize; // the picture's display size, empty while unknown
