@@ -29,7 +29,7 @@ seeds=$out/seeds
 rm -rf "$seeds"
 mkdir -p "$seeds"/file_pattern "$seeds"/command_line "$seeds"/disc_path "$seeds"/mci \
     "$seeds"/sheets "$seeds"/disc_image "$seeds"/directory "$seeds"/sector_reader \
-    "$seeds"/song_memory "$seeds"/video_cd_control
+    "$seeds"/song_memory "$seeds"/video_cd_control "$seeds"/playback_control
 printf '*.dat\nAVSEQ01.DAT' > "$seeds/file_pattern/dat"
 printf '*.mp3; *.DAT ;;\nclip.Mp3' > "$seeds/file_pattern/several"
 printf '[!a-c]?.mpg\nd1.MPG' > "$seeds/file_pattern/set"
@@ -70,6 +70,9 @@ printf 'VIDEO_CD\002\000KARAOKE         \000\001\000\001\000\000\000\000\000\000
 printf '\010\000\006\000\000\000\000\000\003\030\000\001\001\000\001\377\377\377\377\377\377\000\003\000\003\106\201\003\350\000\003\000\000\020\001\000\002\000\000\377\377\000\000\000\000\005\377\000\002' \
     > "$seeds/video_cd_control/psd"
 
+# Lists and events from the tests' PSD builder, written by the harness itself.
+TAMREL_FUZZ_WRITE_SEEDS="$seeds/playback_control" "$out/fuzz_playback_control"
+
 # Per harness: the longest input and a dictionary of its words.
 options() {
     case $1 in
@@ -104,7 +107,7 @@ rm -rf "$out/corpus_disc_image"
 
 status=0
 set -- disc_image sheets directory sector_reader file_pattern command_line disc_path mci \
-    song_memory video_cd_control
+    song_memory video_cd_control playback_control
 while [ $# -gt 0 ]; do
     first=$1
     run "$first" &

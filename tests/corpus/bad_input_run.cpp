@@ -52,12 +52,16 @@ QMap<QString, QString> storedValues(const QString& path)
     return values;
 }
 
-bool writeKnownSettings(const QString& path)
+// With `playbackControl`, the player also follows the lists of a disc that has them.
+bool writeKnownSettings(const QString& path, bool playbackControl)
 {
     QSettings file(path, QSettings::IniFormat);
     file.beginGroup(QStringLiteral("Settings"));
     for (const auto& [key, value] : KnownSettings)
         file.setValue(key, value);
+    file.endGroup();
+    if (playbackControl)
+        file.setValue(QStringLiteral("PlaybackControl/Enabled"), 1);
     file.sync();
     return file.status() == QSettings::NoError;
 }
@@ -175,7 +179,7 @@ bool BadInputRun::prepareSettings()
     } else {
         m_configDir = m_home.path() + "/config";
         if (!QDir().mkpath(m_configDir + '/' + Product::Title) ||
-            !writeKnownSettings(settingsFile(m_configDir)))
+            !writeKnownSettings(settingsFile(m_configDir), first.usesPlaybackControl()))
             return false;
         if (first.asNobody() && !chownTree(m_home.path(), Nobody))
             return false;
@@ -212,7 +216,7 @@ QStringList BadInputRun::environment() const
     env.remove("XDG_RUNTIME_DIR");
     QStringList drives;
     for (const BadInput& input : m_inputs)
-        if (input.use() == QLatin1String("drive"))
+        if (input.isDrive())
             drives << input.paths;
     // No drive at all beside an argument or a settings file: nothing else plays.
     env.insert("TAMREL_CD_DRIVES", drives.join(':'));

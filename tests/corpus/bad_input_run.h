@@ -15,11 +15,14 @@
 struct BadInput {
     QString group;
     QString name;
-    QString how;       // arg, arg-here, drive, settings, or one of them after "nobody-"
+    QString how;       // arg, arg-here, drive, drive-pbc, settings, or one after "nobody-"
     QStringList paths; // absolute
     QString expect;    // "plays", or nothing
     bool asNobody() const { return how.startsWith(QLatin1String("nobody-")); }
     QString use() const { return asNobody() ? how.mid(7) : how; }
+    bool isDrive() const { return use() == QLatin1String("drive") || usesPlaybackControl(); }
+    // A drive whose run's settings turn playback control on.
+    bool usesPlaybackControl() const { return use() == QLatin1String("drive-pbc"); }
 };
 
 QList<BadInput> readBadInputs(const QString& corpusDir);

@@ -7,6 +7,7 @@ Every case is a line of OUT/cases.tsv: group, name, how the player meets it, the
   arg       the path is the player's command-line argument
   arg-here  its file name is, the player starting in its folder (names that start with "-")
   drive     the path is an image drive of TAMREL_CD_DRIVES
+  drive-pbc the same, with the settings turning playback control (the disc's lists) on
   settings  the path is the settings folder (XDG_CONFIG_HOME) of the run
   nobody-*  the same, the player running as user nobody
 The bytes depend only on the inputs and the fixed seeds, so a failing case can be made again.
@@ -362,6 +363,194 @@ def disc_cases(c, discs):
             if size in (0, 2047):
                 c.add("random-image", f"{size}-bytes.{ext}-arg", "arg", rel)
 
+def bcd(n):
+    return (n // 10) << 4 | n % 10
+
+
+def msf(lsn):
+    """The binary-coded minute, second and frame of a sector counted from the disc's start."""
+    frames = lsn + 150
+    return bytes([bcd(frames // 4500), bcd(frames // 75 % 60), bcd(frames % 75)])
+
+
+class ControlFiles:
+    """The control files of a Video CD 2.0 image found through its ISO 9660 directories: each
+    file's first sector and size, its bytes read and written across its Form 1 sectors."""
+
+    def __init__(self, image):
+        self.image = image
+        root = image.u32(image.root_record() + 2)
+        self.files = {}
+        for folder, names in [(b"VCD", [b"INFO.VCD", b"ENTRIES.VCD", b"LOT.VCD", b"PSD.VCD"]),
+                              (b"EXT", [b"LOT_X.VCD", b"PSD_X.VCD"])]:
+            lba = image.u32(image.named(root, folder) + 2)
+            for name in names:
+                record = image.named(lba, name)
+                self.files[name.decode()] = (record, image.u32(record + 2),
+                                             image.u32(record + 10))
+
+    def at(self, name, offset):
+        _, lba, _ = self.files[name]
+        return self.image.offset(lba + offset // USER) + offset % USER
+
+    def read(self, data, name, offset, length):
+        return bytes(data[self.at(name, offset + i)] for i in range(length))
+
+    def write(self, data, name, offset, value):
+        for i, byte in enumerate(value):
+            data[self.at(name, offset + i)] = byte
+
+    def u16(self, data, name, offset):
+        return struct.unpack(">H", self.read(data, name, offset, 2))[0]
+
+    def put16(self, data, name, offset, value):
+        self.write(data, name, offset, struct.pack(">H", value & 0xFFFF))
+
+    def set_size(self, data, name, size):
+        record = self.files[name][0]
+        struct.pack_into("<I", data, record + 10, size)
+        struct.pack_into(">I", data, record + 14, size)
+
+    def lists(self, data, lot):
+        """The LOT's used ids and the byte offset of each one's list in its PSD."""
+        found = {}
+        for lid in range(1, 32768):
+            offset = self.u16(data, lot, 2 * lid)
+            if offset != 0xFFFF:
+                found[lid] = offset * 8
+        return found
+
+
+def control_file_cases(c, discs):
+    """A Video CD 2.0 with playback control whose control files are damaged, its tracks whole:
+    each case patches the plain files (VCD/) and the extended ones (EXT/) alike, since the
+    player prefers the extended ones. Each runs as a drive with playback control off and on."""
+    cue_text = read(os.path.join(discs, "pbc-vcd.cue"))
+    bin_data = read(os.path.join(discs, "pbc-vcd.bin"))
+    image = Image(bin_data, RAW)
+    files = ControlFiles(image)
+    sectors = len(bin_data) // RAW
+    both = [("LOT.VCD", "PSD.VCD"), ("LOT_X.VCD", "PSD_X.VCD")]
+
+    def each_psd(change):
+        def patch(d):
+            for lot, psd in both:
+                change(d, lot, psd, files.lists(d, lot))
+        return patch
+
+    def kind_at(d, psd, offset):
+        return files.read(d, psd, offset, 1)[0]
+
+    def lists_of(d, psd, lists, kind):
+        return [(lid, at) for lid, at in sorted(lists.items()) if kind_at(d, psd, at) == kind]
+
+    def psd_cut(d, lot, psd, lists):
+        files.set_size(d, psd, 13)
+
+    def psd_bytes_cut(d, lot, psd, lists):
+        size = files.files[psd][2]
+        files.write(d, psd, 20, b"\0" * (size - 20))
+
+    def lot_past_end(d, lot, psd, lists):
+        for n, lid in enumerate(lists):
+            files.put16(d, lot, 2 * lid, 0x7000 + n)
+
+    def play_list_to_itself(d, lot, psd, lists):
+        # The first play list: no items, no wait, every link to itself; the LOT starts there.
+        lid, at = lists_of(d, psd, lists, 0x10)[0]
+        files.write(d, psd, at + 1, b"\0")
+        for link in (4, 6, 8):
+            files.put16(d, psd, at + link, at // 8)
+        files.write(d, psd, at + 12, b"\0")
+        files.put16(d, lot, 2, at // 8)
+
+    def items_name_nothing(d, lot, psd, lists):
+        nothing = [0x0000, 0x0001, 0x0063, 0x0257, 0x03FF, 0x07C3, 0x0BB9, 0xFFFF]
+        for lid, at in lists_of(d, psd, lists, 0x10):
+            for i in range(files.read(d, psd, at + 1, 1)[0]):
+                files.put16(d, psd, at + 14 + 2 * i, nothing[(lid + i) % len(nothing)])
+        for lid, at in lists_of(d, psd, lists, 0x18) + lists_of(d, psd, lists, 0x1A):
+            files.put16(d, psd, at + 18, 0x0BB9)
+
+    def no_selections(d, lot, psd, lists):
+        for lid, at in lists_of(d, psd, lists, 0x18) + lists_of(d, psd, lists, 0x1A):
+            files.write(d, psd, at + 2, b"\0\0")
+
+    def counts_ffff(d, lot, psd, lists):
+        for lid, at in sorted(lists.items()):
+            kind = kind_at(d, psd, at)
+            if kind == 0x10:
+                files.write(d, psd, at + 1, b"\xff")
+            elif kind in (0x18, 0x1A):
+                files.write(d, psd, at + 2, b"\xff")
+        files.put16(d, "INFO.VCD", 52, 0xFFFF)
+        files.put16(d, "INFO.VCD", 54, 0xFFFF)
+        files.put16(d, "ENTRIES.VCD", 10, 0xFFFF)
+
+    def psd_random(d, lot, psd, lists):
+        size = files.files[psd][2]
+        files.write(d, psd, 0, random.Random(41).randbytes(size))
+
+    def links_past_end(d, lot, psd, lists):
+        for lid, at in sorted(lists.items()):
+            if kind_at(d, psd, at) in (0x10, 0x18, 0x1A):
+                for link in (4, 6, 8) if kind_at(d, psd, at) == 0x10 else (6, 8, 10, 12, 14):
+                    files.put16(d, psd, at + link, 0x7FF0)
+
+    def info_segments_huge(d):
+        files.put16(d, "INFO.VCD", 54, 1980)
+
+    def info_multiplier(value):
+        def change(d):
+            files.write(d, "INFO.VCD", 51, bytes([value]))
+        return change
+
+    def info_psd_size_huge(d):
+        files.write(d, "INFO.VCD", 44, b"\xff\xff\xff\xff")
+
+    def entry(index, track, lsn):
+        def change(d):
+            files.write(d, "ENTRIES.VCD", 12 + 4 * index, bytes([bcd(track)]) + msf(lsn))
+        return change
+
+    def entries_count(value):
+        def change(d):
+            files.put16(d, "ENTRIES.VCD", 10, value)
+        return change
+
+    track3 = files.read(bytearray(bin_data), "ENTRIES.VCD", 12 + 4 * 3, 4)
+    track3_lsn = ((track3[1] >> 4) * 10 + (track3[1] & 15)) * 4500 + \
+        ((track3[2] >> 4) * 10 + (track3[2] & 15)) * 75 + \
+        (track3[3] >> 4) * 10 + (track3[3] & 15) - 150
+    cases = {
+        "psd-size-13": each_psd(psd_cut),
+        "psd-cut-after-20-bytes": each_psd(psd_bytes_cut),
+        "psd-random": each_psd(psd_random),
+        "lot-offsets-past-psd": each_psd(lot_past_end),
+        "play-list-to-itself": each_psd(play_list_to_itself),
+        "items-name-nothing": each_psd(items_name_nothing),
+        "menu-without-selections": each_psd(no_selections),
+        "links-past-psd": each_psd(links_past_end),
+        "counts-ffff": each_psd(counts_ffff),
+        "info-segments-1980": info_segments_huge,
+        "info-multiplier-0": info_multiplier(0),
+        "info-multiplier-255": info_multiplier(255),
+        "info-psd-size-huge": info_psd_size_huge,
+        # The second song's entry inside the next track, the third past the disc's end.
+        "entry-past-its-track": entry(1, 2, track3_lsn + 40),
+        "entry-past-the-disc": entry(2, 2, sectors + 5000),
+        "entry-of-track-99": entry(1, 99, 800),
+        "entries-count-500": entries_count(500),
+    }
+    for name, patch in cases.items():
+        d = bytearray(bin_data)
+        patch(d)
+        base = f"discs/control/{name}"
+        c.write(base + ".bin", bytes(d))
+        c.write(base + ".cue", cue_text.replace(b'"pbc-vcd.bin"', f'"{name}.bin"'.encode()))
+        c.add("control-files", name, "drive", base + ".cue", expect="plays")
+        c.add("control-files", name + "-pbc", "drive-pbc", base + ".cue", expect="plays")
+
 
 def media_cases(c, media):
     rng = random.Random(23)
@@ -537,6 +726,7 @@ def main():
     os.makedirs(out)
     c = Corpus(out)
     disc_cases(c, discs)
+    control_file_cases(c, discs)
     media_cases(c, media)
     folder_cases(c, media)
     settings_cases(c)

@@ -1,5 +1,6 @@
 // The real executable against the corpus of scripts/make-bad-inputs.sh: each bad input as the
-// command-line argument, as an image drive or as the settings folder, with a time limit. No
+// command-line argument, as an image drive (with playback control off or on) or as the settings
+// folder, with a time limit. No
 // crash, no question to the window left unanswered for a second, a status line that makes
 // sense, and no stored setting lost.
 
@@ -25,7 +26,8 @@ int variable(const char* name, int fallback)
 }
 
 // Images as drives go two to a start: the start-up detection reads the first drive and, when
-// it holds no movies, the second. Everything else needs a start of its own.
+// it holds no movies, the second. Everything else needs a start of its own, and so does a drive
+// expected to play: the drive after it would never be read.
 constexpr int DrivesPerStart = 2;
 
 std::vector<std::unique_ptr<BadInputRun>> runsFor(const QList<BadInput>& inputs,
@@ -34,7 +36,7 @@ std::vector<std::unique_ptr<BadInputRun>> runsFor(const QList<BadInput>& inputs,
     std::vector<std::unique_ptr<BadInputRun>> runs;
     QList<BadInput> drives;
     for (const BadInput& input : inputs) {
-        if (input.how == QLatin1String("drive")) {
+        if (input.how == QLatin1String("drive") && input.expect.isEmpty()) {
             drives << input;
             if (drives.size() < DrivesPerStart)
                 continue;

@@ -171,27 +171,27 @@ DiscItems smallDisc()
 VideoCdControl::Psd menuDisc()
 {
     return PsdFile()
-        .selection(1, {.lid = 1,
-                       .base = 1,
-                       .selections = {at(2), at(3), at(4)},
-                       .item = 1000,
-                       .timeout = 10,
-                       .defaultLink = at(2),
-                       .timeoutLink = at(3),
-                       .next = at(2)})
-        .play(2, {.lid = 2,
-                  .items = {2, 99, 1001, 0, 3},
-                  .wait = 5,
-                  .prev = at(1),
-                  .next = at(3),
-                  .back = at(1)})
-        .play(3, {.lid = 3,
-                  .items = {100, 1002},
-                  .wait = 0,
-                  .prev = at(2),
-                  .next = at(4),
-                  .back = at(1)})
-        .end(4, 4)
+        .selection(at(1), {.lid = 1,
+                           .base = 1,
+                           .selections = {at(2), at(3), at(4)},
+                           .item = 1000,
+                           .timeout = 10,
+                           .defaultLink = at(2),
+                           .timeoutLink = at(3),
+                           .next = at(2)})
+        .play(at(2), {.lid = 2,
+                      .items = {2, 99, 1001, 0, 3},
+                      .wait = 5,
+                      .prev = at(1),
+                      .next = at(3),
+                      .back = at(1)})
+        .play(at(3), {.lid = 3,
+                      .items = {100, 1002},
+                      .wait = 0,
+                      .prev = at(2),
+                      .next = at(4),
+                      .back = at(1)})
+        .end(at(4), {.lid = 4})
         .parse();
 }
 
@@ -356,15 +356,16 @@ private slots:
         QFETCH(QString, hold);
         QFETCH(QString, pending);
         const QString held = hold.isEmpty() ? QString() : hold + "; ";
-        const auto disc = PsdFile()
-                              .play(1, {.lid = 1, .items = {1001, 2}, .wait = code, .next = at(2)})
-                              .selection(2, {.lid = 2,
-                                             .selections = {at(1)},
-                                             .item = 1000,
-                                             .timeout = code,
-                                             .timeoutLink = at(3)})
-                              .play(3, {.lid = 3, .items = {3}})
-                              .parse();
+        const auto disc =
+            PsdFile()
+                .play(at(1), {.lid = 1, .items = {1001, 2}, .wait = code, .next = at(2)})
+                .selection(at(2), {.lid = 2,
+                                   .selections = {at(1)},
+                                   .item = 1000,
+                                   .timeout = code,
+                                   .timeoutLink = at(3)})
+                .play(at(3), {.lid = 3, .items = {3}})
+                .parse();
         Rig rig(disc, smallDisc());
         QCOMPARE(rig.run("start end"), "play 1001 still; " + (held.isEmpty() ? "play 2" : hold));
         QCOMPARE(rig.timer.pending(), pending);
@@ -438,12 +439,12 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(QString, pending);
         const auto disc = PsdFile()
-                              .play(1, {.lid = 1,
-                                        .items = {1002, 1001, 4},
-                                        .wait = wait,
-                                        .playTime = playTime,
-                                        .next = at(2)})
-                              .play(2, {.lid = 2, .items = {100}})
+                              .play(at(1), {.lid = 1,
+                                            .items = {1002, 1001, 4},
+                                            .wait = wait,
+                                            .playTime = playTime,
+                                            .next = at(2)})
+                              .play(at(2), {.lid = 2, .items = {100}})
                               .parse();
         Rig rig(disc, smallDisc());
         QCOMPARE(rig.run(script), steps);
@@ -473,13 +474,13 @@ private slots:
         QFETCH(int, loop);
         QFETCH(QString, steps);
         const auto disc = PsdFile()
-                              .selection(1, {.lid = 1,
-                                             .selections = {at(2)},
-                                             .item = item,
-                                             .timeout = 3,
-                                             .loop = loop,
-                                             .timeoutLink = at(2)})
-                              .play(2, {.lid = 2, .items = {2}})
+                              .selection(at(1), {.lid = 1,
+                                                 .selections = {at(2)},
+                                                 .item = item,
+                                                 .timeout = 3,
+                                                 .loop = loop,
+                                                 .timeoutLink = at(2)})
+                              .play(at(2), {.lid = 2, .items = {2}})
                               .parse();
         Rig rig(disc, smallDisc());
         if (steps.isEmpty()) {
@@ -501,7 +502,8 @@ private slots:
 
     void waitForEver()
     {
-        const auto disc = PsdFile().play(1, {.lid = 1, .items = {1001, 1000}, .wait = 255}).parse();
+        const auto disc =
+            PsdFile().play(at(1), {.lid = 1, .items = {1001, 1000}, .wait = 255}).parse();
         Rig rig(disc, smallDisc());
         QCOMPARE(rig.run("start end +100000000 fire"), "play 1001 still; hold ever; -; nothing");
         QCOMPARE(rig.control.stage(), PlaybackControl::Stage::Showing);
@@ -527,13 +529,13 @@ private slots:
         QFETCH(int, timeout);
         QFETCH(int, timeoutLink);
         const auto disc = PsdFile()
-                              .selection(1, {.lid = 1,
-                                             .selections = {at(2)},
-                                             .item = 1000,
-                                             .timeout = timeout,
-                                             .timeoutLink = timeoutLink})
-                              .play(2, {.lid = 2, .items = {2}})
-                              .play(3, {.lid = 3 | Rejected, .items = {3}})
+                              .selection(at(1), {.lid = 1,
+                                                 .selections = {at(2)},
+                                                 .item = 1000,
+                                                 .timeout = timeout,
+                                                 .timeoutLink = timeoutLink})
+                              .play(at(2), {.lid = 2, .items = {2}})
+                              .play(at(3), {.lid = 3 | Rejected, .items = {3}})
                               .parse();
         Rig rig(disc, smallDisc());
         QCOMPARE(rig.run("start end +100000000"), "play 1000 still; hold ever; -");
@@ -595,18 +597,18 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(QString, where);
         const auto disc = PsdFile()
-                              .selection(1, {.lid = 1,
-                                             .selections = {at(2), at(3)},
-                                             .item = item,
-                                             .timeout = 4,
-                                             .loop = 2,
-                                             .jumpDelayed = delayed,
-                                             .defaultLink = at(2),
-                                             .timeoutLink = at(3),
-                                             .next = at(3),
-                                             .back = at(3)})
-                              .play(2, {.lid = 2, .items = {2}})
-                              .play(3, {.lid = 3, .items = {3}})
+                              .selection(at(1), {.lid = 1,
+                                                 .selections = {at(2), at(3)},
+                                                 .item = item,
+                                                 .timeout = 4,
+                                                 .loop = 2,
+                                                 .jumpDelayed = delayed,
+                                                 .defaultLink = at(2),
+                                                 .timeoutLink = at(3),
+                                                 .next = at(3),
+                                                 .back = at(3)})
+                              .play(at(2), {.lid = 2, .items = {2}})
+                              .play(at(3), {.lid = 3, .items = {3}})
                               .parse();
         Rig rig(disc, smallDisc());
         QCOMPARE(rig.run(script), steps);
@@ -644,15 +646,15 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(QString, where);
         const auto disc = PsdFile()
-                              .play(1, {.lid = 1 | Rejected, .items = {4}})
-                              .selection(2, {.lid = 2,
-                                             .selections = {at(3), at(1)},
-                                             .item = 1000,
-                                             .defaultLink = at(1),
-                                             .prev = at(1),
-                                             .next = at(1),
-                                             .back = at(1)})
-                              .play(3, {.lid = 3, .items = {2}, .next = at(1)})
+                              .play(at(1), {.lid = 1 | Rejected, .items = {4}})
+                              .selection(at(2), {.lid = 2,
+                                                 .selections = {at(3), at(1)},
+                                                 .item = 1000,
+                                                 .defaultLink = at(1),
+                                                 .prev = at(1),
+                                                 .next = at(1),
+                                                 .back = at(1)})
+                              .play(at(3), {.lid = 3, .items = {2}, .next = at(1)})
                               .parse();
         Rig rig(disc, smallDisc());
         QCOMPARE(rig.run(script), steps);
@@ -679,12 +681,12 @@ private slots:
         QFETCH(QString, steps);
         PsdFile file;
         for (int n = 1; n <= chain; ++n)
-            file.play(n, {.lid = n,
-                          .items = {0, 99, 1004, 5000},
-                          .next = n < chain ? at(n + 1)
-                                  : circle  ? at(1)
-                                            : at(30)});
-        file.play(30, {.lid = 30, .items = {2}});
+            file.play(at(n), {.lid = n,
+                              .items = {0, 99, 1004, 5000},
+                              .next = n < chain ? at(n + 1)
+                                      : circle  ? at(1)
+                                                : at(30)});
+        file.play(at(30), {.lid = 30, .items = {2}});
         Rig rig(file.parse(), smallDisc());
         QCOMPARE(rig.run("start"), steps);
         QCOMPARE(rig.control.stage(), steps == "stop" ? PlaybackControl::Stage::LeadNowhere
@@ -700,8 +702,8 @@ private slots:
     {
         const auto disc =
             PsdFile()
-                .play(1, {.lid = 1, .items = {2}, .next = at(2)})
-                .selection(2, {.lid = 2, .item = 0, .timeout = 0, .timeoutLink = at(2)})
+                .play(at(1), {.lid = 1, .items = {2}, .next = at(2)})
+                .selection(at(2), {.lid = 2, .item = 0, .timeout = 0, .timeoutLink = at(2)})
                 .parse();
         Rig rig(disc, smallDisc());
         QCOMPARE(rig.run("start end"), "play 2; stop");
@@ -738,8 +740,8 @@ private slots:
             selections << at(10 + i);
         // The selections need room: the menu lies past all the lists it names.
         for (int i = 0; i < count; ++i)
-            file.play(10 + i, {.lid = 10 + i, .items = {2 + i % 3}});
-        file.selection(200, {.lid = 1, .base = base, .selections = selections, .item = 1000});
+            file.play(at(10 + i), {.lid = 10 + i, .items = {2 + i % 3}});
+        file.selection(at(200), {.lid = 1, .base = base, .selections = selections, .item = 1000});
         Rig rig(file.parse(), smallDisc());
         QCOMPARE(rig.run("start"), "play 1000 still");
         const QString step = rig.run(QString::number(number));
@@ -776,7 +778,7 @@ private slots:
     {
         QFETCH(int, item);
         QFETCH(QString, steps);
-        const auto disc = PsdFile().play(1, {.lid = 1, .items = {item}}).parse();
+        const auto disc = PsdFile().play(at(1), {.lid = 1, .items = {item}}).parse();
         Rig rig(disc, smallDisc());
         QCOMPARE(rig.run("start"), steps);
     }
@@ -784,12 +786,12 @@ private slots:
     void discWithoutItems()
     {
         const auto disc = PsdFile()
-                              .selection(1, {.lid = 1,
-                                             .selections = {at(2)},
-                                             .item = 1000,
-                                             .timeout = 0,
-                                             .timeoutLink = at(2)})
-                              .play(2, {.lid = 2, .items = {2, 100, 1000}})
+                              .selection(at(1), {.lid = 1,
+                                                 .selections = {at(2)},
+                                                 .item = 1000,
+                                                 .timeout = 0,
+                                                 .timeoutLink = at(2)})
+                              .play(at(2), {.lid = 2, .items = {2, 100, 1000}})
                               .parse();
         Rig rig(disc, DiscItems{});
         QCOMPARE(rig.run("start"), "stop");
@@ -817,13 +819,13 @@ private slots:
         QFETCH(QString, script);
         QFETCH(QString, steps);
         const auto disc = PsdFile()
-                              .selection(1, {.lid = 1,
-                                             .selections = {at(3)},
-                                             .item = 1000,
-                                             .defaultLink = defaultLink,
-                                             .next = at(2)})
-                              .play(2, {.lid = 2, .items = {2}, .back = at(1)})
-                              .play(3, {.lid = 3, .items = {3}})
+                              .selection(at(1), {.lid = 1,
+                                                 .selections = {at(3)},
+                                                 .item = 1000,
+                                                 .defaultLink = defaultLink,
+                                                 .next = at(2)})
+                              .play(at(2), {.lid = 2, .items = {2}, .back = at(1)})
+                              .play(at(3), {.lid = 3, .items = {3}})
                               .parse();
         Rig rig(disc, smallDisc());
         QCOMPARE(rig.run(script), steps);
@@ -847,8 +849,10 @@ private slots:
         QFETCH(int, picture);
         QFETCH(QString, steps);
         QFETCH(QString, where);
-        const auto disc =
-            PsdFile().play(1, {.lid = 1, .items = {2}, .next = at(2)}).end(2, 2, picture).parse();
+        const auto disc = PsdFile()
+                              .play(at(1), {.lid = 1, .items = {2}, .next = at(2)})
+                              .end(at(2), {.lid = 2, .picture = picture})
+                              .parse();
         Rig rig(disc, smallDisc());
         QCOMPARE(rig.run("start end end next"), steps);
         QCOMPARE(rig.control.where(), where);
@@ -858,8 +862,8 @@ private slots:
     void commandListsStop()
     {
         const auto disc = PsdFile()
-                              .play(1, {.lid = 1, .items = {2}, .next = at(2), .back = at(2)})
-                              .command(2, 2)
+                              .play(at(1), {.lid = 1, .items = {2}, .next = at(2), .back = at(2)})
+                              .command(at(2), 2)
                               .parse();
         Rig rig(disc, smallDisc());
         QCOMPARE(rig.run("start return next end"), "play 2; stop; nothing; nothing");
@@ -869,13 +873,15 @@ private slots:
     // Without a LOT entry 1 the first list read starts; with no lists at all, nothing plays.
     void startingList()
     {
-        const auto disc =
-            PsdFile().play(1, {.lid = 5, .items = {3}}).play(2, {.lid = 1, .items = {2}}).parse();
+        const auto disc = PsdFile()
+                              .play(at(1), {.lid = 5, .items = {3}})
+                              .play(at(2), {.lid = 1, .items = {2}})
+                              .parse();
         Rig first(disc, smallDisc());
         QCOMPARE(first.run("start"), "play 2");
         QCOMPARE(first.control.listId(), 1);
 
-        const auto noFirst = PsdFile().play(1, {.lid = 5, .items = {3}}).parse();
+        const auto noFirst = PsdFile().play(at(1), {.lid = 5, .items = {3}}).parse();
         Rig other(noFirst, smallDisc());
         QCOMPARE(other.run("start"), "play 3");
         QCOMPARE(other.control.listId(), 5);

@@ -1,29 +1,21 @@
-// The control files of a Video CD (ENTRIES, INFO, LOT, PSD) from byte blocks built here field
-// by field, so each row names exactly the layout it reads: every field of each file kind, and
-// damaged files (cut at every length, counts and offsets past the end, lists linking to
-// themselves or in circles).
+// The control files of a Video CD (ENTRIES, INFO, LOT, PSD) from byte blocks built field by
+// field (ENTRIES and INFO here, LOT and PSD by psd_builder.h), so each row names exactly the layout
+// it reads: every field of each file kind, and damaged files (cut at every length, counts and
+// offsets past the end, lists linking to themselves or in circles).
 
 #include "platform/disc/read/video_cd_control.h"
+#include "psd_builder.h"
 
 #include <QtTest>
 
 using namespace VideoCdControl;
+using namespace PsdBuilder;
 
 namespace {
-
-Bytes bytes(const QByteArray& data)
-{
-    return {reinterpret_cast<const std::uint8_t*>(data.constData()), std::size_t(data.size())};
-}
 
 char bcd(int n)
 {
     return char((n / 10) << 4 | n % 10);
-}
-
-void put16(QByteArray& data, int at, int value)
-{
-    qToBigEndian(quint16(value), data.data() + at);
 }
 
 struct EntryRow {
@@ -92,93 +84,6 @@ QByteArray infoFile(const InfoFields& f)
     data.replace(56, f.segments.size(), f.segments);
     return data;
 }
-
-QByteArray lotFile(const QList<QPair<int, int>>& lists)
-{
-    QByteArray data(32 * 2048, '\xff');
-    data[0] = data[1] = '\0';
-    for (const auto& [id, offset] : lists)
-        put16(data, 2 * id, offset);
-    return data;
-}
-
-// PSD descriptors placed at multiples of 8 bytes; offsets are in those units.
-class PsdFile {
-public:
-    PsdFile& play(int at, int lid, int prev, int next, int back, int playTime, int wait, int pause,
-                  const QList<int>& items)
-    {
-        QByteArray d(14, '\0');
-        d[0] = 0x10;
-        d[1] = char(items.size());
-        put16(d, 2, lid);
-        put16(d, 4, prev);
-        put16(d, 6, next);
-        put16(d, 8, back);
-        put16(d, 10, playTime);
-        d[12] = char(wait);
-        d[13] = char(pause);
-        for (int item : items) {
-            d.append(2, '\0');
-            put16(d, d.size() - 2, item);
-        }
-        return place(at, d);
-    }
-    struct Selection {
-        int lid = 1, flags = 0, base = 1, prev = 0xffff, next = 0xffff, back = 0xffff,
-            defaultLink = 0xffff, timeoutLink = 0xffff, timeout = 255, loop = 1, item = 0;
-        QList<int> selections;
-        bool extended = false;
-        int count = -1; // the count recorded, when not the selections' number
-    };
-    PsdFile& selection(int at, const Selection& s)
-    {
-        QByteArray d(20, '\0');
-        d[0] = char(s.extended ? 0x1a : 0x18);
-        d[1] = char(s.flags);
-        d[2] = char(s.count >= 0 ? s.count : s.selections.size());
-        d[3] = char(s.base);
-        put16(d, 4, s.lid);
-        put16(d, 6, s.prev);
-        put16(d, 8, s.next);
-        put16(d, 10, s.back);
-        put16(d, 12, s.defaultLink);
-        put16(d, 14, s.timeoutLink);
-        d[16] = char(s.timeout);
-        d[17] = char(s.loop);
-        put16(d, 18, s.item);
-        for (int link : s.selections) {
-            d.append(2, '\0');
-            put16(d, d.size() - 2, link);
-        }
-        if (s.extended || (s.flags & 1))
-            for (int i = 0; i < 4 + s.selections.size(); ++i)
-                for (int k = 0; k < 4; ++k)
-                    d.append(char(i + k));
-        return place(at, d);
-    }
-    PsdFile& end(int at, int nextDisc, int picture)
-    {
-        QByteArray d(8, '\0');
-        d[0] = 0x1f;
-        d[1] = char(nextDisc);
-        put16(d, 2, picture);
-        return place(at, d);
-    }
-    PsdFile& raw(int at, const QByteArray& d) { return place(at, d); }
-    QByteArray data;
-
-private:
-    PsdFile& place(int at, const QByteArray& d)
-    {
-        const int start = at * 8;
-        if (data.size() < start + d.size())
-            data.resize(start + d.size(), '\0');
-        data.replace(start, d.size(), d);
-        data.resize((data.size() + 7) / 8 * 8, '\0');
-        return *this;
-    }
-};
 
 QString link(const Link& l)
 {
@@ -258,6 +163,20 @@ QString describe(const Psd& psd)
     return out.join(" | ");
 }
 
+// Play list 2 of a track, an entry and a segment, with a play time, a wait and an auto-pause,
+// linking back to the list at 0.
+Play songs(int next)
+{
+    return {.lid = 2,
+            .items = {2, 100, 1001},
+            .wait = 5,
+            .playTime = 150,
+            .autoPause = 255,
+            .prev = 0,
+            .next = next,
+            .back = 0};
+}
+
 // What every result must keep to, whatever the input: counts within what the bytes hold.
 void checkBounds(const Psd& psd, qsizetype size)
 {
@@ -267,8 +186,6 @@ void checkBounds(const Psd& psd, qsizetype size)
         QVERIFY(qsizetype(l.selections.size()) <= l.selectionCount);
     }
 }
-
-constexpr int None = 0xffff;
 
 } // namespace
 
@@ -575,22 +492,23 @@ private slots:
         QTest::addColumn<QString>("lists");
         QTest::addColumn<int>("problems");
 
-        PsdFile::Selection menu;
+        Selection menu;
         menu.lid = 1;
         menu.base = 1;
         menu.selections = {3, 6};
         menu.defaultLink = 3;
         menu.timeoutLink = 6;
         menu.timeout = 70;
-        menu.loop = 0x83;
+        menu.loop = 3;
+        menu.jumpDelayed = true;
         menu.item = 1000;
         menu.next = 9;
         const QByteArray disc = PsdFile()
                                     .selection(0, menu)
-                                    .play(3, 2, 0, 6, 0, 150, 5, 255, {2, 100, 1001})
-                                    .play(6, 3, 3, None, 0, 0, 0, 0, {3})
-                                    .end(9, 0, 1002)
-                                    .data;
+                                    .play(3, songs(6))
+                                    .play(6, {.lid = 3, .items = {3}, .prev = 3, .back = 0})
+                                    .end(9, {.picture = 1002})
+                                    .data();
         QTest::newRow("menu, two play lists, end")
             << disc << lotFile({{1, 0}, {2, 3}, {3, 6}, {4, 9}}) << 8
             << "1 @0 select b1 n2 [2,3] d2 o3/70 loop3j item1000 f00 <- >4 ^- | "
@@ -598,78 +516,78 @@ private slots:
                "3 @6 play [3] t0 w0 a0 <2 >- ^1 | 4 @9 end disc0 pic1002"
             << 0;
 
-        PsdFile::Selection flags = menu;
+        Selection flags = menu;
         flags.flags = 3;
         flags.loop = 0;
+        flags.jumpDelayed = false;
         flags.base = 5;
         flags.selections = {};
         flags.defaultLink = MultiDefault;
         flags.timeoutLink = None;
         flags.next = None;
         QTest::newRow("no selections, area flag, multi default, loop for ever")
-            << PsdFile().selection(0, flags).data << lotFile({{1, 0}}) << 8
+            << PsdFile().selection(0, flags).data() << lotFile({{1, 0}}) << 8
             << "1 @0 select b5 n0 [] d@65534 o-/70 loop0 item1000 f11 <- >- ^- areas4 last3,4,5,6"
             << 0;
 
-        PsdFile::Selection extended = menu;
+        Selection extended = menu;
         extended.extended = true;
         extended.selections = {0};
         extended.defaultLink = None;
         extended.timeoutLink = None;
         extended.next = None;
         QTest::newRow("extended selection")
-            << PsdFile().selection(0, extended).data << lotFile({{1, 0}}) << 8
+            << PsdFile().selection(0, extended).data() << lotFile({{1, 0}}) << 8
             << "1 @0 xselect b1 n1 [1] d- o-/70 loop3j item1000 f00 <- >- ^- areas5 last4,5,6,7"
             << 0;
 
         QTest::newRow("play list linking to itself")
-            << PsdFile().play(0, 1, 0, 0, 0, 0, 0, 0, {2}).data << lotFile({{1, 0}}) << 8
-            << "1 @0 play [2] t0 w0 a0 <1 >1 ^1" << 0;
+            << PsdFile().play(0, {.lid = 1, .items = {2}, .prev = 0, .next = 0, .back = 0}).data()
+            << lotFile({{1, 0}}) << 8 << "1 @0 play [2] t0 w0 a0 <1 >1 ^1" << 0;
         QTest::newRow("a circle")
             << PsdFile()
-                   .play(0, 1, None, 2, None, 0, 0, 0, {2})
-                   .play(2, 2, None, 0, None, 0, 0, 0, {3})
-                   .data
+                   .play(0, {.lid = 1, .items = {2}, .next = 2})
+                   .play(2, {.lid = 2, .items = {3}, .next = 0})
+                   .data()
             << lotFile({{1, 0}}) << 8
             << "1 @0 play [2] t0 w0 a0 <- >2 ^- | (2) @2 play [3] t0 w0 a0 <- >1 ^-" << 0;
         QTest::newRow("rejected, reached by a link")
             << PsdFile()
-                   .play(0, 1, None, 2, None, 0, 0, 0, {})
-                   .play(2, 0x8002, None, None, None, 0, 0, 0, {4})
-                   .data
+                   .play(0, {.lid = 1, .next = 2})
+                   .play(2, {.lid = 2 | Rejected, .items = {4}})
+                   .data()
             << lotFile({{1, 0}}) << 8
             << "1 @0 play [] t0 w0 a0 <- >2 ^- | (2)r @2 play [4] t0 w0 a0 <- >- ^-" << 0;
         QTest::newRow("a link past the end")
-            << PsdFile().play(0, 1, None, 500, None, 0, 0, 0, {2}).data << lotFile({{1, 0}}) << 8
-            << "1 @0 play [2] t0 w0 a0 <- >@500 ^-" << 1;
+            << PsdFile().play(0, {.lid = 1, .items = {2}, .next = 500}).data() << lotFile({{1, 0}})
+            << 8 << "1 @0 play [2] t0 w0 a0 <- >@500 ^-" << 1;
         QTest::newRow("a LOT offset past the end")
-            << PsdFile().play(0, 1, None, None, None, 0, 0, 0, {2}).data
-            << lotFile({{1, 0}, {2, 0x7000}}) << 8 << "1 @0 play [2] t0 w0 a0 <- >- ^-" << 1;
-        QByteArray items = PsdFile().play(0, 1, None, None, None, 0, 0, 0, {2, 3}).data;
+            << PsdFile().play(0, {.lid = 1, .items = {2}}).data() << lotFile({{1, 0}, {2, 0x7000}})
+            << 8 << "1 @0 play [2] t0 w0 a0 <- >- ^-" << 1;
+        QByteArray items = PsdFile().play(0, {.lid = 1, .items = {2, 3}}).data();
         items[1] = char(200);
         QTest::newRow("more items than bytes")
             << items << lotFile({{1, 0}}) << 8 << "1! @0 play [2,3,0,0,0] t0 w0 a0 <- >- ^-" << 1;
-        PsdFile::Selection many = flags;
+        Selection many = flags;
         many.count = 255;
         many.flags = 2;
         many.selections = {0};
         QTest::newRow("more selections than bytes")
-            << PsdFile().selection(0, many).data << lotFile({{1, 0}}) << 8
+            << PsdFile().selection(0, many).data() << lotFile({{1, 0}}) << 8
             << "1! @0 select b5 n255 [1,1] d@65534 o-/70 loop0 item1000 f01 <- >- ^-" << 1;
         QTest::newRow("the LOT names another list")
-            << PsdFile().play(0, 9, None, None, None, 0, 0, 0, {}).data << lotFile({{1, 0}}) << 8
+            << PsdFile().play(0, {.lid = 9}).data() << lotFile({{1, 0}}) << 8
             << "1 @0 play [] t0 w0 a0 <- >- ^-" << 1;
         QTest::newRow("two ids, one list")
-            << PsdFile().end(0, 2, 0).data << lotFile({{1, 0}, {5, 0}}) << 8
+            << PsdFile().end(0, {.nextDisc = 2}).data() << lotFile({{1, 0}, {5, 0}}) << 8
             << "1 @0 end disc2 pic0" << 1;
         QTest::newRow("no list there")
             << QByteArray(8, '\x42') << lotFile({{1, 0}}) << 8 << "1! @0 unknown" << 1;
-        QTest::newRow("a command list") << QByteArray("\x20\0\0\0\x01\0\0\0", 8)
-                                        << lotFile({{1, 0}}) << 8 << "1 @0 command" << 0;
+        QTest::newRow("a command list")
+            << PsdFile().command(0, 1).data() << lotFile({{1, 0}}) << 8 << "1 @0 command" << 0;
         QTest::newRow("multiplier 1")
-            << PsdFile().play(0, 1, None, 16, None, 0, 0, 0, {}).end(2, 0, 0).data
-            << lotFile({{1, 0}}) << 1 << "1 @0 play [] t0 w0 a0 <- >@16 ^- | (0) @16 end disc0 pic0"
-            << 0;
+            << PsdFile().play(0, {.lid = 1, .next = 16}).end(2, {}).data() << lotFile({{1, 0}}) << 1
+            << "1 @0 play [] t0 w0 a0 <- >@16 ^- | (0) @16 end disc0 pic0" << 0;
         QTest::newRow("multiplier 0") << disc << lotFile({{1, 0}}) << 0 << "" << 1;
         QTest::newRow("empty file") << QByteArray() << lotFile({{1, 0}}) << 8 << "" << 1;
         QTest::newRow("empty LOT") << disc << QByteArray() << 8 << "" << 0;
@@ -689,14 +607,11 @@ private slots:
     // A menu cut at every length: each list reads as far as its bytes go, none past them.
     void psdCutAtEveryLength()
     {
-        PsdFile::Selection menu;
+        Selection menu;
         menu.selections = {6, 9};
         menu.extended = true;
-        const QByteArray whole = PsdFile()
-                                     .selection(0, menu)
-                                     .play(6, 2, 0, 9, 0, 150, 5, 255, {2, 100, 1001})
-                                     .end(9, 0, 1002)
-                                     .data;
+        const QByteArray whole =
+            PsdFile().selection(0, menu).play(6, songs(9)).end(9, {.picture = 1002}).data();
         const Lot lot = parseLot(bytes(lotFile({{1, 0}, {2, 6}, {3, 9}})));
         for (int length = 0; length <= whole.size(); ++length) {
             const Psd psd = parsePsd(bytes(whole.left(length)), lot, 8);

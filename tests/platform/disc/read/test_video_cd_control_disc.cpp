@@ -6,6 +6,7 @@
 #include "platform/disc/read/disc_file_reader.h"
 #include "platform/disc/read/disc_reader.h"
 #include "platform/disc/read/video_cd_control.h"
+#include "vcd_info_lines.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -13,6 +14,10 @@
 #include <QtTest>
 
 using namespace VideoCdControl;
+using VcdInfoLines::entryLines;
+using VcdInfoLines::infoLines;
+using VcdInfoLines::lotLines;
+using VcdInfoLines::psdLines;
 
 namespace {
 
@@ -51,105 +56,6 @@ const char* const DiscXml =
 Bytes bytes(const QByteArray& data)
 {
     return {reinterpret_cast<const std::uint8_t*>(data.constData()), std::size_t(data.size())};
-}
-
-QString hex(int value, int digits)
-{
-    return QString::number(value, 16).rightJustified(digits, '0');
-}
-
-QString itemName(int number)
-{
-    const Item item = playItem(number);
-    switch (item.kind) {
-    case ItemKind::Track:
-        return QStringLiteral("SEQUENCE[%1]").arg(item.index - 2);
-    case ItemKind::Entry:
-        return QStringLiteral("ENTRY[%1]").arg(item.index - 1);
-    case ItemKind::Segment:
-        return QStringLiteral("SEGMENT[%1]").arg(item.index - 1);
-    default:
-        return QStringLiteral("?");
-    }
-}
-
-QString linkText(const Link& link)
-{
-    if (link.none())
-        return QStringLiteral("disabled");
-    return QStringLiteral("LID[%1] @0x%2").arg(link.listId).arg(hex(link.offset, 4));
-}
-
-QStringList lotLines(const Lot& lot, int multiplier)
-{
-    QStringList lines;
-    for (const LotEntry& e : lot.lists)
-        lines << QStringLiteral("LID[%1]: offset = %2 (0x%3)")
-                     .arg(e.listId)
-                     .arg(e.offset * multiplier)
-                     .arg(hex(e.offset, 4));
-    return lines;
-}
-
-// In vcd-info's order, the file's.
-QStringList psdLines(Psd psd, bool svcd)
-{
-    std::sort(psd.lists.begin(), psd.lists.end(),
-              [](const PsdList& a, const PsdList& b) { return a.offset < b.offset; });
-    QStringList lines;
-    for (std::size_t i = 0; i < psd.lists.size(); ++i) {
-        const PsdList& l = psd.lists[i];
-        const char* kinds[] = {"play list", "selection list", "extended selection list",
-                               "end list",  "command list",   "unknown"};
-        lines << QStringLiteral("PSD[%1] (LID[%2] @0x%3): %4 descriptor")
-                     .arg(int(i), 2, 10, QChar('0'))
-                     .arg(l.lotId != 0 ? l.lotId : l.listId)
-                     .arg(hex(l.offset, 4))
-                     .arg(kinds[int(l.kind)]);
-        const QString links = QStringLiteral("prev: %1 | next: %2 | return: %3")
-                                  .arg(linkText(l.previous), linkText(l.next), linkText(l.back));
-        const QString rejected = l.rejected ? "yes" : "no";
-        if (l.kind == ListKind::Play) {
-            lines << QStringLiteral("NOI: %1 | LID#: %2 (rejected: %3)")
-                         .arg(l.items.size())
-                         .arg(l.listId)
-                         .arg(rejected)
-                  << links
-                  << QStringLiteral("playtime: %1/15s | wait: %2s | autowait: %3s")
-                         .arg(l.playTime)
-                         .arg(waitSeconds(l.waitTime).value_or(-1))
-                         .arg(waitSeconds(l.autoPauseTime).value_or(-1));
-            for (std::size_t k = 0; k < l.items.size(); ++k)
-                lines << QStringLiteral("play-item[%1]: %2 (0x%3)")
-                             .arg(k)
-                             .arg(itemName(l.items[k]))
-                             .arg(hex(l.items[k], 4));
-        } else if (l.kind == ListKind::End && svcd) { // vcd-info shows these for SVCDs only
-            lines << QStringLiteral("next disc number: %1 (if 0 stop PBC handling)").arg(l.nextDisc)
-                  << QStringLiteral("change picture item: %1 (0x%2)")
-                         .arg(itemName(l.changePicture))
-                         .arg(hex(l.changePicture, 4));
-        } else if (l.kind == ListKind::Selection || l.kind == ListKind::ExtendedSelection) {
-            lines
-                << QStringLiteral("Flags: 0x%1 | NOS: %2 | BSN: %3 | LID: %4 (rejected: %5)")
-                       .arg(hex(int(l.selectionArea) | int(l.commandList) << 1, 2))
-                       .arg(l.selectionCount)
-                       .arg(l.baseNumber)
-                       .arg(l.listId)
-                       .arg(rejected)
-                << links
-                << QStringLiteral("default: %1 | timeout: %2")
-                       .arg(linkText(l.defaultLink), linkText(l.timeoutLink))
-                << QStringLiteral("wait: %1 secs | loop: %2 (delayed: %3)")
-                       .arg(waitSeconds(l.timeout).value_or(-1))
-                       .arg(l.loopCount)
-                       .arg(l.jumpDelayed ? "yes" : "no")
-                << QStringLiteral("play-item: %1 (0x%2)").arg(itemName(l.item)).arg(hex(l.item, 4));
-            for (std::size_t k = 0; k < l.selections.size(); ++k)
-                lines << QStringLiteral("ofs[%1]: %2").arg(k).arg(linkText(l.selections[k]));
-        }
-    }
-    return lines;
 }
 
 } // namespace
@@ -301,22 +207,10 @@ private slots:
         QVERIFY(e->problems.empty());
         // vcdimager names an SVCD's entries as a VCD 1.1's.
         QCOMPARE(e->format, disc.svcd ? EntriesFormat::Vcd11 : EntriesFormat::Vcd20);
-        QStringList lines{"ID: `ENTRYVCD'", QStringLiteral("version: 0x%1").arg(hex(e->version, 2)),
-                          QStringLiteral("entries: %1").arg(e->entries.size())};
-        for (std::size_t i = 0; i < e->entries.size(); ++i) {
-            const Entry& entry = e->entries[i];
+        for (const Entry& entry : e->entries)
             QVERIFY(entry.valid);
-            lines << QStringLiteral("ENTRY[%1]: track# %2 (SEQUENCE[%3]), LSN %4 (MSF %5:%6:%7)")
-                         .arg(int(i), 2, 10, QChar('0'))
-                         .arg(entry.track - 1, 2)
-                         .arg(entry.track - 2)
-                         .arg(entry.address.lba(), 6)
-                         .arg(entry.address.minute, 2, 10, QChar('0'))
-                         .arg(entry.address.second, 2, 10, QChar('0'))
-                         .arg(entry.address.frame, 2, 10, QChar('0'));
-        }
         QCOMPARE(e->entries.size(), std::size_t(3)); // two tracks, one entry inside the first
-        checkLines(lines, disc.before);
+        checkLines(entryLines(*e), disc.before);
     }
 
     void info_data() { discs(); }
@@ -329,24 +223,7 @@ private slots:
         QVERIFY(info->problems.empty());
         QCOMPARE(info->format, disc.svcd ? DiscFormat::Svcd : DiscFormat::Vcd20);
         QCOMPARE(info->segments.size(), std::size_t(1));
-        const Msf& s = info->firstSegment;
-        QStringList lines{
-            QStringLiteral("ID: `%1'").arg(QString::fromStdString(info->systemId)),
-            QStringLiteral("version: 0x%1").arg(hex(info->version, 2)),
-            QStringLiteral("album id: `%1'").arg(QString::fromStdString(info->albumId)),
-            QStringLiteral("volume count: %1").arg(info->volumeCount),
-            QStringLiteral("volume number: %1").arg(info->volumeNumber),
-            QStringLiteral("psd size: %1").arg(info->psdSize),
-            QStringLiteral("first segment addr: %1:%2:%3")
-                .arg(s.minute, 2, 10, QChar('0'))
-                .arg(s.second, 2, 10, QChar('0'))
-                .arg(s.frame, 2, 10, QChar('0')),
-            QStringLiteral("offset multiplier: 0x%1").arg(hex(info->offsetMultiplier, 2)),
-            QStringLiteral("maximum lid: %1").arg(info->maxListId),
-            QStringLiteral("number of segments: %1").arg(info->segmentCount)};
-        if (!disc.svcd) // the flag is reserved on an SVCD
-            lines << QStringLiteral("extended pbc: %1").arg(info->extendedPbc ? "yes" : "no");
-        checkLines(lines, disc.before);
+        checkLines(infoLines(*info), disc.before);
         QCOMPARE(QString::fromStdString(info->albumId), QStringLiteral("PBCTEST"));
     }
 
