@@ -30,8 +30,10 @@ void Playerfrm::createVideoCd()
     m_videoCd = new VideoCdLoader(*m_services.drives, *m_engine, std::move(controls), this, this);
     m_songs = new DiscSongs(m_services.songStarts, *m_engine, this);
     m_tracks->setNumberTaker([this](int number) { return m_lists->trackChosen(number); });
-    connect(m_lists, &DiscLists::placeChanged, this,
-            [this] { m_tracks->showPlace(m_lists->place()); });
+    connect(m_lists, &DiscLists::placeChanged, this, [this] {
+        m_tracks->offerNumbers(m_lists->highestNumber());
+        m_tracks->showPlace(m_lists->place());
+    });
     m_tray = new CdTray(
         Frame1, mnutray, *m_services.mci, [this] { Command29(); },
         [this] { m_engine->FocusPlayer(); }, this);

@@ -124,6 +124,7 @@ bool PlaybackEngine::loadAndPlay(PendingLoad load)
         return false;
     // The player knows the length only once the medium is open; the bar takes it then.
     m_outsideList.clear();
+    m_position.showSongs({});
     m_pendingLoad = load;
     m_player.setFileName(path);
     m_player.Play();
@@ -206,6 +207,7 @@ void PlaybackEngine::playOutsideList(const QString& path)
 {
     PrepareTrackChange();
     m_outsideList = path;
+    m_position.showSongs({});
     m_pendingLoad = PendingLoad::TrackChange;
     m_player.setFileName(path);
     m_player.Play();

@@ -54,6 +54,10 @@ public:
     // Moves the playing or paused medium by `seconds`, within its length; the bar follows.
     void seekBy(double seconds);
     void seekTo(double seconds);
+    // Marks where the songs inside the medium start on the position bar; a new medium takes
+    // them away.
+    void showSongMarks(std::vector<double> starts) { m_position.showSongs(std::move(starts)); }
+    const std::vector<double>& songMarks() const { return m_position.songs(); }
     // Seconds into the medium that plays or is paused.
     double position() const;
     void StopCommand();

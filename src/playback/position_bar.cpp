@@ -2,6 +2,7 @@
 
 #include "diagnostics/diagnostics.h"
 #include "platform/player/media_player.h"
+#include "playback/song_marks.h"
 #include "playback/time_format.h"
 
 #include <QLabel>
@@ -9,8 +10,19 @@
 #include <algorithm>
 
 PositionBar::PositionBar(MediaPlayer& player, QScrollBar* bar, QLabel* elapsed)
-    : m_player(player), m_bar(bar), m_elapsed(elapsed)
+    : m_player(player), m_bar(bar), m_elapsed(elapsed), m_marks(new SongMarks(bar))
 {
+    m_marks->hide();
+}
+
+void PositionBar::showSongs(std::vector<double> starts)
+{
+    m_marks->setStarts(std::move(starts));
+}
+
+const std::vector<double>& PositionBar::songs() const
+{
+    return m_marks->starts();
 }
 
 void PositionBar::follow()

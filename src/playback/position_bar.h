@@ -1,8 +1,11 @@
 #pragma once
 
+#include <vector>
+
 class MediaPlayer;
 class QLabel;
 class QScrollBar;
+class SongMarks;
 
 // The position bar (HScroll1) and the elapsed time (lblTime): both follow the player, and a drag
 // of the bar or a seek key moves the player. Positions are whole seconds on the bar.
@@ -22,9 +25,13 @@ public:
     // The same to a point of the medium, within its length.
     void seekTo(double seconds);
     void atStart();
+    // Marks where the songs inside the medium start (seconds); empty for none.
+    void showSongs(std::vector<double> starts);
+    const std::vector<double>& songs() const;
 
 private:
     MediaPlayer& m_player;
     QScrollBar* m_bar;
     QLabel* m_elapsed;
+    SongMarks* m_marks;
 };

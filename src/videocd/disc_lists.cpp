@@ -252,6 +252,19 @@ QString DiscLists::where() const
     return active() ? m_control->where() : QString();
 }
 
+int DiscLists::highestNumber() const
+{
+    const auto numbers = active() ? m_control->menuNumbers() : std::nullopt;
+    return numbers ? numbers->second : 0;
+}
+
+QString DiscLists::pictureStatus() const
+{
+    if (const auto numbers = m_control->menuNumbers())
+        return QStringLiteral("Menu: type %1 to %2").arg(numbers->first).arg(numbers->second);
+    return m_control->where();
+}
+
 void DiscLists::take(Step step)
 {
     Diagnostics::report("disc lists", m_control->where());
@@ -264,7 +277,7 @@ void DiscLists::take(Step step)
         playItem(step);
         break;
     case Step::Kind::Hold:
-        m_services.engine.showNotice(m_control->where());
+        m_services.engine.setStatus(pictureStatus());
         break;
     case Step::Kind::Stop:
         endLists();
@@ -316,9 +329,11 @@ void DiscLists::playTrack(int entry, double seconds)
 void DiscLists::playSegment(int index)
 {
     const int file = segmentFileNumber(m_files.info->segments, index);
-    const DiscPath path{m_drive,
-                        {QStringLiteral("SEGMENT"),
-                         QStringLiteral("ITEM%1.DAT").arg(file, 4, 10, QLatin1Char('0'))}};
+    const DiscPath path{
+        m_drive,
+        {QStringLiteral("SEGMENT"), QStringLiteral("ITEM%1.%2")
+                                        .arg(file, 4, 10, QLatin1Char('0'))
+                                        .arg(m_files.superVideoCd ? "MPG" : "DAT")}};
     m_loading = true;
     m_services.engine.playOutsideList(path.toString());
     m_loading = false;
@@ -345,8 +360,11 @@ void DiscLists::onPlayStateChange()
 {
     if (!active() || m_services.player.PlayState() != MediaPlayer::Playing)
         return;
+    if (!m_playsTrack)
+        m_services.engine.setStatus(pictureStatus());
+    // Straight to the player: the position bar may not know the track's length yet.
     if (m_seek)
-        m_services.engine.seekTo(*std::exchange(m_seek, std::nullopt));
+        m_services.player.setCurrentPosition(*std::exchange(m_seek, std::nullopt));
     // A still is done once it is on screen; it stays there while the lists hold it.
     if (m_still && !std::exchange(m_stillShown, true))
         take(m_control->itemEnded());

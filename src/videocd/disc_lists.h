@@ -63,6 +63,8 @@ public:
     // Where the user is, for the track label ("Menu", "Still") while the lists go on.
     std::optional<QString> place() const;
     QString where() const;
+    // The highest number the menu shown takes (the track buttons offer it); 0 outside a menu.
+    int highestNumber() const;
 
 signals:
     void placeChanged();
@@ -78,6 +80,8 @@ private:
     void endLists();
     void chooseTypedNumber();
     bool moreDigitsCouldFollow() const;
+    // The status line's text while a picture of the disc's own is shown.
+    QString pictureStatus() const;
     void onMediumLoading(const QString& path);
     void onPlayStateChange();
     QTimer& timer(VideoCd::Deadline deadline);

@@ -1,5 +1,6 @@
 #include "videocd/disc_songs.h"
 
+#include "platform/disc/disc_path.h"
 #include "platform/disc/song_starts.h"
 #include "playback/playback_engine.h"
 
@@ -8,6 +9,27 @@
 DiscSongs::DiscSongs(SongStarts* starts, PlaybackEngine& engine, QObject* parent)
     : QObject(parent), m_starts(starts), m_engine(engine)
 {
+    m_marksTimer.setSingleShot(true);
+    m_marksTimer.setInterval(MarksAfterMilliseconds);
+    connect(&m_marksTimer, &QTimer::timeout, this, &DiscSongs::markSongs);
+    connect(&engine, &PlaybackEngine::mediumLoading, this, &DiscSongs::onMediumLoading);
+}
+
+void DiscSongs::onMediumLoading(const QString& path)
+{
+    const std::optional<DiscPath> onDisc = DiscPath::parse(path);
+    m_marksTimer.stop();
+    if (!m_starts || !onDisc || !onDisc->isMovieTrack())
+        return;
+    m_marksPath = path;
+    m_marksTimer.start();
+}
+
+void DiscSongs::markSongs()
+{
+    // Another medium may have come meanwhile (its own loading restarted the timer).
+    if (m_engine.File1().fullPath() == m_marksPath)
+        m_engine.showSongMarks(m_starts->songStarts(m_marksPath));
 }
 
 bool DiscSongs::next()

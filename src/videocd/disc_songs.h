@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <QTimer>
 #include <optional>
 #include <vector>
 
@@ -29,10 +31,17 @@ public:
     static constexpr double Tolerance = 0.5;
     // Page Up past this much of a song goes back to its start, before it to the song before.
     static constexpr double RestartAfter = 3.0;
+    // The position bar marks the songs of a disc track this long after it starts loading:
+    // after its first picture, which reading the disc's entries must never delay.
+    static constexpr int MarksAfterMilliseconds = 800;
 
 private:
     bool moveTo(std::optional<double> (*choose)(const std::vector<double>&, double));
+    void onMediumLoading(const QString& path);
+    void markSongs();
 
     SongStarts* m_starts;
     PlaybackEngine& m_engine;
+    QTimer m_marksTimer;
+    QString m_marksPath; // the disc track whose songs the timer marks
 };

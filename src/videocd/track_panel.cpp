@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <utility>
 
 TrackPanel::TrackPanel(MediaPlayer& player, PlaybackEngine& engine, QWidget* frontPanel)
     : QObject(frontPanel), m_player(player), m_engine(engine)
@@ -38,7 +39,8 @@ void TrackPanel::DisableTrackControls()
 void TrackPanel::EnableTrackControls()
 {
     // Buttons past the end of a shorter list keep whatever state they had.
-    const int last = std::min(m_engine.File1().ListCount(), ButtonCount);
+    const int last =
+        std::min(std::max(m_engine.File1().ListCount(), m_numbersOffered), ButtonCount);
     for (int i = 0; i < last; ++i)
         Songcmd[i]->setEnabled(true);
     m_engine.setTransportEnabled(true);
@@ -70,6 +72,14 @@ void TrackPanel::ShowTrackNumber()
 void TrackPanel::resetTrackNumber()
 {
     lblTrack_Display->setText(QStringLiteral("00 of 0"));
+}
+
+void TrackPanel::offerNumbers(int highest)
+{
+    const int before = std::exchange(m_numbersOffered, highest);
+    const int tracks = m_engine.File1().ListCount();
+    for (int i = tracks; i < std::min(std::max(before, highest), ButtonCount); ++i)
+        Songcmd[i]->setEnabled(i < highest);
 }
 
 void TrackPanel::showPlace(const std::optional<QString>& place)

@@ -29,6 +29,8 @@ public:
     void Songcmd_Click(int index);
     // Where the disc's own lists take a button's number (a menu's choice): true when taken.
     void setNumberTaker(std::function<bool(int number)> taker) { m_numberTaker = std::move(taker); }
+    // Numbers a disc's menu takes: the buttons up to `highest` are offered with the tracks'.
+    void offerNumbers(int highest);
     // Shown instead of the track number while set ("Menu" in a disc's menu).
     void showPlace(const std::optional<QString>& place);
     void Form_KeyPress(QChar character);
@@ -44,4 +46,5 @@ private:
     PlaybackEngine& m_engine;
     std::function<bool(int)> m_numberTaker;
     std::optional<QString> m_place;
+    int m_numbersOffered = 0;
 };

@@ -63,6 +63,7 @@ void TestWindowModes::menuTree()
         "2 -",
         "2 Capture Screen [off]",
         "2 -",
+        "2 Playback Control",
         "1 -",
         "1 About this program",
         "1 -",

@@ -22,6 +22,7 @@ private slots:
     void playListEndsAtTheEndList();
     void digitsAddUpForTwoDigitNumbers();
     void oneDigitIsTakenAfterThePause();
+    void menuOffersItsNumbersOnTheTrackButtons();
     void entryPlaysItsTrackFromTheSongStart();
     void returnGoesBackToTheMenu();
     void somethingElsePlayedLeavesTheLists();
@@ -207,9 +208,25 @@ void TestDiscLists::digitsAddUpForTwoDigitNumbers()
 void TestDiscLists::oneDigitIsTakenAfterThePause()
 {
     MenuRig menu(menuDisc(12));
-    menu.type("2"); // selection 2, once no second digit comes
+    menu.type("1"); // 1, once no second digit comes (10, 11 and 12 could follow)
     QCOMPARE(menu.opened(), Menu);
-    QTRY_COMPARE_WITH_TIMEOUT(menu.opened(), Picture, DiscLists::DigitMilliseconds * 3);
+    QTRY_COMPARE_WITH_TIMEOUT(menu.opened(), Track1, DiscLists::DigitMilliseconds * 3);
+}
+
+void TestDiscLists::menuOffersItsNumbersOnTheTrackButtons()
+{
+    MenuRig menu(menuDisc(12)); // two tracks, twelve numbers
+    const QList<QPushButton*>& buttons = menu.window().trackPanel().Songcmd;
+    QVERIFY(buttons[11]->isEnabled());
+    QVERIFY(!buttons[12]->isEnabled());
+    QCOMPARE(menu.window().engine().status(), QString("Menu: type 1 to 12"));
+    buttons[11]->click(); // 12: list 2, track 1
+    menu.rig.settle();
+    QCOMPARE(menu.opened(), Track1);
+    // Out of the menu the buttons are the tracks' again.
+    QVERIFY(buttons[1]->isEnabled());
+    QVERIFY(!buttons[2]->isEnabled());
+    QVERIFY(!buttons[11]->isEnabled());
 }
 
 void TestDiscLists::entryPlaysItsTrackFromTheSongStart()
