@@ -66,10 +66,10 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     createVideoCd();
     m_volume = new VolumePanel(
         this, {*m_services.mixer, m_services.tone, [this] { m_engine->FocusPlayer(); }});
-    m_transport = new PlaybackTransport({*this, *m_engine, *m_services.player,
-                                         [this] { m_modes->FullScreen(); },
-                                         [this] { ExitProgram(); }, m_sound->tempo()},
-                                        this);
+    m_transport = new PlaybackTransport(
+        {*this, *m_engine, *m_services.player, [this] { m_modes->FullScreen(); },
+         [this] { ExitProgram(); }, m_sound->tempo(), m_services.songStarts},
+        this);
     m_sound->reportTo(*m_transport);
 
     createCapture();

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <vector>
 
 // What the desktop (media keys, sound applets, the screen saver) may see and do of the
 // player. Each command runs the same step as the window's own button, so the status line and
@@ -49,6 +50,10 @@ public:
     virtual double maximumRate() const { return 1.0; }
     // Sets the tempo, within that range, as near as its steps allow; the key is kept.
     virtual void setRate(double) {}
+    // Where the songs inside the medium in the player start, in seconds from its start and its
+    // own start first (a karaoke disc's track holding several songs); empty for a medium of one
+    // song and for anything that is no disc track. May read the disc: ask only on demand.
+    virtual std::vector<double> songStarts() { return {}; }
     // Brings the window to the front.
     virtual void raise() = 0;
     // The Exit button: stops playback and ends the program.
@@ -59,4 +64,6 @@ signals:
     void changed();
     // The position jumped (a seek), rather than moving on with playback.
     void seeked(double seconds);
+    // Another medium went to the player: what was known of the songs inside the last is stale.
+    void mediumChanged();
 };

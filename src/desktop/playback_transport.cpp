@@ -1,5 +1,6 @@
 #include "desktop/playback_transport.h"
 
+#include "platform/disc/song_starts.h"
 #include "platform/files/media_paths.h"
 #include "platform/player/media_player.h"
 #include "playback/playback_engine.h"
@@ -17,6 +18,7 @@ PlaybackTransport::PlaybackTransport(Window window, QObject* parent)
     // controls are switched along with it.
     connect(&m_window.engine, &PlaybackEngine::statusChanged, this, &MediaTransport::changed);
     connect(&m_window.player, &MediaPlayer::PlayStateChange, this, &MediaTransport::changed);
+    connect(&m_window.engine, &PlaybackEngine::mediumLoading, this, &MediaTransport::mediumChanged);
     // Full screen is left inside the player (Esc); the window's state tells.
     m_window.window.installEventFilter(this);
 }
@@ -183,4 +185,14 @@ void PlaybackTransport::setRate(double rate)
 {
     if (m_window.tempo.setRate)
         m_window.tempo.setRate(rate);
+}
+
+std::vector<double> PlaybackTransport::songStarts()
+{
+    // The medium the player has, a list entry or not (a disc's menu picture); the songs'
+    // times are the player's own positions in it.
+    const QString medium = m_window.player.FileName();
+    if (!m_window.songStarts || medium.isEmpty())
+        return {};
+    return m_window.songStarts->songStarts(medium);
 }

@@ -7,6 +7,7 @@
 
 class PlaybackEngine;
 class QWidget;
+class SongStarts;
 
 // The main window's playback as the desktop sees it: the play list and the player read,
 // the Play, Pause, Stop, Next Track and Full Screen steps run, each only while its button
@@ -29,6 +30,8 @@ public:
             double slowest = 1.0;
             double fastest = 1.0;
         } tempo;
+        // Where the songs inside a disc track start; absent: every medium is one song.
+        SongStarts* songStarts = nullptr;
     };
 
     explicit PlaybackTransport(Window window, QObject* parent = nullptr);
@@ -52,6 +55,7 @@ public:
     double minimumRate() const override { return m_window.tempo.slowest; }
     double maximumRate() const override { return m_window.tempo.fastest; }
     void setRate(double rate) override;
+    std::vector<double> songStarts() override;
     void raise() override;
     void quit() override;
 

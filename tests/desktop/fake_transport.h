@@ -44,6 +44,11 @@ public:
         tempo = rate;
         emit changed();
     }
+    std::vector<double> songStarts() override
+    {
+        ++songReads;
+        return starts;
+    }
     void raise() override { calls << QStringLiteral("raise"); }
     void quit() override { calls << QStringLiteral("quit"); }
 
@@ -58,7 +63,20 @@ public:
         emit changed();
     }
 
+    // Another medium goes to the player: it opens stopped, as the player's does.
+    void changeMedium(const Track& track, const std::vector<double>& songs)
+    {
+        m_state = State::Stopped;
+        m_track = track;
+        starts = songs;
+        position = 0;
+        emit mediumChanged();
+        emit changed();
+    }
+
     QStringList calls;
+    std::vector<double> starts; // the medium's song starts
+    int songReads = 0;          // how often they were asked for
     double position = 0;
     double tempo = 1.0;
     bool playAllowed = true;

@@ -67,6 +67,7 @@ private slots:
     void seekStaysInsideTheMedium();
     void fullScreenOnAndOff();
     void changesAreReported();
+    void songsOfTheMediumInThePlayer();
 };
 
 void TestPlaybackTransport::commandsRunTheButtonsSteps_data()
@@ -220,6 +221,30 @@ void TestPlaybackTransport::changesAreReported()
     QVERIFY(changed.size() >= 2);
     QCOMPARE(disc.transport().track().entry, 1);
     QCOMPARE(disc.transport().state(), State::Playing);
+}
+
+void TestPlaybackTransport::songsOfTheMediumInThePlayer()
+{
+    DiscRigPlaying disc;
+    MediaTransport& t = disc.transport();
+    const QString first = disc.rig.player.FileName();
+    disc.rig.songStarts.starts.insert(first, {0, 3, 6});
+    QCOMPARE(t.songStarts(), (std::vector<double>{0, 3, 6}));
+    QCOMPARE(disc.rig.songStarts.asked.last(), first);
+
+    // Another medium: told at once, while it opens; its songs are its own.
+    QSignalSpy mediumChanged(&t, &MediaTransport::mediumChanged);
+    t.next();
+    QCOMPARE(mediumChanged.size(), 1);
+    QVERIFY(disc.rig.player.FileName() != first);
+    QVERIFY(t.songStarts().empty());
+    QCOMPARE(disc.rig.songStarts.asked.last(), disc.rig.player.FileName());
+    // Pausing and resuming keep the medium.
+    disc.rig.settle();
+    t.pause();
+    t.play();
+    disc.rig.settle();
+    QCOMPARE(mediumChanged.size(), 1);
 }
 
 QTEST_MAIN(TestPlaybackTransport)

@@ -30,7 +30,8 @@ public:
     bool fullscreen() const;
     void setFullscreen(bool on);
     bool canSetFullscreen() const;
-    bool hasTrackList() const { return false; }
+    // The songs inside a disc track (MprisTrackListAdaptor).
+    bool hasTrackList() const { return true; }
     QString identity() const;
     QString desktopEntry() const;
     // Media are opened on the command line and in the window, not over the bus.

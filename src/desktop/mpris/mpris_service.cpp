@@ -4,6 +4,7 @@
 #include "desktop/mpris/mpris_metadata.h"
 #include "desktop/mpris/mpris_player_adaptor.h"
 #include "desktop/mpris/mpris_root_adaptor.h"
+#include "desktop/mpris/mpris_track_list_adaptor.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
@@ -14,6 +15,7 @@ MprisService::MprisService(MediaTransport& transport, const QDBusConnection& bus
 {
     new MprisRootAdaptor(this, m_transport, m_bus);
     new MprisPlayerAdaptor(this, m_transport);
+    new MprisTrackListAdaptor(this, m_transport, m_bus);
     if (!registerOnBus())
         return;
     m_announcedPlayer = playerProperties();

@@ -7,7 +7,7 @@
 class MediaTransport;
 
 // The player on the session bus as an MPRIS media player, for media keys and the desktop's
-// sound applets. It owns the exported object and its two adaptors, takes the well-known name
+// sound applets. It owns the exported object and its three adaptors, takes the well-known name
 // (or, when another player of ours holds it, an instance name of its own) and announces
 // changed properties. Registration failures leave it quietly unregistered.
 class MprisService : public QObject {
