@@ -7,8 +7,7 @@ const QList<Entry>& entries()
     static const QList<Entry> table = {
         {QStringLiteral("1-9, a-i"), QStringLiteral("play track 1 to 18 of the disc or list"), {}},
         {QStringLiteral("0-9, Enter"),
-         QStringLiteral("in a disc's menu: choose by number (digits add up for 1.5 s), Enter the "
-                        "default"),
+         QStringLiteral("in a disc's menu: choose by number (digits add up), Enter the default"),
          {}},
         {QStringLiteral("p, o"),
          QStringLiteral("restart the current track paused (p) or playing (o)"),
@@ -43,12 +42,11 @@ const QList<Entry>& entries()
          QStringLiteral("the song's own key and tempo again"),
          {{Command::OriginalKeyAndTempo, Qt::CTRL | Qt::Key_0}}},
         {QStringLiteral("PgDown, PgUp"),
-         QStringLiteral("next song inside a disc track, or back to the song's start; in a "
-                        "disc's menus, its Next and Previous"),
+         QStringLiteral("next song of a track, or back to its start; a disc menu's Next, Previous"),
          {{Command::NextSong, QKeyCombination(Qt::Key_PageDown)},
           {Command::PreviousSong, QKeyCombination(Qt::Key_PageUp)}}},
         {QStringLiteral("Backspace"),
-         QStringLiteral("in a disc's menus and lists, its Return"),
+         QStringLiteral("in a disc's menus and lists: their Return"),
          {{Command::ReturnInLists, QKeyCombination(Qt::Key_Backspace)}}},
         {QStringLiteral("Alt+Enter"), QStringLiteral("full screen on and off"), {}},
         {QStringLiteral("Esc"), QStringLiteral("leave full screen; close a dialog"), {}},

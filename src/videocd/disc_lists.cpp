@@ -103,8 +103,9 @@ bool DiscLists::begin(const QString& driveId)
     m_control = std::make_unique<PlaybackControl>(m_files.psd, std::move(items),
                                                   static_cast<VideoCd::ControlTimer&>(*this));
     const Step first = m_control->start();
-    // Lists that play nothing from the start leave the disc to its tracks.
-    if (first.kind == Step::Kind::Stop) {
+    // Lists that show nothing from the start (they stop at once, or wait on a menu with no
+    // picture) leave the disc to its tracks.
+    if (first.kind != Step::Kind::Play) {
         leave();
         return false;
     }

@@ -111,6 +111,9 @@ bool sensibleStatus(const QString& status)
     if (status == Idle || status == NoMovies || status == Unsupported || status == Stopped ||
         status == Paused)
         return true;
+    // A disc's own menu or list shown, as its lists have it.
+    if (status.startsWith(QLatin1String("Menu")) || status.startsWith(QLatin1String("List ")))
+        return true;
     // A file that is not there or cannot be read, said by name.
     if (status.startsWith(QLatin1String("File not found: ")) ||
         status.startsWith(QLatin1String("File cannot be read: ")))

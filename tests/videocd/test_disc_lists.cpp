@@ -275,6 +275,7 @@ void TestDiscLists::discWithoutListsOrUncheckedPlaysTrackOne_data()
     QTest::newRow("unchecked") << false << true << false;
     QTest::newRow("no lists") << true << false << false;
     QTest::newRow("first list leads nowhere") << true << true << true;
+    QTest::newRow("first list a menu with nothing to show") << true << true << false;
 }
 
 void TestDiscLists::discWithoutListsOrUncheckedPlaysTrackOne()
@@ -283,6 +284,11 @@ void TestDiscLists::discWithoutListsOrUncheckedPlaysTrackOne()
     QFETCH(bool, withLists);
     QFETCH(bool, leadsNowhere);
     VideoCdControlFiles files = withLists ? menuDisc() : VideoCdControlFiles{};
+    if (withLists && !leadsNowhere && checked) {
+        // A menu cut short: no picture, no numbers, nothing to wait for but for ever.
+        files.psd.lists[0].item = 0;
+        files.psd.lists[0].selections.clear();
+    }
     if (leadsNowhere) {
         // An empty play list whose next is itself, and nothing else.
         PsdList loop = playList(0, {});

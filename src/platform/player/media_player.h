@@ -45,8 +45,9 @@ public:
     // Gives the player the keyboard; returns false when it could not take it.
     virtual bool SetFocus() = 0;
 
-    // Media set from now on stay on their last picture at their end, playing nothing more and
-    // reporting no end (a disc's still picture, held as long as its owner wants).
+    // The next medium set stays on its last picture at its end, playing nothing more and
+    // reporting no end (a disc's still picture, held as long as its owner wants); any medium
+    // set after it ends as usual.
     virtual void setHoldLastPicture(bool hold) { Q_UNUSED(hold); }
 
     // The player's engine is still being started: a medium set now waits for it.

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -103,6 +104,7 @@ QWidget* MpvPlayer::videoWidget()
 void MpvPlayer::setFileName(const QString& path)
 {
     m_fileName = path;
+    m_holdLastPicture = std::exchange(m_holdNextPicture, false);
     if (!handle())
         return;
     // A software picture needs nothing but the handle: it is set up here rather than when the

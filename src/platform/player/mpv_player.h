@@ -63,7 +63,7 @@ public:
     void setBalance(int balance) override;
     bool SetFocus() override;
     bool isStarting() const override { return m_mpv.isStarting(); }
-    void setHoldLastPicture(bool hold) override { m_holdLastPicture = hold; }
+    void setHoldLastPicture(bool hold) override { m_holdNextPicture = hold; }
     QWidget* videoWidget() override;
 
     // False when libmpv could not be set up; the player then never plays anything.
@@ -121,7 +121,8 @@ private:
     MpvSoundStages m_sound;
 
     QString m_fileName;
-    bool m_holdLastPicture = false;
+    bool m_holdNextPicture = false; // for the next medium set
+    bool m_holdLastPicture = false; // for the medium set
     Display m_displaySize = FitToSize;
     Display m_sizeBeforeFullScreen = FitToSize;
     QSize m_videoSize; // the picture's display size, empty while unknown

@@ -285,6 +285,23 @@ private slots:
         QCOMPARE(rec.log.mid(3), QStringList({"0>2", "2>0", "eos"}));
     }
 
+    // A disc's still: the medium held on its last picture, playing, with no end reported; the
+    // next medium ends as usual.
+    void holdsOneMediumOnItsLastPicture()
+    {
+        auto player = makePlayer(kFast);
+        Recorder rec;
+        rec.attach(player.get());
+        player->setHoldLastPicture(true);
+        player->setFileName(TestMedia::clip("clips/a.mpg"));
+        QTRY_VERIFY_WITH_TIMEOUT(player->CurrentPosition() > 1.3, 5000);
+        QTest::qWait(1000); // a span in which the held medium must not end
+        QCOMPARE(rec.eos, 0);
+        QCOMPARE(player->PlayState(), int(MediaPlayer::Playing));
+        player->setFileName(TestMedia::clip("clips/a.mpg"));
+        QTRY_COMPARE_WITH_TIMEOUT(rec.eos, 1, 5000);
+    }
+
     void stopReturnsToStart()
     {
         auto player = makePlayer(kRealTime);
