@@ -15,6 +15,7 @@
 #include "videocd/track_panel.h"
 #include "videocd/video_cd_loader.h"
 
+#include <QAction>
 #include <QMenu>
 
 void Playerfrm::createVideoCd()
@@ -23,6 +24,13 @@ void Playerfrm::createVideoCd()
                              *m_services.playbackControlSettings, *m_engine, *m_services.player},
                             this);
     m_menu->mnuVCD->addAction(m_lists->mnuPlaybackControl);
+    // The songs inside a track, as PgDown and PgUp move between them.
+    QAction* nextSong = m_menu->mnuVCD->addAction(QStringLiteral("Next Song"));
+    nextSong->setObjectName("mnuNextSong");
+    connect(nextSong, &QAction::triggered, this, [this] { skipSong(1); });
+    QAction* previousSong = m_menu->mnuVCD->addAction(QStringLiteral("Previous Song"));
+    previousSong->setObjectName("mnuPreviousSong");
+    connect(previousSong, &QAction::triggered, this, [this] { skipSong(-1); });
     VideoCdLoader::Controls controls{
         *m_bookmark, [this] { m_captureControls->setEnabled(false); },
         [this] { m_tracks->DisableTrackControls(); },

@@ -64,6 +64,8 @@ void TestWindowModes::menuTree()
         "2 Capture Screen [off]",
         "2 -",
         "2 Playback Control",
+        "2 Next Song",
+        "2 Previous Song",
         "1 -",
         "1 About this program",
         "1 -",
