@@ -1,8 +1,10 @@
 #!/bin/bash
 # Process start to the first video picture on the screen, for this player and its peers, on
 # the same clip and the same 12-track Video CD image (bench/make-colour-disc.sh), in one Xvfb
-# under one window manager, runs interleaved. Each program is started by bench/first_picture, which watches the screen itself
-# (shared-memory grabs) until a coloured picture covers part of it: the same end point for all.
+# under one window manager, runs interleaved. Each program is started by bench/first_picture,
+# which watches the screen itself (shared-memory grabs) until a coloured picture covers part of
+# it: the same end point for all. "tamrel menu image" is the same tracks behind the disc's own
+# menu with Playback Control checked: its first picture is the menu's.
 #   bench/first-picture.sh [BUILD_DIR] [RUNS]
 # BASELINE=/path/to/an/older/tamrel-vcd-player adds that build to the runs, for a before and
 # after of a change measured in the same runs.
@@ -22,6 +24,7 @@ programs=(
     "cvlc clip|cvlc --quiet --aout=dummy $work/clip.dat"
     "vlc clip|vlc --quiet --no-qt-privacy-ask --aout=dummy $work/clip.dat"
     "tamrel image|env TAMREL_MPV_OPTIONS=ao=null TAMREL_CD_DRIVES= $player $work/colour-vcd.cue"
+    "tamrel menu image|env XDG_CONFIG_HOME=$home/menu-config TAMREL_MPV_OPTIONS=ao=null TAMREL_CD_DRIVES= $player $work/colour-menu-vcd.cue"
     "mpv image track|mpv --no-config --really-quiet --ao=null --vo=gpu --gpu-sw=yes --geometry=779x392 $work/track01.mpg"
     "mpv-x11 image track|mpv --no-config --really-quiet --ao=null --vo=x11 --geometry=779x392 $work/track01.mpg"
     "cvlc image|cvlc --quiet --aout=dummy vcd://$work/colour-vcd.cue"

@@ -32,6 +32,10 @@ cp "$build/colour-disc/colour-menu-vcd.cue" "$build/colour-disc/colour-menu-vcd.
 cp "$build/colour-disc/tracks/track01.mpg" "$work/track01.mpg"
 chmod 644 "$work"/*
 home=$(as_user mktemp -d)
+# Settings with Playback Control checked, for the disc with a menu of its own.
+as_user mkdir -p "$home/menu-config/Tamrel VCD Player"
+printf '[PlaybackControl]\nEnabled=1\n' |
+    as_user tee "$home/menu-config/Tamrel VCD Player/Tamrel VCD Player.ini" >/dev/null
 
 display=:87
 Xvfb $display -screen 0 1280x800x24 -ac -nolisten tcp >/dev/null 2>&1 &

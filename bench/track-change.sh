@@ -38,9 +38,6 @@ measure() { # name → "first-picture-ms change-ms", or "fail"
     esac 2>/dev/null | grep -E '^[0-9.]+ [0-9.]+$' | tail -1 | grep . || echo fail
 }
 
-as_user mkdir -p "$home/menu-config/Tamrel VCD Player"
-printf '[PlaybackControl]\nEnabled=1\n' |
-    as_user tee "$home/menu-config/Tamrel VCD Player/Tamrel VCD Player.ini" >/dev/null
 read -ra programs <<<"${PROGRAMS:-tamrel tamrel-menu cvlc vlc}"
 declare -A times
 for run in $(seq "$runs"); do
