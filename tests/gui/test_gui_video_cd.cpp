@@ -121,8 +121,9 @@ void TestGuiVideoCd::menuNumberPlaysItsStillThenItsTrack()
     shown.start();
     QVERIFY(session.waitForLine("track: Still"));
     QVERIFY2(session.waitForLine("track: 02 of 2"), qPrintable(session.lines().join('\n')));
-    // Held for the list's wait of 2 s (a lower bound: a slow machine only holds it longer).
-    QVERIFY2(shown.elapsed() >= 1800, qPrintable(QString::number(shown.elapsed())));
+    // Held for the list's wait of 2 s, not moved on at once (a lower bound, with room for the
+    // test reading the first line late: a slow machine only holds it longer).
+    QVERIFY2(shown.elapsed() >= 1500, qPrintable(QString::number(shown.elapsed())));
     QVERIFY(session.waitForLineWhere([](const QString& l) { return playing(l, "AVSEQ02"); }));
     // Track 2 ends the list; the end list stops, and the play order does not go on.
     QVERIFY2(session.waitForLine("disc lists: End of the disc", 30000),
