@@ -100,7 +100,7 @@ bool DiscLists::begin(const QString& driveId)
         for (const VideoCdControl::Segment& segment : m_files.info->segments)
             items.segments.push_back(segment.kind());
     m_drive = driveId;
-    m_control = std::make_unique<PlaybackControl>(m_files.psd, std::move(items),
+    m_control = std::make_unique<PlaybackControl>(std::move(m_files.psd), std::move(items),
                                                   static_cast<VideoCd::ControlTimer&>(*this));
     const Step first = m_control->start();
     // Lists that show nothing from the start (they stop at once, or wait on a menu with no
@@ -194,33 +194,29 @@ bool DiscLists::trackChosen(int number)
 
 bool DiscLists::next()
 {
-    if (!active())
-        return false;
-    take(m_control->nextChosen());
-    return true;
+    return follow(&PlaybackControl::nextChosen);
 }
 
 bool DiscLists::previous()
 {
-    if (!active())
-        return false;
-    take(m_control->previousChosen());
-    return true;
+    return follow(&PlaybackControl::previousChosen);
 }
 
 bool DiscLists::returnChosen()
 {
-    if (!active())
-        return false;
-    take(m_control->returnChosen());
-    return true;
+    return follow(&PlaybackControl::returnChosen);
 }
 
 bool DiscLists::mediumEnded()
 {
+    return follow(&PlaybackControl::itemEnded);
+}
+
+bool DiscLists::follow(Step (PlaybackControl::*event)())
+{
     if (!active())
         return false;
-    take(m_control->itemEnded());
+    take((*m_control.*event)());
     return true;
 }
 
@@ -246,11 +242,6 @@ std::optional<QString> DiscLists::place() const
         break;
     }
     return std::nullopt;
-}
-
-QString DiscLists::where() const
-{
-    return active() ? m_control->where() : QString();
 }
 
 int DiscLists::highestNumber() const

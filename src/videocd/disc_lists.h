@@ -62,7 +62,6 @@ public:
     bool playsTrack() const { return !active() || m_playsTrack; }
     // Where the user is, for the track label ("Menu", "Still") while the lists go on.
     std::optional<QString> place() const;
-    QString where() const;
     // The highest number the menu shown takes (the track buttons offer it); 0 outside a menu.
     int highestNumber() const;
 
@@ -73,6 +72,8 @@ private:
     void start(VideoCd::Deadline deadline, int milliseconds) override;
     void stop(VideoCd::Deadline deadline) override;
     void take(VideoCd::Step step);
+    // An event of the lists, where they are followed: true when they took it.
+    bool follow(VideoCd::Step (VideoCd::PlaybackControl::*event)());
     void playItem(const VideoCd::Step& step);
     void playTrack(int entry, double seconds);
     void playSegment(int index);
