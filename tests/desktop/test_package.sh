@@ -1,8 +1,8 @@
 #!/bin/bash
-# The Debian package: built by scripts/package.sh in a build folder of its own, installed with
+# The Debian package: packed by scripts/package.sh from the tests' own build, installed with
 # apt-get (which resolves its dependencies), started under Xvfb on a disc image and removed
 # again, leaving nothing behind. Needs root; skipped otherwise.
-#   test_package.sh PACKAGE_BUILD_DIR DISC_IMAGE
+#   test_package.sh BUILD_DIR DISC_IMAGE
 set -euo pipefail
 if [ "$(id -u)" -ne 0 ]; then
     echo "Skipped: installing a package needs root."
@@ -26,7 +26,7 @@ cleanup() {
 trap cleanup EXIT
 export DEBIAN_FRONTEND=noninteractive
 
-deb=$("$root/scripts/package.sh" "$1" | tail -1)
+deb=$("$root/scripts/package.sh" --from-build "$1" | tail -1)
 [ -f "$deb" ] || fail "no package built"
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libmpv2 libqt6widgets6 libqt6dbus6 libcdio19 libiso9660 libasound2 qt6-qpa-plugins; do
