@@ -54,6 +54,15 @@ bool near(double value, double wanted, double fraction)
 
 } // namespace
 
+// The measurements of the sound itself belong to the optimised build: under the sanitizers the
+// player is several times slower and they would only repeat those results. The stress cases,
+// which exercise the stages' lifetimes, run in both.
+#if defined(__SANITIZE_ADDRESS__)
+#define MEASURED_IN_THE_OPTIMISED_BUILD() QSKIP("measured in the optimised build")
+#else
+#define MEASURED_IN_THE_OPTIMISED_BUILD() (void)0
+#endif
+
 class TestKaraokeSound : public QObject {
     Q_OBJECT
 
@@ -138,6 +147,7 @@ private slots:
     }
     void keyAndTempo()
     {
+        MEASURED_IN_THE_OPTIMISED_BUILD();
         QFETCH(int, key);
         QFETCH(int, tempo);
         QFETCH(double, hz);
@@ -168,6 +178,7 @@ private slots:
     // Voice cancel takes out what is centred and keeps what only one channel carries.
     void voiceCancel()
     {
+        MEASURED_IN_THE_OPTIMISED_BUILD();
         SoundRecorder recorder;
         QVERIFY(recorder.start());
         auto player = makePlayer();
@@ -207,6 +218,7 @@ private slots:
     }
     void keyChangesWhilePlaying()
     {
+        MEASURED_IN_THE_OPTIMISED_BUILD();
         QFETCH(int, tempo);
         SoundRecorder recorder;
         QVERIFY(recorder.start());
@@ -265,6 +277,7 @@ private slots:
     }
     void pickedChannelWithKey()
     {
+        MEASURED_IN_THE_OPTIMISED_BUILD();
         QFETCH(int, balance);
         QFETCH(double, heard);
         QFETCH(double, absent);
@@ -532,6 +545,7 @@ private slots:
     }
     void otherLayouts()
     {
+        MEASURED_IN_THE_OPTIMISED_BUILD();
         QFETCH(QString, file);
         QFETCH(bool, mono);
         SoundRecorder recorder;
