@@ -27,6 +27,7 @@
 #                       2 plays a still (segment 2, "PICTURE", held 2 s) then track 2; Enter
 #                       plays 1; the menu waits 10 s, then goes to the end list
 #   entries-vcd11       the same tracks as a VCD 1.1: the three entries, no playback control
+#   twelve.cue/.bin     Video CD 2.0 of twelve tracks of 2 s (clip4, "TRACK 4"), for the queue
 # $bitexact is meant to split into separate ffmpeg arguments:
 # shellcheck disable=SC2086
 set -eu
@@ -81,6 +82,9 @@ vcd() { # date cue bin label clips...
 vcd "2001-02-03 04:05:06" vcd-a.cue vcd-a.bin PROBEVCD clip1.mpg clip2.mpg clip3.mpg
 vcd "2001-02-03 04:05:07" vcd-a-late.cue vcd-a-late.bin PROBEVCD clip1.mpg clip2.mpg clip3.mpg
 vcd "2001-02-03 04:05:06" vcd-b.cue vcd-b.bin PROBEVCD2 clip9.mpg clip1.mpg
+clip 4 550 2 ntsc-vcd
+vcd "2001-02-03 04:05:08" twelve.cue twelve.bin TWELVE clip4.mpg clip4.mpg clip4.mpg \
+    clip4.mpg clip4.mpg clip4.mpg clip4.mpg clip4.mpg clip4.mpg clip4.mpg clip4.mpg clip4.mpg
 
 # The same disc cut short: in the middle of track 2 (sector 700), and before sector 16.
 cut_image() { # name sectors

@@ -30,6 +30,7 @@ enum class Command {
     NextSong,
     PreviousSong,
     ReturnInLists,
+    OpenSongQueue,
 };
 
 // One key with its modifiers (QtCore's own type, so the table needs no toolkit to be read).

@@ -75,6 +75,9 @@ void KeyboardCommands::run(KeyGuide::Command command)
     case Command::ReturnInLists:
         m_steps.listReturn();
         break;
+    case Command::OpenSongQueue:
+        m_steps.openSongQueue();
+        break;
     }
 }
 

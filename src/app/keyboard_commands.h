@@ -26,6 +26,7 @@ public:
         std::function<void(int direction)> skipSong;
         // The Return of a disc's menu or list.
         std::function<void()> listReturn;
+        std::function<void()> openSongQueue;
     };
 
     KeyboardCommands(QWidget* window, Steps steps);

@@ -101,6 +101,8 @@ int main(int argc, char* argv[])
                               SettingsKeys::Section);
     IniSettingsStore songSettings(IniSettingsStore::userFilePath(Product::Title),
                                   SettingsKeys::KaraokeSection);
+    IniSettingsStore queueSettings(IniSettingsStore::userFilePath(Product::Title),
+                                   SettingsKeys::SongQueueSection);
     IniSettingsStore listSettings(IniSettingsStore::userFilePath(Product::Title),
                                   SettingsKeys::PlaybackControlSection);
     MciInterpreter mci(drives);
@@ -123,6 +125,7 @@ int main(int argc, char* argv[])
                               .songStarts = &songStarts,
                               .discControl = &discControl,
                               .playbackControlSettings = &listSettings,
+                              .queueSettings = &queueSettings,
                               .grabber = &grabber,
                               .wallpaper = &wallpaper,
                               .endProcess = [&desktop](int code) {

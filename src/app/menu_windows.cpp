@@ -36,6 +36,11 @@ void MenuWindows::showSettings()
     m_settings.show([this] { return makeSettingsDialog(); });
 }
 
+void MenuWindows::showSongQueue(QueuedSongs& songs)
+{
+    m_songQueue.show([this, &songs] { return new SongQueueWindow(songs, m_window); });
+}
+
 Settingfrm& MenuWindows::settingsDialog()
 {
     return *m_settings.load([this] { return makeSettingsDialog(); });

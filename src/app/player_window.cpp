@@ -24,6 +24,7 @@
 #include "playback/playback_engine.h"
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
+#include "queue/queued_songs.h"
 #include "settings/product.h"
 #include "settings/settings.h"
 #include "videocd/disc_lists.h"
@@ -73,6 +74,7 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     m_sound->reportTo(*m_transport);
 
     createCapture();
+    createSongQueue();
     createKeyboard();
     setFocusOrder();
     // Created last: it scales the controls that exist when the window loads.
@@ -191,7 +193,8 @@ void Playerfrm::createKeyboard()
                .toggleMute = [this] { m_volume->toggleMute(); },
                .karaoke = [this](KeyGuide::Command command) { m_sound->runKey(command); },
                .skipSong = [this](int step) { skipSong(step); },
-               .listReturn = [this] { m_lists->returnChosen(); }});
+               .listReturn = [this] { m_lists->returnChosen(); },
+               .openSongQueue = [this] { m_windows->showSongQueue(*m_queue); }});
 }
 
 void Playerfrm::setFocusOrder()
@@ -337,6 +340,7 @@ void Playerfrm::changeEvent(QEvent* event)
 void Playerfrm::endProcess()
 {
     m_karaoke->flush();
+    m_queue->saveNow();
     m_engine->setStatusNow(StatusText::ShuttingDown);
     if (m_services.endProcess)
         m_services.endProcess(0);

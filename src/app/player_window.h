@@ -24,6 +24,7 @@ class WindowKeyboard;
 class LayoutResizer;
 class MediaTransport;
 class PlaybackEngine;
+class QueuedSongs;
 class PlaybackPanel;
 class PopupMenu;
 class SoundChoices;
@@ -73,6 +74,7 @@ public:
     CdTray& tray() { return *m_tray; }
     WindowKeyboard& keyboard() { return *m_keyboard; }
     DiscLists& discLists() { return *m_lists; }
+    QueuedSongs& songQueue() { return *m_queue; }
 
     // The Menu button: the popup menu at the mouse position.
     void cmdMenu_Click();
@@ -125,6 +127,7 @@ private:
     void createVideoCd();
     void createCapture();
     void createKeyboard();
+    void createSongQueue();
     // A typed character: the disc's lists take it where they are followed, else the tracks.
     void typed(QChar character);
     void skipSong(int direction);
@@ -152,6 +155,7 @@ private:
     VideoCdLoader* m_videoCd = nullptr;
     DiscSongs* m_songs = nullptr;
     DiscLists* m_lists = nullptr;
+    QueuedSongs* m_queue = nullptr;
     Bookmark* m_bookmark = nullptr;
     CdTray* m_tray = nullptr;
     LayoutResizer* m_resizer = nullptr;

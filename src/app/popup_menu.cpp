@@ -46,6 +46,7 @@ PopupMenu::PopupMenu(QWidget* window, const Transport& transport, QAction* captu
     mnuPopup->addSeparator();
     mnutray = addItem(mnuPopup, "mnutray", "Open CD Tray");
     mnuSetting = addItem(mnuPopup, "mnuSetting", "Setting");
+    mnuSongQueue = addItem(mnuPopup, "mnuSongQueue", "Song Queue");
     mnuPopup->addSeparator();
 
     mnuAudioChannel = mnuPopup->addMenu(QStringLiteral("Audio Channel"));

@@ -4,6 +4,7 @@
 #include "app/window_keyboard.h"
 #include "bookmarks/bookmark.h"
 #include "capture/capture_controls.h"
+#include "queue/queued_songs.h"
 #include "settings/product.h"
 #include "videocd/cd_tray.h"
 #include "videocd/disc_lists.h"
@@ -74,10 +75,11 @@ bool WindowHooks::keyboardOnAControl() const
 
 bool WindowHooks::listsTakeEndOfMedium()
 {
-    return m_window.discLists().mediumEnded();
+    // The disc's lists first: while they are followed, they alone say what comes next.
+    return m_window.discLists().mediumEnded() || m_window.songQueue().takeEndOfMedium();
 }
 
 bool WindowHooks::listsTakeNextTrack()
 {
-    return m_window.discLists().next();
+    return m_window.discLists().next() || m_window.songQueue().takeNextTrack();
 }

@@ -125,6 +125,7 @@ bool PlaybackEngine::loadAndPlay(PendingLoad load)
     // The player knows the length only once the medium is open; the bar takes it then.
     m_outsideList.clear();
     m_position.showSongs({});
+    m_startAt.reset();
     m_pendingLoad = load;
     m_player.setFileName(path);
     m_player.Play();
@@ -208,6 +209,7 @@ void PlaybackEngine::playOutsideList(const QString& path)
     PrepareTrackChange();
     m_outsideList = path;
     m_position.showSongs({});
+    m_startAt.reset();
     m_pendingLoad = PendingLoad::TrackChange;
     m_player.setFileName(path);
     m_player.Play();
@@ -262,6 +264,13 @@ void PlaybackEngine::playEntry(int entry, Focus focus)
     m_hooks.EnableTrackControls();
     if (focus == Focus::Player)
         FocusPlayer();
+}
+
+void PlaybackEngine::playEntryFrom(int entry, double seconds)
+{
+    playEntry(entry);
+    if (seconds > 0 && m_pendingLoad == PendingLoad::TrackChange)
+        m_startAt = seconds;
 }
 
 void PlaybackEngine::Combo1_Click(int index)

@@ -69,6 +69,9 @@ public:
     // current entry stays when there is no such entry), load and play it, enable the track
     // controls and, unless told otherwise, give the player the keyboard.
     void playEntry(int entry, Focus focus = Focus::Player);
+    // The same, from `seconds` into the entry (a song inside a disc track): the player is sent
+    // there once it plays.
+    void playEntryFrom(int entry, double seconds);
 
     // Shared steps.
     bool FillFileCombo();
@@ -140,6 +143,7 @@ private:
     StatusLine m_status;
     PositionBar m_position;
     PendingLoad m_pendingLoad = PendingLoad::None;
+    std::optional<double> m_startAt; // where the medium loading now starts, when not at 0
     QString m_filePathSeen;
     QString m_outsideList; // a medium played outside the list, until the list plays again
     long m_lastMciResult = 0;

@@ -26,8 +26,8 @@ public:
     // The user took the keyboard to one of the window's controls with Tab: commands leave it
     // there instead of handing it back to the player.
     virtual bool keyboardOnAControl() const = 0;
-    // Where the disc's own lists are followed, they decide what comes after a medium and what
-    // Next Track does: true when they took it.
+    // Where the disc's own lists are followed, or songs are queued, they decide what comes
+    // after a medium and what Next Track does: true when they took it.
     virtual bool listsTakeEndOfMedium() { return false; }
     virtual bool listsTakeNextTrack() { return false; }
 };

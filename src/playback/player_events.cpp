@@ -72,6 +72,9 @@ void PlaybackEngine::onPlaying()
         if (load == PendingLoad::PlayCommand)
             failListStart();
     }
+    // Straight to the player: the position bar may not know the medium's length yet.
+    if (const std::optional<double> startAt = std::exchange(m_startAt, std::nullopt))
+        m_player.setCurrentPosition(*startAt);
     m_hooks.closeCdNotice();
     m_status.report(StatusText::playing(playingName()));
     disarmWatchdog();

@@ -8,6 +8,8 @@ inline constexpr const char* KaraokeSection = "Karaoke";
 // The section of the disc's own lists (menus): whether the player follows them.
 inline constexpr const char* PlaybackControlSection = "PlaybackControl";
 inline constexpr const char* PlaybackControlEnabled = "Enabled";
+// The section of the song queues, one a disc or folder.
+inline constexpr const char* SongQueueSection = "SongQueue";
 
 inline constexpr const char* Pictextcopy = "Pictextcopy";
 inline constexpr const char* Screenshot = "Screenshot";

@@ -7,6 +7,7 @@
 #include "widgets/twips.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <utility>
 
@@ -86,6 +87,25 @@ void TrackPanel::showPlace(const std::optional<QString>& place)
 {
     m_place = place;
     ShowTrackNumber();
+}
+
+void TrackPanel::offerQueue(std::function<void(int listEntry)> queue)
+{
+    m_queue = std::move(queue);
+    for (int i = 0; i < ButtonCount; ++i) {
+        QPushButton* button = Songcmd[i];
+        button->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(button, &QPushButton::customContextMenuRequested, this,
+                [this, button, i](const QPoint& at) {
+                    QMenu menu(button);
+                    QAction* add = menu.addAction(QStringLiteral("Add to queue"));
+                    add->setObjectName("mnuAddToQueue");
+                    // Only a track of the list: a disc menu's numbers are no songs.
+                    add->setEnabled(i < m_engine.File1().ListCount());
+                    connect(add, &QAction::triggered, this, [this, i] { m_queue(i); });
+                    menu.exec(button->mapToGlobal(at));
+                });
+    }
 }
 
 void TrackPanel::Songcmd_Click(int index)

@@ -29,6 +29,8 @@ public:
     void Songcmd_Click(int index);
     // Where the disc's own lists take a button's number (a menu's choice): true when taken.
     void setNumberTaker(std::function<bool(int number)> taker) { m_numberTaker = std::move(taker); }
+    // "Add to queue" on a button's context menu hands its track (0 for the first) to `queue`.
+    void offerQueue(std::function<void(int listEntry)> queue);
     // Numbers a disc's menu takes: the buttons up to `highest` are offered with the tracks'.
     void offerNumbers(int highest);
     // Shown instead of the track number while set ("Menu" in a disc's menu).
@@ -45,6 +47,7 @@ private:
     MediaPlayer& m_player;
     PlaybackEngine& m_engine;
     std::function<bool(int)> m_numberTaker;
+    std::function<void(int)> m_queue;
     std::optional<QString> m_place;
     int m_numbersOffered = 0;
 };

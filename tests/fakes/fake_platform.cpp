@@ -44,6 +44,7 @@ PlatformServices FakeRig::services()
                             .songStarts = &songStarts,
                             .discControl = &discControl,
                             .playbackControlSettings = &listSettings,
+                            .queueSettings = &queueSettings,
                             .grabber = screenGrabber,
                             .wallpaper = &wallpaper,
                             .endProcess = [this](int code) { exitCodes << code; }};
