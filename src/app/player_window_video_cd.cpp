@@ -3,6 +3,7 @@
 
 #include "app/player_window.h"
 
+#include "app/disc_image_drop.h"
 #include "app/popup_menu.h"
 #include "bookmarks/bookmark.h"
 #include "capture/capture_controls.h"
@@ -56,6 +57,8 @@ void Playerfrm::createVideoCd()
             this);
         watcher->setObjectName("discWatcher");
     }
+    new DiscImageDrop(this,
+                      [this](const QString& image) { return m_videoCd->playDiscImage(image); });
 }
 
 void Playerfrm::typed(QChar character)
