@@ -29,7 +29,8 @@ seeds=$out/seeds
 rm -rf "$seeds"
 mkdir -p "$seeds"/file_pattern "$seeds"/command_line "$seeds"/disc_path "$seeds"/mci \
     "$seeds"/sheets "$seeds"/disc_image "$seeds"/directory "$seeds"/sector_reader \
-    "$seeds"/song_memory "$seeds"/video_cd_control "$seeds"/playback_control
+    "$seeds"/song_memory "$seeds"/video_cd_control "$seeds"/playback_control \
+    "$seeds"/disc_event_lines
 printf '*.dat\nAVSEQ01.DAT' > "$seeds/file_pattern/dat"
 printf '*.mp3; *.DAT ;;\nclip.Mp3' > "$seeds/file_pattern/several"
 printf '[!a-c]?.mpg\nd1.MPG' > "$seeds/file_pattern/set"
@@ -43,6 +44,8 @@ printf 'SR0:\\\\Mpegav\\\\\\\\AVSEQ01.DAT\\xsr0\\x..clip.dat\\x/dev/sr0:/k/a.cue
 printf '\005close all\000open cdaudio alias cd69 wait shareable\000Set CDAudio Door Open Wait' \
     > "$seeds/mci/commands"
 printf '\014SET cdaudio\tdoor  closed wait\000play cd69' > "$seeds/mci/door"
+printf '\003inserted /dev/sr0\nremoved /dev/sr0\r\n  inserted /tmp/my disc.cue \nejected x\n' \
+    > "$seeds/disc_event_lines/lines"
 printf '\002FILE "t1.bin" BINARY\n  TRACK 01 MODE2/2336\n    INDEX 01 00:00:00\nFILE t2.bin BINARY\n  TRACK 02 MODE2/2336\n' \
     > "$seeds/sheets/two-files.cue"
 printf '\001CD_ROM_XA\nTRACK MODE2_RAW\n DATAFILE "a.img"\nTRACK MODE2_RAW // two\n DATAFILE "b.img"\n' \
@@ -107,7 +110,7 @@ rm -rf "$out/corpus_disc_image"
 
 status=0
 set -- disc_image sheets directory sector_reader file_pattern command_line disc_path mci \
-    song_memory video_cd_control playback_control
+    song_memory video_cd_control playback_control disc_event_lines
 while [ $# -gt 0 ]; do
     first=$1
     run "$first" &

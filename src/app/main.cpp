@@ -6,6 +6,7 @@
 #include "desktop/session_bus.h"
 #include "diagnostics/diagnostics.h"
 #include "platform/disc/cd_drives.h"
+#include "platform/disc/disc_change_events.h"
 #include "platform/disc/disc_control.h"
 #include "platform/disc/disc_library.h"
 #include "platform/disc/disc_song_starts.h"
@@ -31,6 +32,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -93,6 +95,7 @@ int main(int argc, char* argv[])
 
     // The drives are looked for once, here.
     LinuxCdDrives drives(discs, DriveDiscovery::fromEnvironment());
+    const std::unique_ptr<DiscChangeEvents> discEvents = DiscChangeEvents::forThisMachine();
     const MediaFolderLister folderLister(&discs);
     DiscSongStarts songStarts(discs);
     LibraryDiscControl discControl(discs);
@@ -117,6 +120,7 @@ int main(int argc, char* argv[])
                               .mci = &mci,
                               .folders = &folders,
                               .drives = &drives,
+                              .discEvents = discEvents.get(),
                               .folderLister = &folderLister,
                               .mixer = &mixer,
                               .tone = &player,

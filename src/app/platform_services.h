@@ -3,6 +3,7 @@
 #include <functional>
 
 class CdDrives;
+class DiscChangeEvents;
 class DiscControl;
 class FolderLister;
 class KaraokeSound;
@@ -24,6 +25,8 @@ struct PlatformServices {
     MciCommands* mci = nullptr;
     SystemFolders* folders = nullptr;
     CdDrives* drives = nullptr;
+    // Discs going into and out of the drives; may be null.
+    DiscChangeEvents* discEvents = nullptr;
     // Lists the play list's folders, ordinary ones and those on discs.
     const FolderLister* folderLister = nullptr;
     MixerDevice* mixer = nullptr;

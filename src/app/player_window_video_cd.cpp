@@ -3,14 +3,17 @@
 
 #include "app/player_window.h"
 
+#include "app/disc_image_drop.h"
 #include "app/popup_menu.h"
 #include "bookmarks/bookmark.h"
 #include "capture/capture_controls.h"
 #include "platform/player/media_player.h"
 #include "playback/playback_engine.h"
+#include "settings/settings.h"
 #include "videocd/cd_tray.h"
 #include "videocd/disc_lists.h"
 #include "videocd/disc_songs.h"
+#include "videocd/disc_watcher.h"
 #include "videocd/eject_button.h"
 #include "videocd/track_panel.h"
 #include "videocd/video_cd_loader.h"
@@ -46,6 +49,16 @@ void Playerfrm::createVideoCd()
         Frame1, mnutray, *m_services.mci, [this] { Command29(); },
         [this] { m_engine->FocusPlayer(); }, this);
     cmdOpencdrom = m_tray->cmdOpencdrom; // an EjectButton
+    if (m_services.discEvents) {
+        auto* watcher = new DiscWatcher(
+            {*m_services.discEvents, *m_services.drives, *m_engine, *m_services.player,
+             [this] { return Settings::vcdAutoDetection(*m_services.settings); },
+             [this] { Command29(); }},
+            this);
+        watcher->setObjectName("discWatcher");
+    }
+    new DiscImageDrop(this,
+                      [this](const QString& image) { return m_videoCd->playDiscImage(image); });
 }
 
 void Playerfrm::typed(QChar character)

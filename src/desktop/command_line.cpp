@@ -49,6 +49,8 @@ QString helpText(const QString& programName)
                "Environment:\n"
                "  TAMREL_CD_DRIVES    ':'-separated device nodes and disc images (.cue, .bin,\n"
                "                      .nrg, .toc, .iso) used as the CD drives\n"
+               "  TAMREL_DISC_EVENTS  a FIFO or file of \"inserted NODE\" and \"removed NODE\"\n"
+               "                      lines, read instead of the system's disc events\n"
                "  TAMREL_MPV_OPTIONS  extra player engine options, \"name=value ...\"\n"
                "  TAMREL_TRACE=1      print the status line and track label on standard output\n"
                "\n"

@@ -36,6 +36,7 @@ PlatformServices FakeRig::services()
                             .mci = &mci,
                             .folders = systemFolders,
                             .drives = &drives,
+                            .discEvents = &discEvents,
                             .folderLister = lister,
                             .mixer = &mixer,
                             .tone = tone,

@@ -3,6 +3,7 @@
 #include "app/player_window.h"
 #include "fake_capture.h"
 #include "fake_cd_drives.h"
+#include "fake_disc_change_events.h"
 #include "fake_media_player.h"
 #include "fake_mixer_device.h"
 #include "platform/disc/disc_control.h"
@@ -120,6 +121,7 @@ struct FakeRig {
     FakeMci mci;
     FakeSystemFolders folders;
     FakeCdDrives drives;
+    FakeDiscChangeEvents discEvents;
     FakeFolderLister folderLister;
     FakeMixerDevice mixer;
     FakeToneControl toneControl;

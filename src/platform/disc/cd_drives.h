@@ -23,4 +23,7 @@ public:
     // (DiscImage::isImagePath): that drive's identifier. Nothing for any other path, or where
     // drives take no images.
     virtual std::optional<QString> insertImage(const QString& path);
+    // The system reported a disc put into or taken out of the drive: what was read of the disc
+    // before is forgotten (an image drive's disc goes in or out with it).
+    virtual void mediaChanged(const QString& id, bool present);
 };

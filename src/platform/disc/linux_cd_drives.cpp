@@ -16,6 +16,8 @@ std::optional<QString> CdDrives::insertImage(const QString&)
     return std::nullopt;
 }
 
+void CdDrives::mediaChanged(const QString&, bool) {}
+
 LinuxCdDrives::LinuxCdDrives(DiscLibrary& library, DriveDiscovery discovery)
     : m_library(library), m_discovery(std::move(discovery))
 {
@@ -90,4 +92,15 @@ std::optional<QString> LinuxCdDrives::insertImage(const QString& path)
     drives();
     m_library.setDiscInserted(drive.id, true);
     return drive.id;
+}
+
+void LinuxCdDrives::mediaChanged(const QString& id, bool present)
+{
+    const std::optional<CdDrive> drive = m_library.drive(id);
+    if (!drive)
+        return;
+    if (drive->isImage)
+        m_library.setDiscInserted(drive->id, present);
+    else
+        m_library.releaseDrive(drive->id);
 }

@@ -20,6 +20,7 @@ public:
     bool openTray(const QString& id) override;
     bool closeTray(const QString& id) override;
     std::optional<QString> insertImage(const QString& path) override;
+    void mediaChanged(const QString& id, bool present) override;
 
 private:
     DiscLibrary& m_library;
