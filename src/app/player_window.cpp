@@ -65,16 +65,16 @@ Playerfrm::Playerfrm(PlatformServices services, QWidget* parent)
     createMenu();
     createBookmark();
     createVideoCd();
+    createSongQueue();
     m_volume = new VolumePanel(
         this, {*m_services.mixer, m_services.tone, [this] { m_engine->FocusPlayer(); }});
     m_transport = new PlaybackTransport(
         {*this, *m_engine, *m_services.player, [this] { m_modes->FullScreen(); },
-         [this] { ExitProgram(); }, m_sound->tempo(), m_services.songStarts},
+         [this] { ExitProgram(); }, m_sound->tempo(), m_services.songStarts, m_queue},
         this);
     m_sound->reportTo(*m_transport);
 
     createCapture();
-    createSongQueue();
     createKeyboard();
     setFocusOrder();
     // Created last: it scales the controls that exist when the window loads.

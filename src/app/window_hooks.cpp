@@ -73,13 +73,13 @@ bool WindowHooks::keyboardOnAControl() const
     return m_window.keyboard().keyboardOnAControl();
 }
 
-bool WindowHooks::listsTakeEndOfMedium()
+bool WindowHooks::takeEndOfMedium()
 {
     // The disc's lists first: while they are followed, they alone say what comes next.
     return m_window.discLists().mediumEnded() || m_window.songQueue().takeEndOfMedium();
 }
 
-bool WindowHooks::listsTakeNextTrack()
+bool WindowHooks::takeNextTrack()
 {
     return m_window.discLists().next() || m_window.songQueue().takeNextTrack();
 }

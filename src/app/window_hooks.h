@@ -23,8 +23,8 @@ public:
     void closeCdNotice() override;
     void showMessage(const QString& text) override;
     bool keyboardOnAControl() const override;
-    bool listsTakeEndOfMedium() override;
-    bool listsTakeNextTrack() override;
+    bool takeEndOfMedium() override;
+    bool takeNextTrack() override;
 
 private:
     Playerfrm& m_window;

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 // What the desktop (media keys, sound applets, the screen saver) may see and do of the
@@ -54,6 +55,11 @@ public:
     // own start first (a karaoke disc's track holding several songs); empty for a medium of one
     // song and for anything that is no disc track. May read the disc: ask only on demand.
     virtual std::vector<double> songStarts() { return {}; }
+    // The songs reserved to play next, in their order, as the song queue names them
+    // ("07  AVSEQ07.DAT"); empty while none is.
+    virtual QStringList queuedSongs() { return {}; }
+    // Plays the queued song at `place` (0 first) now, taking it out of the queue.
+    virtual void playQueued(int place) { Q_UNUSED(place); }
     // Brings the window to the front.
     virtual void raise() = 0;
     // The Exit button: stops playback and ends the program.
@@ -66,4 +72,6 @@ signals:
     void seeked(double seconds);
     // Another medium went to the player: what was known of the songs inside the last is stale.
     void mediumChanged();
+    // Songs were queued, moved, taken out or played.
+    void queueChanged();
 };

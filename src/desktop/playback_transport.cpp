@@ -6,6 +6,7 @@
 #include "playback/playback_engine.h"
 #include "playback/playback_panel.h"
 #include "playback/status_text.h"
+#include "queue/queued_songs.h"
 
 #include <QEvent>
 #include <QWidget>
@@ -19,6 +20,8 @@ PlaybackTransport::PlaybackTransport(Window window, QObject* parent)
     connect(&m_window.engine, &PlaybackEngine::statusChanged, this, &MediaTransport::changed);
     connect(&m_window.player, &MediaPlayer::PlayStateChange, this, &MediaTransport::changed);
     connect(&m_window.engine, &PlaybackEngine::mediumLoading, this, &MediaTransport::mediumChanged);
+    if (m_window.queue)
+        connect(&m_window.queue->queue(), &SongQueue::changed, this, &MediaTransport::queueChanged);
     // Full screen is left inside the player (Esc); the window's state tells.
     m_window.window.installEventFilter(this);
 }
@@ -195,4 +198,20 @@ std::vector<double> PlaybackTransport::songStarts()
     if (!m_window.songStarts || medium.isEmpty())
         return {};
     return m_window.songStarts->songStarts(medium);
+}
+
+QStringList PlaybackTransport::queuedSongs()
+{
+    QStringList songs;
+    if (!m_window.queue)
+        return songs;
+    for (const int number : m_window.queue->queue().numbers())
+        songs << m_window.queue->describe(number);
+    return songs;
+}
+
+void PlaybackTransport::playQueued(int place)
+{
+    if (m_window.queue)
+        m_window.queue->playNow(place);
 }

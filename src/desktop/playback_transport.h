@@ -6,6 +6,7 @@
 #include <functional>
 
 class PlaybackEngine;
+class QueuedSongs;
 class QWidget;
 class SongStarts;
 
@@ -32,6 +33,8 @@ public:
         } tempo;
         // Where the songs inside a disc track start; absent: every medium is one song.
         SongStarts* songStarts = nullptr;
+        // The songs reserved to play next; absent: none ever are.
+        QueuedSongs* queue = nullptr;
     };
 
     explicit PlaybackTransport(Window window, QObject* parent = nullptr);
@@ -56,6 +59,8 @@ public:
     double maximumRate() const override { return m_window.tempo.fastest; }
     void setRate(double rate) override;
     std::vector<double> songStarts() override;
+    QStringList queuedSongs() override;
+    void playQueued(int place) override;
     void raise() override;
     void quit() override;
 

@@ -334,7 +334,7 @@ bool PlaybackEngine::moveToFollowingEntry()
 
 void PlaybackEngine::NextTrack()
 {
-    if (m_hooks.listsTakeNextTrack())
+    if (m_hooks.takeNextTrack())
         return;
     // In order mode the following entry is loaded straight away; on the last entry there is
     // none and the last entry starts again.

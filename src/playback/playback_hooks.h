@@ -28,6 +28,6 @@ public:
     virtual bool keyboardOnAControl() const = 0;
     // Where the disc's own lists are followed, or songs are queued, they decide what comes
     // after a medium and what Next Track does: true when they took it.
-    virtual bool listsTakeEndOfMedium() { return false; }
-    virtual bool listsTakeNextTrack() { return false; }
+    virtual bool takeEndOfMedium() { return false; }
+    virtual bool takeNextTrack() { return false; }
 };

@@ -12,7 +12,7 @@
 
 void PlaybackEngine::onEndOfStream()
 {
-    if (m_hooks.listsTakeEndOfMedium())
+    if (m_hooks.takeEndOfMedium())
         return;
     bool ok = true;
     if (mode() == PlayOrder::Order)

@@ -27,6 +27,10 @@ public:
         return m_songs.songStarts(Track1);
     }
 
+    QStringList queuedSongs() override { return queued; }
+    void playQueued(int place) override { calls << QStringLiteral("playQueued %1").arg(place); }
+    QStringList queued;
+
 private:
     SongStarts& m_songs;
 };
@@ -35,8 +39,18 @@ private:
 
 class TestMprisDiscSongs : public QObject {
     Q_OBJECT
+public slots:
+    void onReplaced(const QList<QDBusObjectPath>& tracks, const QDBusObjectPath&)
+    {
+        m_replaced << tracks;
+    }
+
+private:
+    QList<QList<QDBusObjectPath>> m_replaced;
+
 private slots:
     void songsOfTheDiscTrack();
+    void queuedSongsFollowTheTrackSongs();
 };
 
 void TestMprisDiscSongs::songsOfTheDiscTrack()
@@ -76,6 +90,49 @@ void TestMprisDiscSongs::songsOfTheDiscTrack()
     QCOMPARE(transport.calls.size(), 1);
     QVERIFY2(std::abs(transport.position - 3.0) <= 0.3, qPrintable(transport.calls.join(' ')));
     QCOMPARE(transport.songReads, 1);
+}
+
+void TestMprisDiscSongs::queuedSongsFollowTheTrackSongs()
+{
+    if (!SessionBus::connect())
+        QSKIP("no session bus (run under dbus-run-session)");
+    qDBusRegisterMetaType<QList<QVariantMap>>();
+    DiscLibrary library;
+    library.setDrives({{"img0", TestMedia::disc("entries-vcd11.cue"), true}});
+    DiscSongStarts songs(library);
+    DiscTrackTransport transport(songs);
+    transport.setTrack({0, 2, QStringLiteral("Track 01 of 2"), QString(), 9.0});
+    transport.setState(MediaTransport::State::Playing);
+    transport.queued = {QStringLiteral("07  AVSEQ07.DAT"), QStringLiteral("03  AVSEQ03.DAT")};
+    MprisService service(transport, QDBusConnection::sessionBus());
+    QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "queue");
+    const QString interface = QStringLiteral("org.mpris.MediaPlayer2.TrackList");
+    const MprisClient mpris(client, service.serviceName());
+
+    const auto tracks = qdbus_cast<QList<QDBusObjectPath>>(mpris.property("Tracks", interface));
+    QCOMPARE(tracks.size(), 5); // the track's three songs, then the queue
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        service.serviceName(), MprisService::ObjectPath, interface, "GetTracksMetadata");
+    call << QVariant::fromValue(tracks.mid(3)
+                                << QDBusObjectPath("/org/tamrel_vcd/TamrelVcdPlayer/queue/9"));
+    const QDBusReply<QList<QVariantMap>> metadata = client.call(call, QDBus::BlockWithGui, 5000);
+    QVERIFY(metadata.isValid());
+    QCOMPARE(metadata.value().size(), 2); // an id of nothing queued is left out
+    QCOMPARE(metadata.value()[0].value("xesam:title").toString(), QString("07  AVSEQ07.DAT"));
+    QCOMPARE(metadata.value()[1].value("xesam:title").toString(), QString("03  AVSEQ03.DAT"));
+
+    QVERIFY(mpris.call("GoTo", {QVariant::fromValue(tracks[4])}, interface));
+    QCOMPARE(transport.calls, QStringList{"playQueued 1"});
+
+    // A client that follows the list hears of each change of the queue.
+    QVERIFY(client.connect(service.serviceName(), MprisService::ObjectPath, interface,
+                           "TrackListReplaced", this,
+                           SLOT(onReplaced(QList<QDBusObjectPath>, QDBusObjectPath))));
+    m_replaced.clear();
+    transport.queued.removeFirst();
+    emit transport.queueChanged();
+    QTRY_COMPARE_WITH_TIMEOUT(m_replaced.size(), 1, 5000);
+    QCOMPARE(m_replaced.first().size(), 4);
 }
 
 QTEST_MAIN(TestMprisDiscSongs)

@@ -6,6 +6,8 @@
 #include "karaoke/karaoke_controls.h"
 #include "media_files/folder_chooser.h"
 #include "playback/play_list.h"
+#include "queue/queue_window.h"
+#include "queue/queued_songs.h"
 #include "settings/settings.h"
 #include "settings/settings_keys.h"
 #include "videocd/cd_notice.h"
@@ -40,7 +42,8 @@ struct WindowStock {
 
 using BuildWindow = QWidget* (*)(WindowStock&);
 
-// With the widest karaoke caption showing: "Key −12 · Tempo 150%".
+// With the widest karaoke caption showing: "Key −12 · Tempo 150%", and the widest line of
+// the songs queued next: "Next: 12 · 12 · 9998 more".
 QWidget* playerWindow(WindowStock& stock)
 {
     stock.rig.songSettings.values[SongMemory::KeyRangeKey] = "12";
@@ -51,7 +54,17 @@ QWidget* playerWindow(WindowStock& stock)
     for (int tempo = SongSound::NormalTempo; tempo < SongSound::FastestTempo;
          tempo += SongSound::TempoStep)
         karaoke.tempoFaster();
+    window.songQueue().queue().replace(std::vector<int>(SongQueue::MaxSongs, 12));
     return &window;
+}
+
+QWidget* songQueueWindow(WindowStock& stock)
+{
+    Playerfrm& window = stock.rig.load();
+    auto* queue = new SongQueueWindow(window.songQueue());
+    queue->lblQueueWord->setText(QStringLiteral("No song 12345678901234567890 here: the songs "
+                                                "are 1 to 12."));
+    return stock.keep(queue);
 }
 
 QWidget* folderChooser(WindowStock& stock)
@@ -171,6 +184,7 @@ void TestCaptionsFit::captionsFit_data()
     QTest::newRow("frmHelp") << &helpWindow << QSet<QString>{};
     QTest::newRow("frmInitiali") << &cdNotice << QSet<QString>{};
     QTest::newRow("Settingfrm") << &settingsDialog << QSet<QString>{};
+    QTest::newRow("frmSongQueue") << &songQueueWindow << QSet<QString>{};
 }
 
 void TestCaptionsFit::captionsFit()

@@ -16,6 +16,7 @@ namespace {
 constexpr double StartTolerance = 0.5;
 
 const QString SongPart = QStringLiteral("/song/");
+const QString QueuePath = QStringLiteral("/org/tamrel_vcd/TamrelVcdPlayer/queue/");
 
 QString songTitle(const MediaTransport::Track& track, int number)
 {
@@ -36,6 +37,24 @@ MprisTrackListAdaptor::MprisTrackListAdaptor(QObject* exported, MediaTransport& 
     connect(&m_transport, &MediaTransport::mediumChanged, this,
             &MprisTrackListAdaptor::onMediumChanged);
     connect(&m_transport, &MediaTransport::changed, this, &MprisTrackListAdaptor::onChanged);
+    connect(&m_transport, &MediaTransport::queueChanged, this,
+            &MprisTrackListAdaptor::onQueueChanged);
+}
+
+QDBusObjectPath MprisTrackListAdaptor::queuedId(int place)
+{
+    return QDBusObjectPath(QueuePath + QString::number(place + 1));
+}
+
+int MprisTrackListAdaptor::queuedPlace(const QDBusObjectPath& id)
+{
+    if (!id.path().startsWith(QueuePath))
+        return -1;
+    bool ok = false;
+    const int number = id.path().mid(QueuePath.size()).toInt(&ok);
+    if (!ok || number < 1 || queuedId(number - 1) != id)
+        return -1;
+    return number - 1;
 }
 
 QDBusObjectPath MprisTrackListAdaptor::songId(const QDBusObjectPath& mediumId, int number)
@@ -73,6 +92,10 @@ QList<QDBusObjectPath> MprisTrackListAdaptor::ids(const std::vector<double>& sta
     QList<QDBusObjectPath> list;
     for (std::size_t i = 0; i < starts.size(); ++i)
         list << songId(medium, int(i) + 1);
+    // The queue follows: what plays after this medium.
+    const qsizetype queued = m_transport.queuedSongs().size();
+    for (int place = 0; place < queued; ++place)
+        list << queuedId(place);
     return list;
 }
 
@@ -97,7 +120,15 @@ QList<QVariantMap> MprisTrackListAdaptor::GetTracksMetadata(const QList<QDBusObj
     const MediaTransport::Track track = m_transport.track();
     const QDBusObjectPath medium = MprisMetadata::trackId(track);
     QList<QVariantMap> found;
+    const QStringList queued = m_transport.queuedSongs();
     for (const QDBusObjectPath& id : trackIds) {
+        const int place = queuedPlace(id);
+        if (place >= 0) {
+            if (place < queued.size())
+                found << QVariantMap{{QStringLiteral("mpris:trackid"), QVariant::fromValue(id)},
+                                     {QStringLiteral("xesam:title"), queued[place]}};
+            continue;
+        }
         // Ids of no song of this medium (another medium's, a stale one) are left out.
         const int number = songNumber(id, medium);
         if (number == 0 || std::size_t(number) > starts().size())
@@ -119,6 +150,12 @@ QList<QVariantMap> MprisTrackListAdaptor::GetTracksMetadata(const QList<QDBusObj
 void MprisTrackListAdaptor::GoTo(const QDBusObjectPath& trackId)
 {
     m_clientAsked = true;
+    const int place = queuedPlace(trackId);
+    if (place >= 0) {
+        if (place < m_transport.queuedSongs().size())
+            m_transport.playQueued(place);
+        return;
+    }
     const int number = songNumber(trackId, MprisMetadata::trackId(m_transport.track()));
     if (number == 0 || std::size_t(number) > starts().size())
         return;
@@ -158,6 +195,16 @@ void MprisTrackListAdaptor::replaceList()
     if (!m_replaceQueued)
         return;
     m_replaceQueued = false;
+    const std::vector<double>& songs = starts();
+    emit TrackListReplaced(ids(songs), currentSong(songs));
+}
+
+void MprisTrackListAdaptor::onQueueChanged()
+{
+    // Only for a client that follows the list; the songs of the medium are known by then, or
+    // read now as that client would read them.
+    if (!m_clientAsked)
+        return;
     const std::vector<double>& songs = starts();
     emit TrackListReplaced(ids(songs), currentSong(songs));
 }

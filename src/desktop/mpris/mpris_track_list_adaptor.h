@@ -11,8 +11,9 @@
 class MediaTransport;
 
 // org.mpris.MediaPlayer2.TrackList: the songs inside the medium that plays, where a karaoke
-// disc holds several in one track; a medium of one song, and any file, lists none. Going to a
-// song moves to its start, as Page Down does; the list cannot be edited.
+// disc holds several in one track (a medium of one song, and any file, lists none), then the
+// songs queued to play next. Going to a song moves to its start, as Page Down does; going to a
+// queued one plays it now. The list cannot be edited from the desktop.
 //
 // Finding the songs reads the disc, so it is done only for a client that asks (the list, a
 // song's metadata, going to a song), once a medium. A client that has asked is told of each
@@ -34,6 +35,9 @@ public:
     // medium with this id (`mediumId`, the player's track id).
     static int songNumber(const QDBusObjectPath& song, const QDBusObjectPath& mediumId);
     static QDBusObjectPath songId(const QDBusObjectPath& mediumId, int number);
+    // The queued song at `place` (0 first), and back: -1 for an id of no queued song.
+    static QDBusObjectPath queuedId(int place);
+    static int queuedPlace(const QDBusObjectPath& id);
 
 public slots:
     QList<QVariantMap> GetTracksMetadata(const QList<QDBusObjectPath>& trackIds);
@@ -56,6 +60,7 @@ private:
     void onMediumChanged();
     void onChanged();
     void replaceList();
+    void onQueueChanged();
 
     MediaTransport& m_transport;
     QDBusConnection m_bus;
