@@ -1,8 +1,8 @@
 // Process start to the first video picture on the X screen, watched from outside the program,
 // and optionally a change of picture after that.
 //   first_picture [--share S] [--timeout SECONDS]
-//                 [--change key:KEYSYM | --change unix:SOCKET:LINE] [--to RRGGBB] [--settle MS]
-//                 -- COMMAND [ARGUMENTS...]
+//                 [--change key:KEYSYM | --change unix:SOCKET:LINE | --change gone:RRGGBB]
+//                 [--to RRGGBB] [--settle MS] -- COMMAND [ARGUMENTS...]
 // Starts COMMAND and grabs the whole screen through shared memory every couple of
 // milliseconds until clearly coloured pixels (saturated and bright, as the test pictures are
 // and no window frame or control is) cover the share S of it (default 0.03). Prints the time
@@ -13,6 +13,11 @@
 // socket such as VLC's remote control) and prints, on the same line, the time from that
 // request to the grab where pixels near the colour RRGGBB cover the share S. Then it ends the
 // program.
+// --change gone:RRGGBB asks for nothing: the program moves on by itself (a song that ends).
+// After MS (grabs while waiting would take the program's processor time) the watcher waits,
+// within the timeout, for the pixels near that colour to fall below the share S and prints the
+// time from that grab to the grab showing the --to colour, then a third number: the time from
+// the first picture to the old colour gone (how long the first song was seen).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -183,6 +188,52 @@ double watchChange(ScreenWatch& screen, const std::string& change, unsigned long
     return -1;
 }
 
+// A song handing the screen over to the next, in milliseconds: from the grab where the old
+// colour left to the one showing the target, and from the first picture to that grab; -1 when
+// the watch timed out. Both ends are the moments just before the grabs, as is `shown`.
+struct Handover {
+    double toTarget = -1;
+    double shownFor = -1;
+};
+
+Handover watchHandover(ScreenWatch& screen, unsigned long gone, unsigned long target, double share,
+                       Clock::time_point shown, double settleMs, double timeout)
+{
+    const auto limit = std::chrono::duration<double>(timeout);
+    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(settleMs));
+    if (screen.shareNear(gone) < share) {
+        std::fprintf(stderr, "first_picture: %06lx was gone before the watch began\n", gone);
+        return {};
+    }
+    Handover handover;
+    Clock::time_point left;
+    for (;;) {
+        const Clock::time_point grabbed = Clock::now();
+        if (grabbed - shown >= limit) {
+            std::fprintf(stderr, "first_picture: the picture stayed for %.0f s\n", timeout);
+            return {};
+        }
+        // The grab is taken inside share(): the time before it is the time of the picture.
+        if (screen.shareNear(gone) < share) {
+            left = grabbed;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    handover.shownFor = std::chrono::duration<double, std::milli>(left - shown).count();
+    while (Clock::now() - left < limit) {
+        const Clock::time_point grabbed = Clock::now();
+        if (screen.shareNear(target) >= share) {
+            handover.toTarget = std::chrono::duration<double, std::milli>(grabbed - left).count();
+            return handover;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::fprintf(stderr, "first_picture: no picture near %06lx within %.0f s of the old one gone\n",
+                 target, timeout);
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -209,7 +260,8 @@ int main(int argc, char* argv[])
     if (first + 1 >= argc) {
         std::fprintf(stderr,
                      "usage: %s [--share S] [--timeout SECONDS] [--change key:KEYSYM | "
-                     "--change unix:SOCKET:LINE] [--to RRGGBB] [--settle MS] -- COMMAND [ARG...]\n",
+                     "--change unix:SOCKET:LINE | --change gone:RRGGBB] [--to RRGGBB] "
+                     "[--settle MS] -- COMMAND [ARG...]\n",
                      argv[0]);
         return 2;
     }
@@ -233,6 +285,7 @@ int main(int argc, char* argv[])
         return 2;
     setpgid(child, child);
     while (Clock::now() - start < std::chrono::duration<double>(timeout)) {
+        const Clock::time_point grabbed = Clock::now();
         if (screen.colouredShare() >= share) {
             const double ms =
                 std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -240,6 +293,15 @@ int main(int argc, char* argv[])
                 std::printf("%.1f\n", ms);
                 stop(child);
                 return 0;
+            }
+            if (change.rfind("gone:", 0) == 0) {
+                const unsigned long gone = std::strtoul(change.c_str() + 5, nullptr, 16);
+                const Handover handover =
+                    watchHandover(screen, gone, target, share, grabbed, settleMs, timeout);
+                if (handover.toTarget >= 0)
+                    std::printf("%.1f %.1f %.1f\n", ms, handover.toTarget, handover.shownFor);
+                stop(child);
+                return handover.toTarget >= 0 ? 0 : 1;
             }
             const double changed = watchChange(screen, change, target, share, settleMs, timeout);
             if (changed >= 0)

@@ -7,7 +7,7 @@
 #   median                                        of the numbers on standard input
 #   ratio A B                                     A / B, or "-"
 watch=$build/bench/first_picture
-player=$build/tamrel-vcd-player
+player=${PLAYER:-$build/tamrel-vcd-player} # PLAYER: a player built elsewhere
 [ -x "$watch" ] && [ -x "$player" ] || { echo "build $build first (scripts/setup.sh)" >&2; exit 2; }
 
 if [ "$(id -u)" -eq 0 ]; then
@@ -54,7 +54,7 @@ watch_as_user() {
         PULSE_SERVER="$pulse" DISPLAY=$display "$watch" "$@"
 }
 
-median() { tr ' ' '\n' | grep -v '^$' | grep -v fail | sort -n | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]; else print "fail"}'; }
+median() { tr ' ' '\n' | { grep -v -e '^$' -e fail || true; } | sort -n | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]; else print "fail"}'; }
 
 ratio() {
     python3 -c "import sys; a,b=sys.argv[1:]; print(f'{float(a)/float(b):.2f}' if a!='fail' and b!='fail' else '-')" "$1" "$2"
