@@ -8,28 +8,13 @@
 
 #include "fuzz_support.h"
 #include "karaoke/song_memory.h"
-#include "platform/settings/settings_store.h"
+#include "map_store.h"
 
-#include <QSet>
 #include <QStringList>
 
 namespace {
 
 using Fuzz::require;
-
-class MapStore : public SettingsStore {
-public:
-    QString Get(const QString& key) const override { return values.value(key); }
-    void Save(const QString& key, const QString& value) override
-    {
-        values[key] = value;
-        written.insert(key);
-    }
-    QMap<QString, QString> GetAll() const override { return values; }
-    void Remove(const QString& key) override { values.remove(key); }
-    QMap<QString, QString> values;
-    QSet<QString> written; // the keys the memory wrote; the rest are the file's as it was
-};
 
 constexpr int Capacity = 8;
 

@@ -29,7 +29,7 @@ seeds=$out/seeds
 rm -rf "$seeds"
 mkdir -p "$seeds"/file_pattern "$seeds"/command_line "$seeds"/disc_path "$seeds"/mci \
     "$seeds"/sheets "$seeds"/disc_image "$seeds"/directory "$seeds"/sector_reader \
-    "$seeds"/song_memory "$seeds"/video_cd_control "$seeds"/playback_control \
+    "$seeds"/song_memory "$seeds"/queue_store "$seeds"/video_cd_control "$seeds"/playback_control \
     "$seeds"/disc_event_lines
 printf '*.dat\nAVSEQ01.DAT' > "$seeds/file_pattern/dat"
 printf '*.mp3; *.DAT ;;\nclip.Mp3' > "$seeds/file_pattern/several"
@@ -63,6 +63,8 @@ done
 
 printf 'Song-318f71a8332e01f8=2 90 1 vcd:8474cf98:mpegav/avseq03.dat\nKeyRange=12\000+/a.mpg -2 90\n?/a.mpg\n+/a.mpg 0 100' \
     > "$seeds/song_memory/section"
+printf 'Queue-3f1e0c1d8f2e7a55=4 7+3+12 vcd:1a2b3c4d\nQueue-zz=x\000+vcd:1a2b3c4d 7 3\n?vcd:1a2b3c4d\n+/music 1\n?/music' \
+    > "$seeds/queue_store/section"
 
 # ENTRIES with two entries; INFO with two segments; multiplier 8, a LOT of lists 1 and 2, and
 # a PSD of a selection list over a segment leading to a play list.
@@ -110,7 +112,7 @@ rm -rf "$out/corpus_disc_image"
 
 status=0
 set -- disc_image sheets directory sector_reader file_pattern command_line disc_path mci \
-    song_memory video_cd_control playback_control disc_event_lines
+    song_memory queue_store video_cd_control playback_control disc_event_lines
 while [ $# -gt 0 ]; do
     first=$1
     run "$first" &
