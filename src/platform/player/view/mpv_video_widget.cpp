@@ -1,24 +1,26 @@
 #include "platform/player/view/mpv_video_widget.h"
 
+#include "platform/player/view/mpv_moved_picture.h"
 #include "platform/player/view/mpv_software_frame.h"
 #include "platform/player/view/mpv_video_window.h"
 
-#include <QBackingStore>
-#include <QGuiApplication>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QVBoxLayout>
 
 MpvVideoWidget::MpvVideoWidget(MpvHandleSource mpv, VideoOutput output, QWidget* parent)
-    : QWidget(parent), m_output(output)
+    : QWidget(parent), m_output(output), m_mpv(mpv)
 {
     setFocusPolicy(Qt::StrongFocus);
     if (output == VideoOutput::Software) {
         // Every pixel is painted with each frame: nothing beneath needs drawing first.
         setAttribute(Qt::WA_OpaquePaintEvent);
-        m_mpv = std::move(mpv);
         m_frame = new MpvSoftwareFrame(this);
-        connect(m_frame, &MpvSoftwareFrame::frameWaiting, this, qOverload<>(&QWidget::update));
+        connect(m_frame, &MpvSoftwareFrame::frameWaiting, this, [this] {
+            if (m_moved)
+                m_moved->update();
+            else
+                update();
+        });
         return;
     }
     // Seen only until the native window is mapped.
@@ -28,8 +30,10 @@ MpvVideoWidget::MpvVideoWidget(MpvHandleSource mpv, VideoOutput output, QWidget*
     setPalette(black);
 
     m_window = new MpvVideoWindow(std::move(mpv), this);
-    connect(m_window, &MpvVideoWindow::renderContextReady, this,
-            &MpvVideoWidget::renderContextReady);
+    connect(m_window, &MpvVideoWindow::renderContextReady, this, [this] {
+        chooseVideoAgain();
+        emit renderContextReady();
+    });
     connect(m_window, &MpvVideoWindow::frameShown, this, &MpvVideoWidget::frameRendered);
     // A click on the picture focuses it, as it would any widget with a strong focus policy.
     connect(m_window, &MpvVideoWindow::pressed, this, [this] { setFocus(Qt::MouseFocusReason); });
@@ -58,11 +62,13 @@ void MpvVideoWidget::mpvReady()
 
 void MpvVideoWidget::releaseRenderContext()
 {
+    // Forgotten first: the moved picture going brings nothing back.
+    m_mpv = nullptr;
+    delete m_moved;
     if (m_window)
         m_window->releaseRenderContext();
     if (m_frame)
         m_frame->release();
-    m_mpv = nullptr;
 }
 
 bool MpvVideoWidget::hasRenderContext() const
@@ -70,42 +76,81 @@ bool MpvVideoWidget::hasRenderContext() const
     return m_frame ? m_frame->hasRenderContext() : m_window && m_window->hasRenderContext();
 }
 
+void MpvVideoWidget::drawIn(QWidget* elsewhere)
+{
+    if (elsewhere == (m_moved ? m_moved->parentWidget() : nullptr) || !m_mpv)
+        return;
+    // Its render context goes before another is created; it brings the picture back here.
+    delete m_moved;
+    if (elsewhere)
+        moveAway(elsewhere);
+}
+
+bool MpvVideoWidget::isDrawnElsewhere() const
+{
+    return !m_moved.isNull();
+}
+
+void MpvVideoWidget::moveAway(QWidget* elsewhere)
+{
+    if (m_frame) {
+        m_moved = new MpvMovedPicture(m_frame, elsewhere);
+    } else {
+        if (mpv_handle* mpv = m_mpv())
+            m_videoTrack = MpvStringPtr(mpv_get_property_string(mpv, "vid")).get();
+        m_window->suspendRendering();
+        m_moved = new MpvMovedPicture(m_mpv, this, elsewhere);
+        connect(m_moved, &MpvMovedPicture::renderContextReady, this, [this] {
+            chooseVideoAgain();
+            emit renderContextReady();
+        });
+    }
+    connect(m_moved, &MpvMovedPicture::frameRendered, this, &MpvVideoWidget::frameRendered);
+    // However it goes (closed, or its window destroyed with it), the picture comes back.
+    connect(m_moved, &QObject::destroyed, this, &MpvVideoWidget::comeBack);
+    auto* layout = elsewhere->layout() ? elsewhere->layout() : new QVBoxLayout(elsewhere);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_moved);
+    m_moved->show();
+    update();
+}
+
+void MpvVideoWidget::comeBack()
+{
+    if (!m_mpv)
+        return;
+    if (m_window)
+        m_window->resumeRendering();
+    update();
+}
+
+void MpvVideoWidget::chooseVideoAgain()
+{
+    // mpv disables video when the render context it draws through is freed while playing.
+    mpv_handle* mpv = m_mpv ? m_mpv() : nullptr;
+    if (!mpv || m_videoTrack.isEmpty() || m_videoTrack == "no")
+        return;
+    // Reply 0: the player's event loop takes it as a request nobody follows.
+    const char* track = m_videoTrack.constData();
+    mpv_set_property_async(mpv, 0, "vid", MPV_FORMAT_STRING, &track);
+}
+
 void MpvVideoWidget::paintEvent(QPaintEvent* event)
 {
-    if (m_frame)
-        paintSoftwareFrame();
-    else
+    if (m_moved) {
+        paintPlaceholder();
+    } else if (m_frame) {
+        if (paintSoftwareFrame(*m_frame, *this))
+            QMetaObject::invokeMethod(this, &MpvVideoWidget::frameRendered, Qt::QueuedConnection);
+    } else {
         QWidget::paintEvent(event);
+    }
 }
 
-void MpvVideoWidget::paintSoftwareFrame()
+void MpvVideoWidget::paintPlaceholder()
 {
     QPainter painter(this);
-    const qreal ratio = devicePixelRatioF();
-    QImage frame = m_frame->render((QSizeF(size()) * ratio).toSize(),
-                                   alphaIsRead(painter) ? MpvSoftwareFrame::AlphaByte::Opaque
-                                                        : MpvSoftwareFrame::AlphaByte::Unread);
-    if (frame.isNull()) {
-        painter.fillRect(rect(), Qt::black);
-        return;
-    }
-    frame.setDevicePixelRatio(ratio);
-    painter.drawImage(QPoint(0, 0), frame);
-    if (m_frame->takeRenderedNewFrame()) {
-        m_frame->reportShown();
-        // The backing store reaches the screen when this paint returns: tell then.
-        QMetaObject::invokeMethod(this, &MpvVideoWidget::frameRendered, Qt::QueuedConnection);
-    }
-}
-
-bool MpvVideoWidget::alphaIsRead(QPainter& painter) const
-{
-    // An ordinary X11 window has no alpha: the server drops the byte of what its backing store
-    // hands over, and Qt's grabs of the screen set it to opaque again. Wayland's compositor, a
-    // translucent window and a grab of the widget into a pixmap all read it.
-    QBackingStore* store = window()->backingStore();
-    const bool intoOwnBackingStore = store && painter.paintEngine() &&
-                                     painter.paintEngine()->paintDevice() == store->paintDevice();
-    return !intoOwnBackingStore || QGuiApplication::platformName() != QLatin1String("xcb") ||
-           window()->testAttribute(Qt::WA_TranslucentBackground);
+    painter.fillRect(rect(), Qt::black);
+    painter.setPen(Qt::darkGray);
+    painter.drawText(rect(), Qt::AlignCenter, tr("The picture is on the singer screen"));
 }

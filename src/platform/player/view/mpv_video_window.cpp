@@ -43,6 +43,28 @@ void MpvVideoWindow::releaseRenderContext()
     m_mpv = nullptr;
 }
 
+void MpvVideoWindow::suspendRendering()
+{
+    m_suspended = true;
+    if (m_render) {
+        makeCurrent();
+        freeRenderContext();
+        doneCurrent();
+    }
+    update();
+}
+
+void MpvVideoWindow::resumeRendering()
+{
+    m_suspended = false;
+    if (!context())
+        return; // initializeGL creates it
+    makeCurrent();
+    createRenderContext();
+    doneCurrent();
+    update();
+}
+
 void MpvVideoWindow::freeRenderContext()
 {
     if (!m_render)
@@ -66,7 +88,12 @@ void MpvVideoWindow::initializeGL()
         },
         Qt::DirectConnection);
 
-    if (m_render || !m_mpv)
+    createRenderContext();
+}
+
+void MpvVideoWindow::createRenderContext()
+{
+    if (m_render || m_suspended || !m_mpv)
         return;
     mpv_handle* mpv = m_mpv();
     if (!mpv)

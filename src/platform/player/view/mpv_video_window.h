@@ -24,6 +24,11 @@ public:
     // Frees the render context (making the GL context current for it) and forgets mpv.
     void releaseRenderContext();
     bool hasRenderContext() const { return m_render != nullptr; }
+    // Frees the render context but keeps mpv, for a window elsewhere to draw (libmpv allows one
+    // render context per handle); the window shows black until resumeRendering().
+    void suspendRendering();
+    // Creates the render context again, now if the GL context exists, else once exposed.
+    void resumeRendering();
 
 signals:
     // mpv can now open video: the GL context exists (the window has been exposed).
@@ -45,11 +50,13 @@ private:
     void processMpvUpdate();
     void onFrameSwapped();
     void freeRenderContext();
+    void createRenderContext();
     void forwardKey(QKeyEvent* event);
 
     MpvHandleSource m_mpv;
     QPointer<QWidget> m_keyTarget;
     MpvRenderContextPtr m_render;
+    bool m_suspended = false;
     bool m_frameWaiting = false;
     bool m_frameDrawn = false;
     // Coalesces update notifications from mpv's render thread into one queued call.
