@@ -103,6 +103,8 @@ int main(int argc, char* argv[])
                                   SettingsKeys::KaraokeSection);
     IniSettingsStore listSettings(IniSettingsStore::userFilePath(Product::Title),
                                   SettingsKeys::PlaybackControlSection);
+    IniSettingsStore singerSettings(IniSettingsStore::userFilePath(Product::Title),
+                                    SettingsKeys::SingerScreenSection);
     MciInterpreter mci(drives);
     LinuxSystemFolders folders;
     // Where the display hands out no picture of the screen (Wayland), the player's own frame.
@@ -123,6 +125,7 @@ int main(int argc, char* argv[])
                               .songStarts = &songStarts,
                               .discControl = &discControl,
                               .playbackControlSettings = &listSettings,
+                              .singerScreenSettings = &singerSettings,
                               .grabber = &grabber,
                               .wallpaper = &wallpaper,
                               .endProcess = [&desktop](int code) {

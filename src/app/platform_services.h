@@ -39,6 +39,8 @@ struct PlatformServices {
     DiscControl* discControl = nullptr;
     // The settings section of the disc's lists (apart from "Settings").
     SettingsStore* playbackControlSettings = nullptr;
+    // The settings section of the singer screen (apart from "Settings"); may be null.
+    SettingsStore* singerScreenSettings = nullptr;
     // The screen as it shows now, for a capture; without one a capture reports it has none.
     ScreenGrabber* grabber = nullptr;
     // Makes a captured picture the wallpaper; may be null.

@@ -39,6 +39,7 @@ public:
     QAction* mnuprogram;
     QAction* mnutray;
     QAction* mnuSetting;
+    QAction* mnuSingerScreen;
     QAction* mnuFirst;
     QAction* mnuSecond;
     QAction* mnuBoth;

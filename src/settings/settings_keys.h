@@ -8,6 +8,9 @@ inline constexpr const char* KaraokeSection = "Karaoke";
 // The section of the disc's own lists (menus): whether the player follows them.
 inline constexpr const char* PlaybackControlSection = "PlaybackControl";
 inline constexpr const char* PlaybackControlEnabled = "Enabled";
+// The section of the singer screen: the name of the screen the user chose for it.
+inline constexpr const char* SingerScreenSection = "SingerScreen";
+inline constexpr const char* SingerScreenName = "Screen";
 
 inline constexpr const char* Pictextcopy = "Pictextcopy";
 inline constexpr const char* Screenshot = "Screenshot";

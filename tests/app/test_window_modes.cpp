@@ -71,6 +71,7 @@ void TestWindowModes::menuTree()
         "1 -",
         "1 Open CD Tray",
         "1 Setting",
+        "1 Singer Screen",
         "1 -",
         "1 Audio Channel",
         "2 First",
@@ -101,10 +102,11 @@ void TestWindowModes::menuItemsHaveTheirNames()
 {
     FakeRig rig;
     Playerfrm& w = rig.window();
-    for (const char* name : {"mnuOpenVCD", "mnuOpenall", "mnuvcdbookmark", "mnuaddbookmark",
-                             "MnuClearbookmark", "mnunexttrack", "mnuplay", "mnupause", "mnustop",
-                             "mnucapturescreen", "mnuprogram", "mnutray", "mnuSetting", "mnuFirst",
-                             "mnuSecond", "mnuBoth", "mnuhelp", "mnuExit", "mnuCancel"})
+    for (const char* name :
+         {"mnuOpenVCD",   "mnuOpenall", "mnuvcdbookmark", "mnuaddbookmark",  "MnuClearbookmark",
+          "mnunexttrack", "mnuplay",    "mnupause",       "mnustop",         "mnucapturescreen",
+          "mnuprogram",   "mnutray",    "mnuSetting",     "mnuSingerScreen", "mnuFirst",
+          "mnuSecond",    "mnuBoth",    "mnuhelp",        "mnuExit",         "mnuCancel"})
         QVERIFY2(w.findChild<QAction*>(name), name);
 }
 

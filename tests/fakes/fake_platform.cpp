@@ -44,6 +44,7 @@ PlatformServices FakeRig::services()
                             .songStarts = &songStarts,
                             .discControl = &discControl,
                             .playbackControlSettings = &listSettings,
+                            .singerScreenSettings = &singerSettings,
                             .grabber = screenGrabber,
                             .wallpaper = &wallpaper,
                             .endProcess = [this](int code) { exitCodes << code; }};

@@ -114,8 +114,9 @@ struct FakeRig {
 
     FakeMediaPlayer player;
     FakeSettingsStore settings;
-    FakeSettingsStore songSettings; // the per-song key and tempo section
-    FakeSettingsStore listSettings; // the disc lists' section
+    FakeSettingsStore songSettings;   // the per-song key and tempo section
+    FakeSettingsStore listSettings;   // the disc lists' section
+    FakeSettingsStore singerSettings; // the singer screen's section
     FakeMci mci;
     FakeSystemFolders folders;
     FakeCdDrives drives;
