@@ -1,9 +1,9 @@
 #include "platform/player/view/mpv_moved_picture.h"
 
 #include "platform/player/view/mpv_software_frame.h"
-#include "platform/player/view/mpv_video_window.h"
 
 #include <QVBoxLayout>
+#include <QWindow>
 
 MpvMovedPicture::MpvMovedPicture(MpvSoftwareFrame* frame, QWidget* parent)
     : QWidget(parent), m_frame(frame)
@@ -11,29 +11,19 @@ MpvMovedPicture::MpvMovedPicture(MpvSoftwareFrame* frame, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-MpvMovedPicture::MpvMovedPicture(MpvHandleSource mpv, QWidget* keyTarget, QWidget* parent)
-    : QWidget(parent)
+MpvMovedPicture::MpvMovedPicture(const QSurfaceFormat& format, QWidget* parent) : QWidget(parent)
 {
-    m_window = new MpvVideoWindow(std::move(mpv), keyTarget);
-    connect(m_window, &MpvVideoWindow::renderContextReady, this,
-            &MpvMovedPicture::renderContextReady);
-    connect(m_window, &MpvVideoWindow::frameShown, this, &MpvMovedPicture::frameRendered);
-    QWidget* container = QWidget::createWindowContainer(m_window, this);
+    m_surface = new QWindow;
+    m_surface->setSurfaceType(QSurface::OpenGLSurface);
+    m_surface->setFormat(format);
+    // The keyboard stays with the window's widgets, as with the view's own GL window.
+    m_surface->setFlag(Qt::WindowDoesNotAcceptFocus);
+    // The container owns the surface.
+    QWidget* container = QWidget::createWindowContainer(m_surface, this);
     container->setFocusPolicy(Qt::NoFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(container);
-}
-
-MpvMovedPicture::~MpvMovedPicture()
-{
-    releaseRenderContext();
-}
-
-void MpvMovedPicture::releaseRenderContext()
-{
-    if (m_window)
-        m_window->releaseRenderContext();
 }
 
 void MpvMovedPicture::paintEvent(QPaintEvent* event)

@@ -1,33 +1,29 @@
 #pragma once
 
-#include "platform/player/mpv/mpv_handle.h"
-
 #include <QPointer>
+#include <QSurfaceFormat>
 #include <QWidget>
 
 class MpvSoftwareFrame;
-class MpvVideoWindow;
+class QWindow;
 
 // The player's picture drawn in a window of its own (the singer screen) while the view in the
 // main window shows black. In software it paints the view's one frame, rendered at this
-// widget's size; with OpenGL it hosts a GL window of its own, on which it creates the render
-// context the view has given up. The view is never reparented: see MpvFullScreen.
+// widget's size; with OpenGL it hosts a native surface the view's GL window draws into with its
+// own context and render context (libmpv allows one per handle, and drops the video with it).
+// The view is never reparented: see MpvFullScreen.
 class MpvMovedPicture : public QWidget {
     Q_OBJECT
 public:
     // Paints `frame`, which belongs to the view and outlives this widget.
     MpvMovedPicture(MpvSoftwareFrame* frame, QWidget* parent);
-    // Draws through a render context of its own on `mpv`, created once its window is exposed.
-    // Keys typed on the picture go to `keyTarget`.
-    MpvMovedPicture(MpvHandleSource mpv, QWidget* keyTarget, QWidget* parent);
-    ~MpvMovedPicture() override;
+    // Hosts a surface for a GL context of `format` to draw into.
+    MpvMovedPicture(const QSurfaceFormat& format, QWidget* parent);
 
-    // Frees the OpenGL render context (before the view creates its own again).
-    void releaseRenderContext();
+    QWindow* surface() const { return m_surface; }
 
 signals:
-    void renderContextReady();
-    // A frame mpv announced as new is on the screen.
+    // A frame mpv announced as new is on the screen (software; OpenGL tells through the view).
     void frameRendered();
 
 protected:
@@ -35,5 +31,5 @@ protected:
 
 private:
     MpvSoftwareFrame* m_frame = nullptr;
-    QPointer<MpvVideoWindow> m_window;
+    QPointer<QWindow> m_surface;
 };

@@ -4,6 +4,7 @@
 #include "platform/player/view/mpv_software_frame.h"
 #include "platform/player/view/mpv_video_window.h"
 
+#include <QOpenGLContext>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -30,10 +31,8 @@ MpvVideoWidget::MpvVideoWidget(MpvHandleSource mpv, VideoOutput output, QWidget*
     setPalette(black);
 
     m_window = new MpvVideoWindow(std::move(mpv), this);
-    connect(m_window, &MpvVideoWindow::renderContextReady, this, [this] {
-        chooseVideoAgain();
-        emit renderContextReady();
-    });
+    connect(m_window, &MpvVideoWindow::renderContextReady, this,
+            &MpvVideoWidget::renderContextReady);
     connect(m_window, &MpvVideoWindow::frameShown, this, &MpvVideoWidget::frameRendered);
     // A click on the picture focuses it, as it would any widget with a strong focus policy.
     connect(m_window, &MpvVideoWindow::pressed, this, [this] { setFocus(Qt::MouseFocusReason); });
@@ -62,7 +61,6 @@ void MpvVideoWidget::mpvReady()
 
 void MpvVideoWidget::releaseRenderContext()
 {
-    // Forgotten first: the moved picture going brings nothing back.
     m_mpv = nullptr;
     delete m_moved;
     if (m_window)
@@ -80,7 +78,7 @@ void MpvVideoWidget::drawIn(QWidget* elsewhere)
 {
     if (elsewhere == (m_moved ? m_moved->parentWidget() : nullptr) || !m_mpv)
         return;
-    // Its render context goes before another is created; it brings the picture back here.
+    // Going, it brings the picture back here.
     delete m_moved;
     if (elsewhere)
         moveAway(elsewhere);
@@ -95,44 +93,28 @@ void MpvVideoWidget::moveAway(QWidget* elsewhere)
 {
     if (m_frame) {
         m_moved = new MpvMovedPicture(m_frame, elsewhere);
+        connect(m_moved, &MpvMovedPicture::frameRendered, this, &MpvVideoWidget::frameRendered);
     } else {
-        if (mpv_handle* mpv = m_mpv())
-            m_videoTrack = MpvStringPtr(mpv_get_property_string(mpv, "vid")).get();
-        m_window->suspendRendering();
-        m_moved = new MpvMovedPicture(m_mpv, this, elsewhere);
-        connect(m_moved, &MpvMovedPicture::renderContextReady, this, [this] {
-            chooseVideoAgain();
-            emit renderContextReady();
-        });
+        m_moved = new MpvMovedPicture(m_window->context() ? m_window->context()->format()
+                                                          : m_window->requestedFormat(),
+                                      elsewhere);
     }
-    connect(m_moved, &MpvMovedPicture::frameRendered, this, &MpvVideoWidget::frameRendered);
     // However it goes (closed, or its window destroyed with it), the picture comes back.
     connect(m_moved, &QObject::destroyed, this, &MpvVideoWidget::comeBack);
     auto* layout = elsewhere->layout() ? elsewhere->layout() : new QVBoxLayout(elsewhere);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_moved);
     m_moved->show();
+    if (m_window)
+        m_window->drawInto(m_moved->surface());
     update();
 }
 
 void MpvVideoWidget::comeBack()
 {
-    if (!m_mpv)
-        return;
     if (m_window)
-        m_window->resumeRendering();
+        m_window->drawInto(nullptr);
     update();
-}
-
-void MpvVideoWidget::chooseVideoAgain()
-{
-    // mpv disables video when the render context it draws through is freed while playing.
-    mpv_handle* mpv = m_mpv ? m_mpv() : nullptr;
-    if (!mpv || m_videoTrack.isEmpty() || m_videoTrack == "no")
-        return;
-    // Reply 0: the player's event loop takes it as a request nobody follows.
-    const char* track = m_videoTrack.constData();
-    mpv_set_property_async(mpv, 0, "vid", MPV_FORMAT_STRING, &track);
 }
 
 void MpvVideoWidget::paintEvent(QPaintEvent* event)

@@ -35,9 +35,8 @@ public:
     // Draws the picture in `elsewhere` (a widget of another window: the singer screen), filling
     // it, and only there; null brings it back here. This widget shows a quiet caption on black
     // meanwhile. libmpv allows one render context per handle: in software the one frame is
-    // rendered at the other widget's size instead of this one's; with OpenGL the render context
-    // is freed here and created on a GL window there, and the video track chosen again (mpv
-    // drops it when its render context goes).
+    // rendered at the other widget's size instead of this one's; with OpenGL the GL window here
+    // draws into a native surface there, with its own GL context and render context.
     void drawIn(QWidget* elsewhere);
     bool isDrawnElsewhere() const;
 
@@ -54,13 +53,10 @@ private:
     void paintPlaceholder();
     void moveAway(QWidget* elsewhere);
     void comeBack();
-    void chooseVideoAgain();
 
     VideoOutput m_output;
     MpvHandleSource m_mpv;
     QPointer<MpvMovedPicture> m_moved;
-    // OpenGL: the video track as it was when the picture first moved.
-    QByteArray m_videoTrack;
     QPointer<MpvVideoWindow> m_window;
     MpvSoftwareFrame* m_frame = nullptr;
 };
