@@ -108,6 +108,8 @@ int main(int argc, char* argv[])
                                    SettingsKeys::SongQueueSection);
     IniSettingsStore listSettings(IniSettingsStore::userFilePath(Product::Title),
                                   SettingsKeys::PlaybackControlSection);
+    IniSettingsStore singerSettings(IniSettingsStore::userFilePath(Product::Title),
+                                    SettingsKeys::SingerScreenSection);
     MciInterpreter mci(drives);
     LinuxSystemFolders folders;
     // Where the display hands out no picture of the screen (Wayland), the player's own frame.
@@ -130,6 +132,7 @@ int main(int argc, char* argv[])
                               .discControl = &discControl,
                               .playbackControlSettings = &listSettings,
                               .queueSettings = &queueSettings,
+                              .singerScreenSettings = &singerSettings,
                               .grabber = &grabber,
                               .wallpaper = &wallpaper,
                               .endProcess = [&desktop](int code) {

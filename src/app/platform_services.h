@@ -44,6 +44,8 @@ struct PlatformServices {
     SettingsStore* playbackControlSettings = nullptr;
     // The settings section of the song queues (apart from "Settings").
     SettingsStore* queueSettings = nullptr;
+    // The settings section of the singer screen (apart from "Settings"); may be null.
+    SettingsStore* singerScreenSettings = nullptr;
     // The screen as it shows now, for a capture; without one a capture reports it has none.
     ScreenGrabber* grabber = nullptr;
     // Makes a captured picture the wallpaper; may be null.

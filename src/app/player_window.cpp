@@ -3,6 +3,7 @@
 #include "app/keyboard_commands.h"
 #include "app/menu_windows.h"
 #include "app/popup_menu.h"
+#include "app/singer_screen.h"
 #include "app/sound_choices.h"
 #include "app/window_hooks.h"
 #include "app/window_keyboard.h"
@@ -137,6 +138,8 @@ void Playerfrm::createMenu()
     mnucapturescreen = m_menu->mnucapturescreen;
     mnutray = m_menu->mnutray;
 
+    m_singer = new SingerScreen(this, *m_services.player, m_menu->mnuSingerScreen,
+                                m_services.singerScreenSettings, [this] { m_modes->FullScreen(); });
     connect(mnuOpenVCD, &QAction::triggered, this, &Playerfrm::Command32);
     connect(m_menu->mnuExit, &QAction::triggered, this, &Playerfrm::ExitProgram);
     connect(m_menu->mnuOpenall, &QAction::triggered, this, &Playerfrm::openChooser);

@@ -27,6 +27,7 @@ class PlaybackEngine;
 class QueuedSongs;
 class PlaybackPanel;
 class PopupMenu;
+class SingerScreen;
 class SoundChoices;
 class TrackPanel;
 class VideoCdLoader;
@@ -64,6 +65,7 @@ public:
     PopupMenu& menu() { return *m_menu; }
     KaraokeControls& karaoke() { return *m_karaoke; }
     WindowModes& modes() { return *m_modes; }
+    SingerScreen& singerScreen() { return *m_singer; }
     VideoCdLoader& videoCd() { return *m_videoCd; }
     Bookmark& bookmark() { return *m_bookmark; }
     VolumePanel& volumePanel() { return *m_volume; }
@@ -152,6 +154,7 @@ private:
     TrackPanel* m_tracks = nullptr;
     PopupMenu* m_menu = nullptr;
     WindowModes* m_modes = nullptr;
+    SingerScreen* m_singer = nullptr;
     VideoCdLoader* m_videoCd = nullptr;
     DiscSongs* m_songs = nullptr;
     DiscLists* m_lists = nullptr;

@@ -47,6 +47,9 @@ PopupMenu::PopupMenu(QWidget* window, const Transport& transport, QAction* captu
     mnutray = addItem(mnuPopup, "mnutray", "Open CD Tray");
     mnuSetting = addItem(mnuPopup, "mnuSetting", "Setting");
     mnuSongQueue = addItem(mnuPopup, "mnuSongQueue", "Song Queue");
+    // Checked while the singers' window is open (SingerScreen).
+    mnuSingerScreen = addItem(mnuPopup, "mnuSingerScreen", "Singer Screen");
+    mnuSingerScreen->setCheckable(true);
     mnuPopup->addSeparator();
 
     mnuAudioChannel = mnuPopup->addMenu(QStringLiteral("Audio Channel"));

@@ -40,6 +40,7 @@ public:
     QAction* mnutray;
     QAction* mnuSetting;
     QAction* mnuSongQueue;
+    QAction* mnuSingerScreen;
     QAction* mnuFirst;
     QAction* mnuSecond;
     QAction* mnuBoth;

@@ -10,6 +10,9 @@ inline constexpr const char* PlaybackControlSection = "PlaybackControl";
 inline constexpr const char* PlaybackControlEnabled = "Enabled";
 // The section of the song queues, one a disc or folder.
 inline constexpr const char* SongQueueSection = "SongQueue";
+// The section of the singer screen: the name of the screen the user chose for it.
+inline constexpr const char* SingerScreenSection = "SingerScreen";
+inline constexpr const char* SingerScreenName = "Screen";
 
 inline constexpr const char* Pictextcopy = "Pictextcopy";
 inline constexpr const char* Screenshot = "Screenshot";

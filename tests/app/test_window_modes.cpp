@@ -72,6 +72,7 @@ void TestWindowModes::menuTree()
         "1 Open CD Tray",
         "1 Setting",
         "1 Song Queue",
+        "1 Singer Screen",
         "1 -",
         "1 Audio Channel",
         "2 First",
@@ -105,8 +106,9 @@ void TestWindowModes::menuItemsHaveTheirNames()
     for (const char* name :
          {"mnuOpenVCD",   "mnuOpenall", "mnuvcdbookmark", "mnuaddbookmark", "MnuClearbookmark",
           "mnunexttrack", "mnuplay",    "mnupause",       "mnustop",        "mnucapturescreen",
-          "mnuprogram",   "mnutray",    "mnuSetting",     "mnuSongQueue",   "mnuFirst",
-          "mnuSecond",    "mnuBoth",    "mnuhelp",        "mnuExit",        "mnuCancel"})
+          "mnuprogram",   "mnutray",    "mnuSetting",     "mnuSongQueue",   "mnuSingerScreen",
+          "mnuFirst",     "mnuSecond",  "mnuBoth",        "mnuhelp",        "mnuExit",
+          "mnuCancel"})
         QVERIFY2(w.findChild<QAction*>(name), name);
 }
 

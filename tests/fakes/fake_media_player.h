@@ -47,6 +47,9 @@ public:
         calls << QStringLiteral("holdLastPicture %1").arg(int(hold));
     }
     QWidget* videoWidget() override { return m_view; }
+    void setPictureElsewhere(QWidget* elsewhere) override { pictureElsewhere = elsewhere; }
+    // Where the picture is drawn instead of videoWidget(), if anywhere.
+    QPointer<QWidget> pictureElsewhere;
 
     // The karaoke stages, kept as set; `keyMissing` plays a libmpv without the key filter.
     void setKey(int semitones) override;

@@ -46,6 +46,7 @@ PlatformServices FakeRig::services()
                             .discControl = &discControl,
                             .playbackControlSettings = &listSettings,
                             .queueSettings = &queueSettings,
+                            .singerScreenSettings = &singerSettings,
                             .grabber = screenGrabber,
                             .wallpaper = &wallpaper,
                             .endProcess = [this](int code) { exitCodes << code; }};

@@ -53,6 +53,11 @@ public:
     // The player's engine is still being started: a medium set now waits for it.
     virtual bool isStarting() const { return false; }
 
+    // Draws the picture in `elsewhere`, a widget of another window (the singer screen), filling
+    // it, and only there: videoWidget() shows black meanwhile. Null brings it back. A player
+    // without a picture of its own leaves `elsewhere` as it is.
+    virtual void setPictureElsewhere(QWidget* elsewhere) { Q_UNUSED(elsewhere); }
+
     // The widget the main window places where the picture goes. It is created once and
     // never reparented afterwards.
     virtual QWidget* videoWidget() = 0;

@@ -99,6 +99,12 @@ QWidget* MpvPlayer::videoWidget()
     return m_view;
 }
 
+void MpvPlayer::setPictureElsewhere(QWidget* elsewhere)
+{
+    if (MpvVideoWidget* picture = m_view ? m_view->renderedPicture() : nullptr)
+        picture->drawIn(elsewhere);
+}
+
 // ---- MediaPlayer ---------------------------------------------------------------------------
 
 void MpvPlayer::setFileName(const QString& path)

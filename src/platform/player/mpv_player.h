@@ -65,6 +65,7 @@ public:
     bool isStarting() const override { return m_mpv.isStarting(); }
     void setHoldLastPicture(bool hold) override { m_holdNextPicture = hold; }
     QWidget* videoWidget() override;
+    void setPictureElsewhere(QWidget* elsewhere) override;
 
     // False when libmpv could not be set up; the player then never plays anything.
     bool isValid() const { return handle() != nullptr; }

@@ -23,6 +23,10 @@ void MpvFullScreen::enter()
     m_active = true;
     m_window = window;
     m_windowStateBefore = window->windowState();
+    // A screen smaller than the window's least size: a Wayland compositor ends a client whose
+    // full-screen surface is larger than the output.
+    m_minimumBefore = window->minimumSize();
+    window->setMinimumSize(0, 0);
     // Whatever scales the window's controls on resizes leaves the covering view alone.
     m_view->setProperty(SkipResizeProperty, true);
     if (window != m_view) {
@@ -57,6 +61,7 @@ void MpvFullScreen::leave()
         if (m_parent)
             m_parent->removeEventFilter(this);
         m_window->setWindowState(m_windowStateBefore);
+        m_window->setMinimumSize(m_minimumBefore);
         if (m_view && m_window != m_view)
             m_view->setGeometry(m_geometryBefore);
     }

@@ -45,6 +45,7 @@ private:
     QPointer<QWidget> m_parent;
     QPointer<QLayout> m_suspendedLayout;
     QRect m_geometryBefore;
+    QSize m_minimumBefore;
     Qt::WindowStates m_windowStateBefore;
 
     QPointer<QWidget> m_shortcutWindow;

@@ -2,7 +2,12 @@
 
 #include "diagnostics/diagnostics.h"
 
+#include <QBackingStore>
+#include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QWidget>
 
 namespace {
 
@@ -15,6 +20,19 @@ qsizetype alignedStride(int width)
 {
     const qsizetype bytes = qsizetype(width) * 4;
     return (bytes + kAlignment - 1) / kAlignment * kAlignment;
+}
+
+// Whether what `painter` paints into reads the fourth byte of the picture's pixels.
+bool alphaIsRead(QPainter& painter, const QWidget& widget)
+{
+    // An ordinary X11 window has no alpha: the server drops the byte of what its backing store
+    // hands over, and Qt's grabs of the screen set it to opaque again. Wayland's compositor, a
+    // translucent window and a grab of the widget into a pixmap all read it.
+    QBackingStore* store = widget.window()->backingStore();
+    const bool intoOwnBackingStore = store && painter.paintEngine() &&
+                                     painter.paintEngine()->paintDevice() == store->paintDevice();
+    return !intoOwnBackingStore || QGuiApplication::platformName() != QLatin1String("xcb") ||
+           widget.window()->testAttribute(Qt::WA_TranslucentBackground);
 }
 
 } // namespace
@@ -163,4 +181,24 @@ void MpvSoftwareFrame::reportShown()
 {
     if (m_render)
         mpv_render_context_report_swap(m_render.get());
+}
+
+bool paintSoftwareFrame(MpvSoftwareFrame& frame, QWidget& widget)
+{
+    QPainter painter(&widget);
+    const qreal ratio = widget.devicePixelRatioF();
+    QImage picture =
+        frame.render((QSizeF(widget.size()) * ratio).toSize(),
+                     alphaIsRead(painter, widget) ? MpvSoftwareFrame::AlphaByte::Opaque
+                                                  : MpvSoftwareFrame::AlphaByte::Unread);
+    if (picture.isNull()) {
+        painter.fillRect(widget.rect(), Qt::black);
+        return false;
+    }
+    picture.setDevicePixelRatio(ratio);
+    painter.drawImage(QPoint(0, 0), picture);
+    if (!frame.takeRenderedNewFrame())
+        return false;
+    frame.reportShown();
+    return true;
 }

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <memory>
 
+class QWidget;
+
 // mpv's video drawn into memory by the render API's software renderer, for a widget to paint.
 // Needs no OpenGL at all: where the only OpenGL is Mesa's software rasteriser (no GPU, a
 // virtual X server), scaling the picture on the CPU costs less than rasterising it, and the
@@ -71,3 +73,8 @@ private:
     // Coalesces update notifications from mpv's threads into one queued call.
     std::atomic<bool> m_updateQueued{false};
 };
+
+// Paints `frame`'s current picture over the whole of `widget`, from the widget's paintEvent
+// (black before the first frame). True when that is a frame mpv announced as new: it reaches
+// the screen once the paint returns, and has been reported to mpv as shown.
+bool paintSoftwareFrame(MpvSoftwareFrame& frame, QWidget& widget);

@@ -1,24 +1,27 @@
 #include "platform/player/view/mpv_video_widget.h"
 
+#include "platform/player/view/mpv_moved_picture.h"
 #include "platform/player/view/mpv_software_frame.h"
 #include "platform/player/view/mpv_video_window.h"
 
-#include <QBackingStore>
-#include <QGuiApplication>
-#include <QPaintEngine>
+#include <QOpenGLContext>
 #include <QPainter>
 #include <QVBoxLayout>
 
 MpvVideoWidget::MpvVideoWidget(MpvHandleSource mpv, VideoOutput output, QWidget* parent)
-    : QWidget(parent), m_output(output)
+    : QWidget(parent), m_output(output), m_mpv(mpv)
 {
     setFocusPolicy(Qt::StrongFocus);
     if (output == VideoOutput::Software) {
         // Every pixel is painted with each frame: nothing beneath needs drawing first.
         setAttribute(Qt::WA_OpaquePaintEvent);
-        m_mpv = std::move(mpv);
         m_frame = new MpvSoftwareFrame(this);
-        connect(m_frame, &MpvSoftwareFrame::frameWaiting, this, qOverload<>(&QWidget::update));
+        connect(m_frame, &MpvSoftwareFrame::frameWaiting, this, [this] {
+            if (m_moved)
+                m_moved->update();
+            else
+                update();
+        });
         return;
     }
     // Seen only until the native window is mapped.
@@ -58,11 +61,12 @@ void MpvVideoWidget::mpvReady()
 
 void MpvVideoWidget::releaseRenderContext()
 {
+    m_mpv = nullptr;
+    delete m_moved;
     if (m_window)
         m_window->releaseRenderContext();
     if (m_frame)
         m_frame->release();
-    m_mpv = nullptr;
 }
 
 bool MpvVideoWidget::hasRenderContext() const
@@ -70,42 +74,65 @@ bool MpvVideoWidget::hasRenderContext() const
     return m_frame ? m_frame->hasRenderContext() : m_window && m_window->hasRenderContext();
 }
 
+void MpvVideoWidget::drawIn(QWidget* elsewhere)
+{
+    if (elsewhere == (m_moved ? m_moved->parentWidget() : nullptr) || !m_mpv)
+        return;
+    // Going, it brings the picture back here.
+    delete m_moved;
+    if (elsewhere)
+        moveAway(elsewhere);
+}
+
+bool MpvVideoWidget::isDrawnElsewhere() const
+{
+    return !m_moved.isNull();
+}
+
+void MpvVideoWidget::moveAway(QWidget* elsewhere)
+{
+    if (m_frame) {
+        m_moved = new MpvMovedPicture(m_frame, elsewhere);
+        connect(m_moved, &MpvMovedPicture::frameRendered, this, &MpvVideoWidget::frameRendered);
+    } else {
+        m_moved = new MpvMovedPicture(m_window->context() ? m_window->context()->format()
+                                                          : m_window->requestedFormat(),
+                                      elsewhere);
+    }
+    // However it goes (closed, or its window destroyed with it), the picture comes back.
+    connect(m_moved, &QObject::destroyed, this, &MpvVideoWidget::comeBack);
+    auto* layout = elsewhere->layout() ? elsewhere->layout() : new QVBoxLayout(elsewhere);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_moved);
+    m_moved->show();
+    if (m_window)
+        m_window->drawInto(m_moved->surface());
+    update();
+}
+
+void MpvVideoWidget::comeBack()
+{
+    if (m_window)
+        m_window->drawInto(nullptr);
+    update();
+}
+
 void MpvVideoWidget::paintEvent(QPaintEvent* event)
 {
-    if (m_frame)
-        paintSoftwareFrame();
-    else
+    if (m_moved) {
+        paintPlaceholder();
+    } else if (m_frame) {
+        if (paintSoftwareFrame(*m_frame, *this))
+            QMetaObject::invokeMethod(this, &MpvVideoWidget::frameRendered, Qt::QueuedConnection);
+    } else {
         QWidget::paintEvent(event);
+    }
 }
 
-void MpvVideoWidget::paintSoftwareFrame()
+void MpvVideoWidget::paintPlaceholder()
 {
     QPainter painter(this);
-    const qreal ratio = devicePixelRatioF();
-    QImage frame = m_frame->render((QSizeF(size()) * ratio).toSize(),
-                                   alphaIsRead(painter) ? MpvSoftwareFrame::AlphaByte::Opaque
-                                                        : MpvSoftwareFrame::AlphaByte::Unread);
-    if (frame.isNull()) {
-        painter.fillRect(rect(), Qt::black);
-        return;
-    }
-    frame.setDevicePixelRatio(ratio);
-    painter.drawImage(QPoint(0, 0), frame);
-    if (m_frame->takeRenderedNewFrame()) {
-        m_frame->reportShown();
-        // The backing store reaches the screen when this paint returns: tell then.
-        QMetaObject::invokeMethod(this, &MpvVideoWidget::frameRendered, Qt::QueuedConnection);
-    }
-}
-
-bool MpvVideoWidget::alphaIsRead(QPainter& painter) const
-{
-    // An ordinary X11 window has no alpha: the server drops the byte of what its backing store
-    // hands over, and Qt's grabs of the screen set it to opaque again. Wayland's compositor, a
-    // translucent window and a grab of the widget into a pixmap all read it.
-    QBackingStore* store = window()->backingStore();
-    const bool intoOwnBackingStore = store && painter.paintEngine() &&
-                                     painter.paintEngine()->paintDevice() == store->paintDevice();
-    return !intoOwnBackingStore || QGuiApplication::platformName() != QLatin1String("xcb") ||
-           window()->testAttribute(Qt::WA_TranslucentBackground);
+    painter.fillRect(rect(), Qt::black);
+    painter.setPen(Qt::darkGray);
+    painter.drawText(rect(), Qt::AlignCenter, tr("The picture is on the singer screen"));
 }

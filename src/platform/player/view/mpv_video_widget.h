@@ -6,8 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-class QPainter;
-
+class MpvMovedPicture;
 class MpvSoftwareFrame;
 class MpvVideoWindow;
 
@@ -33,6 +32,14 @@ public:
     void releaseRenderContext();
     bool hasRenderContext() const;
 
+    // Draws the picture in `elsewhere` (a widget of another window: the singer screen), filling
+    // it, and only there; null brings it back here. This widget shows a quiet caption on black
+    // meanwhile. libmpv allows one render context per handle: in software the one frame is
+    // rendered at the other widget's size instead of this one's; with OpenGL the GL window here
+    // draws into a native surface there, with its own GL context and render context.
+    void drawIn(QWidget* elsewhere);
+    bool isDrawnElsewhere() const;
+
 signals:
     // mpv can now open video: the render context exists.
     void renderContextReady();
@@ -43,12 +50,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void paintSoftwareFrame();
-    // Whether what `painter` paints into reads the fourth byte of the picture's pixels.
-    bool alphaIsRead(QPainter& painter) const;
+    void paintPlaceholder();
+    void moveAway(QWidget* elsewhere);
+    void comeBack();
 
     VideoOutput m_output;
-    MpvHandleSource m_mpv; // software only: the OpenGL window keeps its own
+    MpvHandleSource m_mpv;
+    QPointer<MpvMovedPicture> m_moved;
     QPointer<MpvVideoWindow> m_window;
     MpvSoftwareFrame* m_frame = nullptr;
 };

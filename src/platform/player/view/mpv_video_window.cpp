@@ -43,6 +43,37 @@ void MpvVideoWindow::releaseRenderContext()
     m_mpv = nullptr;
 }
 
+void MpvVideoWindow::drawInto(QWindow* target)
+{
+    if (m_target)
+        m_target->removeEventFilter(this);
+    m_target = target;
+    if (m_target)
+        m_target->installEventFilter(this);
+    update();
+    drawTarget();
+}
+
+bool MpvVideoWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Uncovered or resized, the target needs the picture again.
+    if (watched == m_target && (event->type() == QEvent::Expose || event->type() == QEvent::Resize))
+        QMetaObject::invokeMethod(this, &MpvVideoWindow::drawTarget, Qt::QueuedConnection);
+    return QOpenGLWindow::eventFilter(watched, event);
+}
+
+void MpvVideoWindow::drawTarget()
+{
+    QOpenGLContext* gl = context();
+    if (!m_target || !m_render || !gl || !m_target->isExposed())
+        return;
+    if (!gl->makeCurrent(m_target))
+        return;
+    renderInto(m_target, int(gl->defaultFramebufferObject()));
+    gl->swapBuffers(m_target);
+    onFrameSwapped();
+}
+
 void MpvVideoWindow::freeRenderContext()
 {
     if (!m_render)
@@ -66,6 +97,11 @@ void MpvVideoWindow::initializeGL()
         },
         Qt::DirectConnection);
 
+    createRenderContext();
+}
+
+void MpvVideoWindow::createRenderContext()
+{
     if (m_render || !m_mpv)
         return;
     mpv_handle* mpv = m_mpv();
@@ -103,24 +139,32 @@ void MpvVideoWindow::processMpvUpdate()
         return;
     if (mpv_render_context_update(m_render.get()) & MPV_RENDER_UPDATE_FRAME) {
         m_frameWaiting = true;
-        update();
+        if (m_target)
+            drawTarget();
+        else
+            update();
     }
 }
 
 void MpvVideoWindow::paintGL()
 {
-    if (!m_render) {
+    if (!m_render || m_target) {
         QOpenGLFunctions* gl = context()->functions();
         gl->glClearColor(0, 0, 0, 1);
         gl->glClear(GL_COLOR_BUFFER_BIT);
         return;
     }
-    const qreal ratio = devicePixelRatio();
-    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
-                       static_cast<int>(width() * ratio), static_cast<int>(height() * ratio), 0};
+    renderInto(this, int(defaultFramebufferObject()));
+}
+
+void MpvVideoWindow::renderInto(QWindow* surface, int fbo)
+{
+    const qreal ratio = surface->devicePixelRatio();
+    mpv_opengl_fbo target{fbo, static_cast<int>(surface->width() * ratio),
+                          static_cast<int>(surface->height() * ratio), 0};
     int flipY = 1;
     mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+        {MPV_RENDER_PARAM_OPENGL_FBO, &target},
         {MPV_RENDER_PARAM_FLIP_Y, &flipY},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };

@@ -24,6 +24,11 @@ public:
     // Frees the render context (making the GL context current for it) and forgets mpv.
     void releaseRenderContext();
     bool hasRenderContext() const { return m_render != nullptr; }
+    // Draws mpv's frames into `target`, a window of OpenGL surface type elsewhere (the singer
+    // screen's), with this window's GL context and render context, and shows black itself; null
+    // draws here again. Freeing the render context to create one there instead would stop the
+    // video: mpv drops the video track with the render context it was drawn through.
+    void drawInto(QWindow* target);
 
 signals:
     // mpv can now open video: the GL context exists (the window has been exposed).
@@ -39,17 +44,22 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     static void onMpvUpdate(void* window);
     void processMpvUpdate();
     void onFrameSwapped();
     void freeRenderContext();
+    void createRenderContext();
+    void renderInto(QWindow* surface, int fbo);
+    void drawTarget();
     void forwardKey(QKeyEvent* event);
 
     MpvHandleSource m_mpv;
     QPointer<QWidget> m_keyTarget;
     MpvRenderContextPtr m_render;
+    QPointer<QWindow> m_target;
     bool m_frameWaiting = false;
     bool m_frameDrawn = false;
     // Coalesces update notifications from mpv's render thread into one queued call.

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -148,6 +149,8 @@ private slots:
     void teardownInEitherOrder();
     void fullScreenCoversTheWindowInPlace_data();
     void fullScreenCoversTheWindowInPlace();
+    void pictureMovesToAnotherWindowAndBack_data();
+    void pictureMovesToAnotherWindowAndBack();
 };
 
 void TestMpvVideoWindow::playsAndKeepsKeyboardWithTheWidgets()
@@ -327,6 +330,7 @@ void TestMpvVideoWindow::fullScreenCoversTheWindowInPlace()
     rig.window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
     rig.player->setDisplaySize(MediaPlayer::DoubleSize);
+    rig.window->setMinimumSize(300, 200);
     const QRect before = view->geometry();
     MpvVideoWindow* picture = videoWindow();
     QVERIFY(picture);
@@ -344,6 +348,8 @@ void TestMpvVideoWindow::fullScreenCoversTheWindowInPlace()
     QCOMPARE(view->parentWidget(), parent);
     QCOMPARE(parent->children().constLast(), view); // above its siblings
     QVERIFY(view->property("tamrelResizerSkip").toBool());
+    // No least size: the screen may be smaller than the window.
+    QCOMPARE(rig.window->minimumSize(), QSize(0, 0));
     // The same native picture keeps playing.
     QCOMPARE(videoWindow(), picture);
     const double position = rig.player->CurrentPosition();
@@ -354,6 +360,7 @@ void TestMpvVideoWindow::fullScreenCoversTheWindowInPlace()
     QCOMPARE(rig.player->DisplaySize(), int(MediaPlayer::DoubleSize));
     QTRY_COMPARE(view->geometry(), before);
     QVERIFY(!view->property("tamrelResizerSkip").toBool());
+    QCOMPARE(rig.window->minimumSize(), QSize(300, 200));
 
     // Alt+Enter goes there and back.
     QTest::keyClick(rig.window.get(), Qt::Key_Enter, Qt::AltModifier);
@@ -362,6 +369,60 @@ void TestMpvVideoWindow::fullScreenCoversTheWindowInPlace()
     QCOMPARE(rig.player->DisplaySize(), int(MediaPlayer::DoubleSize));
     QTRY_COMPARE(view->geometry(), before);
     QCOMPARE(videoWindow(), picture);
+}
+
+void TestMpvVideoWindow::pictureMovesToAnotherWindowAndBack_data()
+{
+    QTest::addColumn<VideoOutput>("output");
+    QTest::newRow("OpenGL") << VideoOutput::OpenGl;
+    QTest::newRow("software") << VideoOutput::Software;
+}
+
+// The singer screen's way: the picture drawn in a window of its own, then back; the window
+// going away with the picture in it brings the picture back too. With OpenGL the view's GL
+// window draws into a surface there; mpv's video must go on (it would stop with a render
+// context freed while playing).
+void TestMpvVideoWindow::pictureMovesToAnotherWindowAndBack()
+{
+    QFETCH(VideoOutput, output);
+    Rig rig(Placement::Window, output, "orange.mpg");
+    MpvVideoWidget* picture = rig.picture();
+    QVERIFY(picture);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.player->PlayState(), int(MediaPlayer::Playing), 10000);
+    QScreen* screen = rig.window->screen();
+    const auto shown = [screen](QWidget* widget) {
+        return screen->grabWindow(widget->winId()).toImage();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(showsOrange(shown(rig.window.get())), 5000);
+    QSignalSpy frames(picture, &MpvVideoWidget::frameRendered);
+
+    auto elsewhere = std::make_unique<QWidget>();
+    // Beside the window: a grab of a window shows whatever lies over it.
+    elsewhere->setGeometry(rig.window->frameGeometry().right() + 40, 0, 320, 240);
+    elsewhere->show();
+    QVERIFY(QTest::qWaitForWindowExposed(elsewhere.get()));
+    rig.player->setPictureElsewhere(elsewhere.get());
+    QVERIFY(picture->isDrawnElsewhere());
+    QTRY_VERIFY_WITH_TIMEOUT(showsOrange(shown(elsewhere.get())), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!showsOrange(shown(rig.window.get())), 5000);
+    // Frames keep coming, there.
+    int count = int(frames.count());
+    QTRY_VERIFY_WITH_TIMEOUT(frames.count() > count + 5, 5000);
+    QVERIFY(!showsOrange(shown(rig.window.get())));
+
+    rig.player->setPictureElsewhere(nullptr);
+    QVERIFY(!picture->isDrawnElsewhere());
+    QTRY_VERIFY_WITH_TIMEOUT(showsOrange(shown(rig.window.get())), 5000);
+    QVERIFY(elsewhere->findChildren<QWidget*>().isEmpty());
+    count = int(frames.count());
+    QTRY_VERIFY_WITH_TIMEOUT(frames.count() > count + 5, 5000);
+
+    rig.player->setPictureElsewhere(elsewhere.get());
+    QTRY_VERIFY_WITH_TIMEOUT(showsOrange(shown(elsewhere.get())), 5000);
+    elsewhere.reset();
+    QVERIFY(!picture->isDrawnElsewhere());
+    QTRY_VERIFY_WITH_TIMEOUT(showsOrange(shown(rig.window.get())), 5000);
+    QCOMPARE(rig.player->PlayState(), int(MediaPlayer::Playing));
 }
 
 QTEST_MAIN(TestMpvVideoWindow)
