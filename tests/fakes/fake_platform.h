@@ -115,9 +115,9 @@ struct FakeRig {
 
     FakeMediaPlayer player;
     FakeSettingsStore settings;
-    FakeSettingsStore songSettings;  // the per-song key and tempo section
-    FakeSettingsStore listSettings;  // the disc lists' section
-    FakeSettingsStore queueSettings; // the song queues' section
+    FakeSettingsStore songSettings;   // the per-song key and tempo section
+    FakeSettingsStore listSettings;   // the disc lists' section
+    FakeSettingsStore queueSettings;  // the song queues' section
     FakeSettingsStore songSettings;   // the per-song key and tempo section
     FakeSettingsStore listSettings;   // the disc lists' section
     FakeSettingsStore singerSettings; // the singer screen's section
