@@ -680,6 +680,14 @@ def settings_cases(c):
         "invalid-utf8": GOOD_SETTINGS + b"Pictextcopy2=\xff\xfe\xc3\n",
         "quoted-garbage": GOOD_SETTINGS + b'Dir="unclosed\n',
         "backslashes": GOOD_SETTINGS + b"Wallpaper=\\\\\\x\\\n",
+        # The song queues: values that do not read, under keys of no queue or another's, numbers
+        # past any song, a queue far longer than a queue may be.
+        "song-queue-damaged": GOOD_SETTINGS
+        + b"[SongQueue]\nQueue-zz=nonsense\nQueue-0123456789abcdef=1 7+3 /elsewhere\n"
+        b"Queue-=\nQueue-1=-5 - \nQueue-2=1 99999999999999999999+0+-4+x \xff\n"
+        b"Queue-3=" + b"9" * 5000 + b"\n",
+        "song-queue-huge": GOOD_SETTINGS
+        + b"[SongQueue]\nQueue-4a5b=1 " + b"+".join([b"7"] * 400_000) + b" vcd:00000000\n",
     }
     for name, data in plain.items():
         c.add("settings", name, "settings", ini(name, data))

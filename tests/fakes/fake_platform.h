@@ -118,8 +118,6 @@ struct FakeRig {
     FakeSettingsStore songSettings;   // the per-song key and tempo section
     FakeSettingsStore listSettings;   // the disc lists' section
     FakeSettingsStore queueSettings;  // the song queues' section
-    FakeSettingsStore songSettings;   // the per-song key and tempo section
-    FakeSettingsStore listSettings;   // the disc lists' section
     FakeSettingsStore singerSettings; // the singer screen's section
     FakeMci mci;
     FakeSystemFolders folders;
