@@ -28,18 +28,9 @@ void checkLoaded(const std::vector<int>& numbers)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const qsizetype split = bytes.indexOf('\0');
-    const QString section = QString::fromUtf8(split < 0 ? bytes : bytes.left(split));
-    const QStringList steps =
-        split < 0 ? QStringList() : QString::fromUtf8(bytes.mid(split + 1)).split('\n');
-
-    MapStore store;
-    for (const QString& line : section.split('\n')) {
-        const qsizetype equals = line.indexOf('=');
-        if (equals > 0)
-            store.values[line.left(equals)] = line.mid(equals + 1);
-    }
+    SectionAndSteps input = readSectionAndSteps(data, size);
+    MapStore& store = input.store;
+    const QStringList& steps = input.steps;
     QueueStore queues(store);
     for (const QString& step : steps.mid(0, 64)) {
         const QStringList fields = step.mid(1).split(' ');

@@ -29,18 +29,9 @@ void checkRecalled(const SongSound& sound, int range)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const qsizetype split = bytes.indexOf('\0');
-    const QString section = QString::fromUtf8(split < 0 ? bytes : bytes.left(split));
-    const QStringList steps =
-        split < 0 ? QStringList() : QString::fromUtf8(bytes.mid(split + 1)).split('\n');
-
-    MapStore store;
-    for (const QString& line : section.split('\n')) {
-        const qsizetype equals = line.indexOf('=');
-        if (equals > 0)
-            store.values[line.left(equals)] = line.mid(equals + 1);
-    }
+    SectionAndSteps input = readSectionAndSteps(data, size);
+    MapStore& store = input.store;
+    const QStringList& steps = input.steps;
     SongMemory memory(store, Capacity);
     const int range = memory.keyRange();
     require(range == SongSound::KeyRange || range == SongSound::WideKeyRange, "a known range");

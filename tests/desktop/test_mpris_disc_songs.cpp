@@ -35,6 +35,19 @@ private:
     SongStarts& m_songs;
 };
 
+// The disc in an image drive, its first track playing.
+struct DiscTrackPlaying {
+    DiscTrackPlaying()
+    {
+        library.setDrives({{"img0", TestMedia::disc("entries-vcd11.cue"), true}});
+        transport.setTrack({0, 2, QStringLiteral("Track 01 of 2"), QString(), 9.0});
+        transport.setState(MediaTransport::State::Playing);
+    }
+    DiscLibrary library;
+    DiscSongStarts songs{library};
+    DiscTrackTransport transport{songs};
+};
+
 } // namespace
 
 class TestMprisDiscSongs : public QObject {
@@ -58,12 +71,8 @@ void TestMprisDiscSongs::songsOfTheDiscTrack()
     if (!SessionBus::connect())
         QSKIP("no session bus (run under dbus-run-session)");
     qDBusRegisterMetaType<QList<QVariantMap>>();
-    DiscLibrary library;
-    library.setDrives({{"img0", TestMedia::disc("entries-vcd11.cue"), true}});
-    DiscSongStarts songs(library);
-    DiscTrackTransport transport(songs);
-    transport.setTrack({0, 2, QStringLiteral("Track 01 of 2"), QString(), 9.0});
-    transport.setState(MediaTransport::State::Playing);
+    DiscTrackPlaying disc;
+    DiscTrackTransport& transport = disc.transport;
     MprisService service(transport, QDBusConnection::sessionBus());
     QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "client");
     const QString interface = QStringLiteral("org.mpris.MediaPlayer2.TrackList");
@@ -97,12 +106,8 @@ void TestMprisDiscSongs::queuedSongsFollowTheTrackSongs()
     if (!SessionBus::connect())
         QSKIP("no session bus (run under dbus-run-session)");
     qDBusRegisterMetaType<QList<QVariantMap>>();
-    DiscLibrary library;
-    library.setDrives({{"img0", TestMedia::disc("entries-vcd11.cue"), true}});
-    DiscSongStarts songs(library);
-    DiscTrackTransport transport(songs);
-    transport.setTrack({0, 2, QStringLiteral("Track 01 of 2"), QString(), 9.0});
-    transport.setState(MediaTransport::State::Playing);
+    DiscTrackPlaying disc;
+    DiscTrackTransport& transport = disc.transport;
     transport.queued = {QStringLiteral("07  AVSEQ07.DAT"), QStringLiteral("03  AVSEQ03.DAT")};
     MprisService service(transport, QDBusConnection::sessionBus());
     QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "queue");

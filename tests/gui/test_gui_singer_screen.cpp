@@ -1,4 +1,5 @@
 #include "test_media.h"
+#include "wayland_player.h"
 #include "weston_outputs.h"
 
 #include <QCoreApplication>
@@ -65,59 +66,6 @@ QString describe(Shares s)
     return QString("first output %1, second %2").arg(s.of[0]).arg(s.of[1]);
 }
 
-// The real player on a Video CD image, on the compositor, traced.
-class Player {
-public:
-    explicit Player(const WestonOutputs& weston)
-    {
-        QProcessEnvironment env = weston.clientEnvironment();
-        env.insert("TAMREL_CD_DRIVES", TestMedia::disc("vcd-a.cue"));
-        env.insert("TAMREL_MPV_OPTIONS", "ao=null");
-        env.insert("TAMREL_TRACE", "1");
-        env.insert("XDG_CONFIG_HOME", m_config.path());
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(qEnvironmentVariable("TAMREL_PLAYER_EXE"), {});
-    }
-    ~Player()
-    {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
-    // Waits for a line printed from now on that satisfies `wanted`.
-    std::optional<QString> waitForNewLine(const std::function<bool(const QString&)>& wanted,
-                                          int timeoutMs = 15000)
-    {
-        std::optional<QString> found;
-        (void)QTest::qWaitFor(
-            [&] {
-                m_pending += QString::fromUtf8(m_process.readAllStandardOutput());
-                while (!found && m_pending.contains('\n')) {
-                    const QString line = m_pending.left(m_pending.indexOf('\n'));
-                    m_pending.remove(0, line.size() + 1);
-                    m_printed += line + '\n';
-                    if (wanted(line))
-                        found = line;
-                }
-                return found || m_process.state() == QProcess::NotRunning;
-            },
-            timeoutMs);
-        return found;
-    }
-    bool waitForLine(const QString& line, int timeoutMs = 15000)
-    {
-        return waitForNewLine([&line](const QString& l) { return l == line; }, timeoutMs)
-            .has_value();
-    }
-    QString printed() const { return m_printed; }
-
-private:
-    QTemporaryDir m_config;
-    QProcess m_process;
-    QString m_pending;
-    QString m_printed;
-};
-
 bool press(const QString& window, const QString& keys)
 {
     return QProcess::execute("xdotool", {"key", "--window", window, keys}) == 0;
@@ -152,7 +100,7 @@ void TestGuiSingerScreen::pictureOnTheSecondScreenAndBack()
     QVERIFY(!output.isEmpty());
     // The compositor has the X keyboard before the player's window maps, and hands it on.
     QCOMPARE(QProcess::execute("xdotool", {"windowfocus", "--sync", output}), 0);
-    Player player(*outputs);
+    WaylandPlayer player(outputs->clientEnvironment());
     QVERIFY2(player.waitForLine("status: Playing Avseq01.dat  ........"),
              qPrintable(player.printed()));
     // The window has the keyboard once a track key gets there (after the start-up notice).

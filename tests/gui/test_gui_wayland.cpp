@@ -3,6 +3,7 @@
 #include "desktop/mpris/mpris_service.h"
 #include "fake_platform.h"
 #include "test_media.h"
+#include "wayland_player.h"
 
 #include <QApplication>
 #include <QDir>
@@ -134,45 +135,6 @@ double waitForPictureShare(Weston& weston, double low, double high, int timeoutM
     return inside ? share : pictureShare(weston.screenshot());
 }
 
-// The real player on a Video CD image, on a compositor.
-class WaylandPlayer {
-public:
-    explicit WaylandPlayer(const Weston& weston)
-    {
-        QProcessEnvironment env = weston.clientEnvironment();
-        env.insert("TAMREL_CD_DRIVES", TestMedia::disc("vcd-a.cue"));
-        env.insert("TAMREL_MPV_OPTIONS", "ao=null");
-        env.insert("TAMREL_TRACE", "1");
-        env.insert("XDG_CONFIG_HOME", m_config.path());
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(qEnvironmentVariable("TAMREL_PLAYER_EXE"), {});
-    }
-    ~WaylandPlayer()
-    {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
-    bool waitForLine(const QString& line, int timeoutMs = 15000)
-    {
-        bool printed = false;
-        const bool printedOrEnded = QTest::qWaitFor(
-            [&] {
-                m_printed += QString::fromUtf8(m_process.readAllStandardOutput());
-                printed = m_printed.contains(line + '\n');
-                return printed || m_process.state() == QProcess::NotRunning;
-            },
-            timeoutMs);
-        return printedOrEnded && printed;
-    }
-    QString printed() const { return m_printed; }
-
-private:
-    QTemporaryDir m_config;
-    QProcess m_process;
-    QString m_printed;
-};
-
 const QString Playing1 = "status: Playing Avseq01.dat  ........";
 
 } // namespace
@@ -213,7 +175,7 @@ void TestGuiWayland::onTopIsDisabledWithItsReason()
 
 void TestGuiWayland::playsAndGoesFullScreenAndBack()
 {
-    WaylandPlayer player(*headless);
+    WaylandPlayer player(headless->clientEnvironment());
     QVERIFY2(player.waitForLine(Playing1), qPrintable(player.printed()));
     MprisClient media(QDBusConnection::sessionBus(), MprisService::ServiceName);
     QTRY_COMPARE_WITH_TIMEOUT(media.property("PlaybackStatus").toString(), QString("Playing"),
@@ -252,7 +214,7 @@ void TestGuiWayland::keysTakeItToFullScreenAndBack()
     // The compositor's output has the X keyboard before the player's window maps, so the
     // compositor hands it to that window as it comes up.
     QCOMPARE(QProcess::execute("xdotool", {"windowfocus", "--sync", output}), 0);
-    WaylandPlayer player(nested);
+    WaylandPlayer player(nested.clientEnvironment());
     QVERIFY2(player.waitForLine(Playing1), qPrintable(player.printed()));
     const double windowed = waitForPictureShare(nested, 0.1, 0.45);
     QVERIFY2(windowed >= 0.1 && windowed <= 0.45, qPrintable(QString::number(windowed)));
